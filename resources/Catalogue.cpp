@@ -1,0 +1,96 @@
+#include "Catalogue.h"
+
+#include <QFile>
+#include <QHash>
+#include <QLocale>
+#include <QTextStream>
+
+namespace kestrel {
+
+namespace {
+
+Language currentLanguage = Catalogue::languageFromEnvironment();
+
+// strings/<lang>.txt: one "id<TAB>text" per line; "\n" in a text is a line break (CR LF),
+// "\t" a tab and "\\" a backslash. Lines starting with '#' are comments.
+QHash<int, QString> loadTable(Language language) {
+    QHash<int, QString> table;
+    QFile file(language == Language::Russian ? QStringLiteral(":/strings/ru.txt")
+                                             : QStringLiteral(":/strings/en.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return table;
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Utf8);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const int tab = line.indexOf(QLatin1Char('\t'));
+        bool ok = false;
+        const int id = line.left(tab).toInt(&ok);
+        if (tab < 0 || !ok)
+            continue;
+        QString text;
+        const QString raw = line.mid(tab + 1);
+        for (int i = 0; i < raw.size(); ++i) {
+            if (raw[i] == QLatin1Char('\\') && i + 1 < raw.size()) {
+                const QChar next = raw[++i];
+                if (next == QLatin1Char('n'))
+                    text += QStringLiteral("\r\n");
+                else if (next == QLatin1Char('t'))
+                    text += QLatin1Char('\t');
+                else
+                    text += next;
+            } else {
+                text += raw[i];
+            }
+        }
+        table.insert(id, text);
+    }
+    return table;
+}
+
+const QHash<int, QString>& table(Language language) {
+    static const QHash<int, QString> english = loadTable(Language::English);
+    static const QHash<int, QString> russian = loadTable(Language::Russian);
+    return language == Language::Russian ? russian : english;
+}
+
+} // namespace
+
+QString LoadResString(int id) {
+    return table(currentLanguage).value(id);
+}
+
+QIcon LoadResPicture(const QString& name) {
+    return QIcon(QStringLiteral(":/icons/") + name.toLower() + QStringLiteral(".png"));
+}
+
+QByteArray LoadResData(const QString& name, const QString& type) {
+    QFile file(QStringLiteral(":/data/") + type.toUpper() + QLatin1Char('/') + name.toUpper());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+namespace Catalogue {
+
+Language languageFromEnvironment() {
+    return QLocale::system().language() == QLocale::Russian ? Language::Russian : Language::English;
+}
+
+Language language() {
+    return currentLanguage;
+}
+void setLanguage(Language language) {
+    currentLanguage = language;
+}
+
+QList<int> ids(Language language) {
+    QList<int> keys = table(language).keys();
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+} // namespace Catalogue
+} // namespace kestrel
