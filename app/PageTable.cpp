@@ -1,0 +1,19 @@
+#include "PageTable.h"
+
+namespace kestrel {
+
+const std::vector<PageRow>& pageTable() {
+    static const std::vector<PageRow> rows = {
+        // {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
+    };
+    return rows;
+}
+
+const PageRow* findPage(const QString& key) {
+    for (const PageRow& row : pageTable())
+        if (key == QLatin1String(row.key))
+            return &row;
+    return nullptr;
+}
+
+} // namespace kestrel
