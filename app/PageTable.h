@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace kestrel {
 
