@@ -97,6 +97,11 @@ private slots:
         QVERIFY2(opened.machine, opened.error.c_str());
         QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
         QVERIFY(opened.machine->description().find(path) != std::string::npos);
+        // An empty folder (made for the purpose) becomes a prefix too.
+        const std::string empty = home.filePath("empty").toStdString();
+        QVERIFY(QDir().mkpath(QString::fromStdString(empty)));
+        QVERIFY2(openPrefix(empty).machine, "empty folder refused");
+        QCOMPARE(wine::prefixState(empty), wine::PrefixState::Ready);
         // A second start finds it ready and opens it as it is.
         const OpenedMachine again = openPrefix(path);
         QVERIFY(again.machine);
