@@ -5,6 +5,16 @@
 #include <QLocale>
 #include <QTextStream>
 
+// The resources live in a static library: nothing refers to them from outside, so the linker
+// would leave them out unless they are registered by name.
+static void registerResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)registered;
+}
+
 namespace kestrel {
 
 namespace {
@@ -14,6 +24,7 @@ Language currentLanguage = Catalogue::languageFromEnvironment();
 // strings/<lang>.txt: one "id<TAB>text" per line; "\n" in a text is a line break (CR LF),
 // "\t" a tab and "\\" a backslash. Lines starting with '#' are comments.
 QHash<int, QString> loadTable(Language language) {
+    registerResources();
     QHash<int, QString> table;
     QFile file(language == Language::Russian ? QStringLiteral(":/strings/ru.txt")
                                              : QStringLiteral(":/strings/en.txt"));
@@ -63,10 +74,20 @@ QString LoadResString(int id) {
 }
 
 QIcon LoadResPicture(const QString& name) {
-    return QIcon(QStringLiteral(":/icons/") + name.toLower() + QStringLiteral(".png"));
+    registerResources();
+    const QString base = QStringLiteral(":/icons/") + name.toLower();
+    QIcon icon(base + QStringLiteral(".png"));
+    // The program's icon also comes in the sizes desktops ask for.
+    for (int size : {16, 48, 64, 128, 256}) {
+        const QString file = base + QStringLiteral("-%1.png").arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
 }
 
 QByteArray LoadResData(const QString& name, const QString& type) {
+    registerResources();
     QFile file(QStringLiteral(":/data/") + type.toUpper() + QLatin1Char('/') + name.toUpper());
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -76,7 +97,11 @@ QByteArray LoadResData(const QString& name, const QString& type) {
 namespace Catalogue {
 
 Language languageFromEnvironment() {
-    return QLocale::system().language() == QLocale::Russian ? Language::Russian : Language::English;
+    // The language of messages (LANGUAGE, else LC_ALL, LC_MESSAGES, LANG on Unix; the user's
+    // display language on Windows), not the one of number formats.
+    const QStringList languages = QLocale::system().uiLanguages();
+    const QLocale preferred = languages.isEmpty() ? QLocale::system() : QLocale(languages.first());
+    return preferred.language() == QLocale::Russian ? Language::Russian : Language::English;
 }
 
 Language language() {
