@@ -117,7 +117,7 @@ TEST_P(WineOracle, AttributesAgreeBothWays) {
                                                           {"+s", "wine-hs.txt"},
                                                           {"+r", "wine-r.txt"},
                                                           {"+s", "wine-s.txt"}})
-        prefix.wine({"cmd", "/c", "attrib", flag, "C:\\kst\\attr\\" + name});
+        wineLines(prefix, {"cmd", "/c", "attrib", flag, "C:\\kst\\attr\\" + name});
 
     const std::map<std::string, std::uint32_t> expected{
         {"plain.txt", 0x20},   {"icon.ico", 0x26},   {"ro.txt", 0x21},     {".dotfile", 0x22},
@@ -276,9 +276,11 @@ TEST(KestrelMadePrefix, WinebootKeepsKestrelsValuesAndFiles) {
     KESTREL_KIND_PREFIX(prefix, PrefixKind::KestrelMade);
     EXPECT_TRUE(fs::exists(prefix.file("drive_c/windows/system32/kernel32.dll")));
     EXPECT_TRUE(fs::exists(prefix.file(".update-timestamp")));
-    const auto query =
-        prefix.wine({"reg", "query", "HKCU\\Software\\Kestrel\\PrefixTest", "/v", "Marker"});
-    EXPECT_NE(query.output.find("made by Kestrel"), std::string::npos) << query.output;
+    std::string query;
+    for (const auto& line :
+         wineLines(prefix, {"reg", "query", "HKCU\\Software\\Kestrel\\PrefixTest", "/v", "Marker"}))
+        query += line + "\n";
+    EXPECT_NE(query.find("made by Kestrel"), std::string::npos) << query;
     EXPECT_EQ(probe(prefix, {"attr", "C:\\kestrel\\marker.txt"}), std::vector<std::string>{"0x22"});
     EXPECT_EQ(probe(prefix, {"read", "C:\\kestrel\\marker.txt"}),
               std::vector<std::string>{"marker"});
