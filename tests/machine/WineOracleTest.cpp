@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -267,6 +268,24 @@ TEST_P(WineOracle, VersionNamesAndTicksAgree) {
     const auto wineTick = static_cast<std::uint32_t>(std::stoul(tick[0]));
     EXPECT_LE(before, wineTick + 1000);
     EXPECT_LE(wineTick, after + 1000);
+}
+
+TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {
+    KESTREL_KIND_PREFIX(prefix, GetParam());
+    wine::WineMachine machine(prefix.path());
+    // A program in a folder with blanks, named without quotes, as uninstall strings often are.
+    const fs::path folder = fs::path(prefix.path()) / "drive_c/Program Files/Kst Probe";
+    fs::create_directories(folder);
+    fs::copy_file(KESTREL_WIN32PROBE, folder / "probe.exe");
+    fs::create_directories(fs::path(prefix.path()) / "drive_c/kst");
+    ASSERT_TRUE(machine.winExec(
+        "C:\\Program Files\\Kst Probe\\probe.exe writeini C:\\kst\\ran.ini Run Key \"two words\"",
+        SW_SHOWNORMAL));
+    const std::string ran = prefix.file("drive_c/kst/ran.ini");
+    for (int i = 0; i < 600 && slurp(ran).find("Key=") == std::string::npos; ++i)
+        usleep(100000);
+    EXPECT_EQ(slurp(ran), "[Run]\r\nKey=two words\r\n");
+    prefix.stopWineServer();
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, WineOracle,
