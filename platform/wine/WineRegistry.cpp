@@ -669,6 +669,29 @@ long WineRegistry::enumKey(RegHandle key, std::uint32_t index, std::string& name
     return ERROR_SUCCESS;
 }
 
+long WineRegistry::enumValue(RegHandle key, std::uint32_t index, std::string& name,
+                             std::uint32_t& type, std::string& data) {
+    Impl::OpenKey open;
+    Impl::Location where;
+    if (!impl_->resolveHandle(key, open) || !impl_->locate(open, where)) {
+        impl_->lastError = "Invalid registry key handle.";
+        return ERROR_INVALID_HANDLE;
+    }
+    if (where.usersRoot)
+        return ERROR_NO_MORE_ITEMS;
+    if (!impl_->refresh(*where.hive))
+        return ERROR_ACCESS_DENIED;
+    const auto values = where.hive->file.values(where.path);
+    if (index >= values.size())
+        return ERROR_NO_MORE_ITEMS;
+    name = impl_->toAnsi(values[index].name);
+    std::uint32_t size = 0;
+    if (queryValue(key, name, type, nullptr, size) != ERROR_SUCCESS)
+        return ERROR_NO_MORE_ITEMS;
+    data.assign(size, '\0');
+    return queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(data.data()), size);
+}
+
 long WineRegistry::closeKey(RegHandle key) {
     if (key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
         key == HKEY_USERS)
