@@ -426,6 +426,13 @@ struct WineRegistry::Impl {
         }
         stat(hive.path.c_str(), &hive.info);
         hive.exists = true;
+        // A server that started while the file was being written may have read it before the
+        // change: hand the change to it too (making it twice does no harm).
+        if (wineServerRunning(prefix) && wineInstalled()) {
+            std::string error;
+            if (!importThroughWine(prefix, importText(hive, change), error))
+                lastError = error;
+        }
         return ERROR_SUCCESS;
     }
 
