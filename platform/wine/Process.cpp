@@ -62,6 +62,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+    // Nothing else of ours is handed down: a helper the program leaves running must not keep
+    // our other descriptors open.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
