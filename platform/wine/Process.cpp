@@ -39,7 +39,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 } // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& environment) {
+                         const std::map<std::string, std::string>& environment, bool keepInput) {
     ProcessResult result;
     if (argv.empty())
         return result;
@@ -59,7 +59,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     auto envp = pointers(env);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!keepInput)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
     // Nothing else of ours is handed down: a helper the program leaves running must not keep

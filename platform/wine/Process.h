@@ -12,9 +12,11 @@ struct ProcessResult {
     std::string output; // standard output and standard error together
 };
 
-// Runs argv[0] (searched on PATH) with extra environment variables and waits for it.
+// Runs argv[0] (searched on PATH) with extra environment variables and waits for it. Its input
+// is /dev/null unless keepInput (then this process's).
 ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& environment = {});
+                         const std::map<std::string, std::string>& environment = {},
+                         bool keepInput = false);
 
 // Starts argv[0] detached from this process (its own session, no waiting, standard streams on
 // /dev/null); true when it was started.

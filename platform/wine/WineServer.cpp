@@ -72,11 +72,11 @@ bool wineInstalled() {
 }
 
 int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
-            std::string& output) {
+            std::string& output, bool keepInput) {
     std::vector<std::string> argv{"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
     const ProcessResult result =
-        runProcess(argv, {{"WINEPREFIX", prefixPath}, {"WINEDEBUG", "-all"}});
+        runProcess(argv, {{"WINEPREFIX", prefixPath}, {"WINEDEBUG", "-all"}}, keepInput);
     output = result.output;
     return result.exitCode;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/wine/RegFile.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -65,6 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // A new key (and a value in it) goes in without losing or changing any line already there.
+    // When the input already holds that key, writing to it rightly rewrites its header (the
+    // modification time), so the property is only checked for a key that is really new.
+    std::string lower = input;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.find("kestrel-fuzz") != std::string::npos)
+        return 0;
     kestrel::wine::RegValue value{u"Fuzz", 4, std::string("\x01\0\0\0", 4)};
     file.setValue({u"kestrel-fuzz-\u00e9", u"Key"}, value, 134116992000000000ull);
     const std::string changed = file.text();
