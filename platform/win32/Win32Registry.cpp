@@ -126,9 +126,10 @@ long Win32Registry::enumKey(RegHandle key, std::uint32_t index, std::string& nam
 }
 
 long Win32Registry::closeKey(RegHandle key) {
-    // The roots stay open for the whole process; closing one would only drop Windows' cache.
+    // The roots stay open for the whole process: closing one succeeds and changes nothing (on
+    // Windows it would only drop a cached handle).
     if (isPredefinedRoot(key))
-        return ERROR_INVALID_HANDLE;
+        return ERROR_SUCCESS;
     return RegCloseKey(toHkey(key));
 }
 
