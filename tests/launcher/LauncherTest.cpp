@@ -2,7 +2,7 @@
 //
 // Windows build: kstSubst.exe runs under Wine in a test prefix whose system32 holds a recording
 // subst.exe (tests/win32/tools/SubstRecorder.cpp); the record shows which command lines were
-// started, and in which order.
+// started, in which order, and that they were started hidden.
 // Linux build: kstSubst, registered in the prefix's Run key and started by wineboot, links the
 // profile's letters in dosdevices; a Windows probe asks Wine what it sees there.
 
@@ -63,22 +63,33 @@ fs::path system32(const TestPrefix& prefix) {
 const fs::path WindowsTests = KESTREL_WINDOWS_TESTS_DIR;
 
 // The command lines the recording subst.exe saw, in the order their processes were started.
+// Every one must have been asked to start hidden.
 std::vector<std::string> substCalls(const TestPrefix& prefix) {
-    std::vector<std::pair<unsigned long long, std::string>> calls;
+    struct Call {
+        unsigned long long started;
+        std::string line;
+    };
+    std::vector<Call> calls;
     std::istringstream record(readFile(system32(prefix) / "subst-calls.txt"));
     std::string line;
     while (std::getline(record, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos)
-            calls.emplace_back(std::stoull(line.substr(0, tab)), line.substr(tab + 1));
+        const auto first = line.find('\t');
+        const auto second = line.find('\t', first + 1);
+        if (first == std::string::npos || second == std::string::npos) {
+            ADD_FAILURE() << "bad record line: " << line;
+            continue;
+        }
+        EXPECT_EQ(line.substr(first + 1, second - first - 1), "0")
+            << "not started hidden: " << line;
+        calls.push_back({std::stoull(line.substr(0, first)), line.substr(second + 1)});
     }
     std::stable_sort(calls.begin(), calls.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const Call& a, const Call& b) { return a.started < b.started; });
     std::vector<std::string> lines;
     for (const auto& call : calls)
-        lines.push_back(call.second);
+        lines.push_back(call.line);
     return lines;
 }
 

@@ -1,6 +1,8 @@
 // A stand-in for subst.exe in a test prefix's system32: appends the command line it was started
-// with to subst-calls.txt beside itself, after its creation time (100 ns units), so that the
-// order in which the commands were started can be told even when they ran side by side.
+// with to subst-calls.txt beside itself, one line per start:
+//   <creation time, 100 ns units> TAB <show state asked for, -1 for none> TAB <command line>
+// The creation time tells the order in which the commands were started even when they ran side
+// by side; the show state tells whether the starter asked for a hidden window (0).
 
 #include <cstdio>
 #include <string>
@@ -18,8 +20,12 @@ int main() {
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     const unsigned long long started =
         (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    char stamp[32];
-    std::snprintf(stamp, sizeof(stamp), "%llu\t", started);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    GetStartupInfoA(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    char stamp[48];
+    std::snprintf(stamp, sizeof(stamp), "%llu\t%d\t", started, show);
     const std::string line = stamp + std::string(GetCommandLineA()) + "\r\n";
 
     // Appending is one write at the end of the file, so lines of two recorders never mix.
