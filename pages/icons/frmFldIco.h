@@ -30,13 +30,14 @@ public:
 protected:
     void Form_Resize() override;
 
-private:
+private slots:
     void Drv_Change();
     void Dir1_Click();
     void cmdbrowse_Click();
     void cdmApply_Click();
     void cmdNoIco_Click();
 
+private:
     void ShowCurrentIcon(const QString& folder);
     void ApplyFolderIcon(const QString& folder);
     void showStockIcon();
