@@ -34,7 +34,6 @@ struct AutoPage {
 
     explicit AutoPage(MachineOnPrefix& prefix) : on(prefix) {
         page.resize(600, 500);
-        page.show();
         page.Form_Load();
     }
     template <class T> T* get(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
@@ -59,11 +58,12 @@ struct AutoPage {
         click("btnsN");
     }
     bool overview() {
-        return chkAutorun()->isChecked() && chkAutorun()->isEnabled() && frameO()->isVisible() &&
-               !FrameN()->isVisible();
+        return chkAutorun()->isChecked() && chkAutorun()->isEnabled() &&
+               frameO()->isVisibleTo(&page) && !FrameN()->isVisibleTo(&page);
     }
     bool editing() {
-        return !chkAutorun()->isEnabled() && !frameO()->isVisible() && FrameN()->isVisible();
+        return !chkAutorun()->isEnabled() && !frameO()->isVisibleTo(&page) &&
+               FrameN()->isVisibleTo(&page);
     }
 };
 
@@ -117,7 +117,7 @@ private slots:
         // No start-up entry: only the check box, unticked.
         QVERIFY(!p.chkAutorun()->isChecked());
         QVERIFY(p.chkAutorun()->isEnabled());
-        QVERIFY(!p.frameO()->isVisible() && !p.FrameN()->isVisible());
+        QVERIFY(!p.frameO()->isVisibleTo(&page) && !p.FrameN()->isVisibleTo(&page));
         QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
 
         p.chkAutorun()->click();
@@ -170,7 +170,7 @@ private slots:
         const std::string launcher = readHost(launcherFile(on));
         p.chkAutorun()->click();
         QVERIFY(!p.chkAutorun()->isChecked());
-        QVERIFY(!p.frameO()->isVisible());
+        QVERIFY(!p.frameO()->isVisibleTo(&page));
         QVERIFY(!hasRunEntry());
         QVERIFY(wineRunEntry(on).isEmpty());
         QString other;

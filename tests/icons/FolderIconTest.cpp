@@ -138,8 +138,8 @@ private slots:
         auto* dir = page.findChild<DirListBox*>(QStringLiteral("Dir1"));
         QVERIFY(dir->setPath(QStringLiteral("C:\\windows")));
         drv->Refresh();
-        if (drv->setDrive(QStringLiteral("q:")))
-            QCOMPARE(dir->Path(), QStringLiteral("C:\\"));
+        QVERIFY(drv->setDrive(QStringLiteral("q:")));
+        QCOMPARE(dir->Path(), QStringLiteral("C:\\"));
         QVERIFY(dialogs.messages.isEmpty());
     }
 
