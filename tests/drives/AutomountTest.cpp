@@ -117,7 +117,7 @@ private slots:
         // No start-up entry: only the check box, unticked.
         QVERIFY(!p.chkAutorun()->isChecked());
         QVERIFY(p.chkAutorun()->isEnabled());
-        QVERIFY(!p.frameO()->isVisibleTo(&page) && !p.FrameN()->isVisibleTo(&page));
+        QVERIFY(!p.frameO()->isVisibleTo(&p.page) && !p.FrameN()->isVisibleTo(&p.page));
         QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
 
         p.chkAutorun()->click();
@@ -170,7 +170,7 @@ private slots:
         const std::string launcher = readHost(launcherFile(on));
         p.chkAutorun()->click();
         QVERIFY(!p.chkAutorun()->isChecked());
-        QVERIFY(!p.frameO()->isVisibleTo(&page));
+        QVERIFY(!p.frameO()->isVisibleTo(&p.page));
         QVERIFY(!hasRunEntry());
         QVERIFY(wineRunEntry(on).isEmpty());
         QString other;
