@@ -40,6 +40,8 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIndentation(12);
+    // Entries are indented like a list, without the tree's expand marks.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* now) {
         if (now)
             emit Click();

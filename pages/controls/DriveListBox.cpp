@@ -33,6 +33,11 @@ void DriveListBox::Refresh() {
     setCurrentIndex(index >= 0 ? index : (count() > 0 ? 0 : -1));
 }
 
+void DriveListBox::showPopup() {
+    Refresh();
+    QComboBox::showPopup();
+}
+
 QString DriveListBox::Drive() const {
     return currentText();
 }

@@ -19,6 +19,9 @@ public:
     // the machine has no such drive; the choice is then unchanged.
     bool setDrive(const QString& drive);
 
+    // The list is read again each time it drops down, so letters mapped meanwhile show up.
+    void showPopup() override;
+
 signals:
     // Another drive was chosen, by the user or by setDrive.
     void Change();

@@ -29,6 +29,8 @@ frmVHDD::frmVHDD(QWidget* parent) : Page(parent) {
     lblHelp = new QLabel(this);
     lblHelp->setWordWrap(true);
     lblHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    for (QComboBox* letters : {cbDrive, cbUm})
+        letters->setMinimumContentsLength(4);
     tmrRefresh = new QTimer(this);
     tmrRefresh->setSingleShot(true);
 
@@ -42,8 +44,9 @@ frmVHDD::frmVHDD(QWidget* parent) : Page(parent) {
 
     auto* mountLetter = new QHBoxLayout;
     mountLetter->addWidget(lblSymb);
-    mountLetter->addWidget(cbDrive, 1);
+    mountLetter->addWidget(cbDrive);
     mountLetter->addWidget(cmdMount);
+    mountLetter->addStretch(1);
     auto* mount = new QVBoxLayout(frmMount);
     mount->addWidget(drvTH);
     mount->addWidget(DirTH, 1);
@@ -51,8 +54,9 @@ frmVHDD::frmVHDD(QWidget* parent) : Page(parent) {
 
     auto* unmount = new QHBoxLayout(frmUnMount);
     unmount->addWidget(lblSymb2);
-    unmount->addWidget(cbUm, 1);
+    unmount->addWidget(cbUm);
     unmount->addWidget(cmdUm);
+    unmount->addStretch(1);
 
     auto* page = new QVBoxLayout(this);
     page->addWidget(frmMount, 1);

@@ -66,6 +66,8 @@ frmVHDDrun::frmVHDDrun(QWidget* parent) : Page(parent) {
     FrameN = new QGroupBox(this);
     Label3 = new QLabel(FrameN);
     cbodN = new QComboBox(FrameN);
+    for (QComboBox* letters : {cboD, cbodN})
+        letters->setMinimumContentsLength(4);
     Label4 = new QLabel(FrameN);
     txtpN = new QLineEdit(FrameN);
     btnsN = new QPushButton(FrameN);
@@ -94,27 +96,27 @@ frmVHDDrun::frmVHDDrun(QWidget* parent) : Page(parent) {
     auto* overview = new QGridLayout(frameO);
     overview->addWidget(Label1, 0, 0);
     overview->addWidget(cboD, 0, 1);
-    overview->addWidget(Label2, 1, 0, 1, 2);
-    overview->addWidget(txtP, 2, 0, 1, 2);
+    overview->addWidget(Label2, 1, 0, 1, 3);
+    overview->addWidget(txtP, 2, 0, 1, 3);
     auto* overviewButtons = new QHBoxLayout;
     overviewButtons->addWidget(btnN);
     overviewButtons->addWidget(btnS);
     overviewButtons->addWidget(btnD);
     overviewButtons->addStretch();
-    overview->addLayout(overviewButtons, 3, 0, 1, 2);
-    overview->setColumnStretch(1, 1);
+    overview->addLayout(overviewButtons, 3, 0, 1, 3);
+    overview->setColumnStretch(2, 1);
 
     auto* editor = new QGridLayout(FrameN);
     editor->addWidget(Label3, 0, 0);
     editor->addWidget(cbodN, 0, 1);
-    editor->addWidget(Label4, 1, 0, 1, 2);
-    editor->addWidget(txtpN, 2, 0, 1, 2);
+    editor->addWidget(Label4, 1, 0, 1, 3);
+    editor->addWidget(txtpN, 2, 0, 1, 3);
     auto* editorButtons = new QHBoxLayout;
     editorButtons->addWidget(btnsN);
     editorButtons->addWidget(btnC);
     editorButtons->addStretch();
-    editor->addLayout(editorButtons, 3, 0, 1, 2);
-    editor->setColumnStretch(1, 1);
+    editor->addLayout(editorButtons, 3, 0, 1, 3);
+    editor->setColumnStretch(2, 1);
 
     auto* page = new QVBoxLayout(this);
     page->addWidget(chkAutorun);
