@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kestrel::codepage {
 
 namespace {
@@ -40,9 +44,43 @@ const std::array<char16_t, 128>& tableFor(unsigned codePage) {
     return codePage == 1251 ? cp1251 : cp1252;
 }
 
+#ifdef _WIN32
+// On Windows every other code page is Windows' own business.
+bool builtIn(unsigned codePage) {
+    return codePage == 1251 || codePage == 1252;
+}
+
+std::string fromWideByWindows(const std::wstring& text, unsigned codePage) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(codePage, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+    return out;
+}
+
+std::wstring toWideByWindows(const std::string& bytes, unsigned codePage) {
+    if (bytes.empty())
+        return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, bytes.data(), size, out.data(), length);
+    return out;
+}
+#endif
+
 } // namespace
 
 std::string fromWide(const std::wstring& text, unsigned codePage) {
+#ifdef _WIN32
+    if (!builtIn(codePage))
+        return fromWideByWindows(text, codePage);
+#endif
     const auto& table = tableFor(codePage);
     std::string out;
     out.reserve(text.size());
@@ -65,6 +103,10 @@ std::string fromWide(const std::wstring& text, unsigned codePage) {
 }
 
 std::wstring toWide(const std::string& bytes, unsigned codePage) {
+#ifdef _WIN32
+    if (!builtIn(codePage))
+        return toWideByWindows(bytes, codePage);
+#endif
     const auto& table = tableFor(codePage);
     std::wstring out;
     out.reserve(bytes.size());
