@@ -111,7 +111,7 @@ QString DirListBox::selectedPath() const {
 }
 
 bool DirListBox::select(const QString& path) {
-    for (QTreeWidgetItemIterator it(const_cast<DirListBox*>(this)); *it; ++it) {
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
         if ((*it)->data(0, PathRole).toString().compare(path, Qt::CaseInsensitive) == 0) {
             setCurrentItem(*it);
             return true;
