@@ -97,7 +97,11 @@ QByteArray LoadResData(const QString& name, const QString& type) {
 namespace Catalogue {
 
 Language languageFromEnvironment() {
-    return QLocale::system().language() == QLocale::Russian ? Language::Russian : Language::English;
+    // The language of messages (LANGUAGE, else LC_ALL, LC_MESSAGES, LANG on Unix; the user's
+    // display language on Windows), not the one of number formats.
+    const QStringList languages = QLocale::system().uiLanguages();
+    const QLocale preferred = languages.isEmpty() ? QLocale::system() : QLocale(languages.first());
+    return preferred.language() == QLocale::Russian ? Language::Russian : Language::English;
 }
 
 Language language() {
