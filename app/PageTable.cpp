@@ -1,10 +1,17 @@
 #include "PageTable.h"
 
+#include "pages/drives/frmVHDD.h"
+#include "pages/drives/frmVHDDrun.h"
+#include "pages/icons/frmFldIco.h"
+
 namespace kestrel {
 
 const std::vector<PageRow>& pageTable() {
     static const std::vector<PageRow> rows = {
         // {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
+        {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
+        {"Subst", "frmVHDD", [] { return new frmVHDD; }},
+        {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
     };
     return rows;
 }

@@ -294,7 +294,19 @@ bool WineMachine::writeFile(const std::string& path, const std::string& bytes) {
     const auto host = impl_->host(path);
     if (!host || !fs::is_directory(fs::path(*host).parent_path()))
         return false;
-    return replaceFile(*host, bytes);
+    if (!replaceFile(*host, bytes))
+        return false;
+    // A host program written into the prefix (on a prefix the automount launcher is one) must be
+    // executable, or Wine cannot start it.
+    if (bytes.rfind("\x7f"
+                    "ELF",
+                    0) == 0) {
+        std::error_code ec;
+        fs::permissions(*host,
+                        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                        fs::perm_options::add, ec);
+    }
+    return true;
 }
 
 bool WineMachine::listFolders(const std::string& folder, std::vector<std::string>& names) {

@@ -1,0 +1,345 @@
+// The automount page on a throw-away prefix: the start-up entry, the launcher file, the profile
+// file, the editor, and the launcher mapping the letters again when the prefix starts.
+
+#include "app/RegQt.h"
+#include "pages/drives/frmVHDDrun.h"
+#include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+QStringList items(const QComboBox* box) {
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+struct AutoPage {
+    MachineOnPrefix& on;
+    Dialogs dialogs;
+    frmVHDDrun page;
+
+    explicit AutoPage(MachineOnPrefix& prefix) : on(prefix) {
+        page.resize(600, 500);
+        page.Form_Load();
+    }
+    template <class T> T* get(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
+    QCheckBox* chkAutorun() { return get<QCheckBox>("chkAutorun"); }
+    QGroupBox* frameO() { return get<QGroupBox>("frameO"); }
+    QGroupBox* FrameN() { return get<QGroupBox>("FrameN"); }
+    QComboBox* cboD() { return get<QComboBox>("cboD"); }
+    QComboBox* cbodN() { return get<QComboBox>("cbodN"); }
+    QLineEdit* txtP() { return get<QLineEdit>("txtP"); }
+    QLineEdit* txtpN() { return get<QLineEdit>("txtpN"); }
+    void click(const char* button) { get<QPushButton>(button)->click(); }
+    void choose(int index) {
+        cboD()->setCurrentIndex(index);
+        emit cboD()->activated(index);
+    }
+    // New profile through the editor.
+    void add(const QString& letter, const QString& path) {
+        click("btnN");
+        cbodN()->setCurrentIndex(cbodN()->findText(letter));
+        QCOMPARE(cbodN()->currentText(), letter);
+        txtpN()->setText(path);
+        click("btnsN");
+    }
+    bool overview() {
+        return chkAutorun()->isChecked() && chkAutorun()->isEnabled() &&
+               frameO()->isVisibleTo(&page) && !FrameN()->isVisibleTo(&page);
+    }
+    bool editing() {
+        return !chkAutorun()->isEnabled() && !frameO()->isVisibleTo(&page) &&
+               FrameN()->isVisibleTo(&page);
+    }
+};
+
+std::string systemFolder(MachineOnPrefix& on) {
+    return hostPath(on, "C:\\windows\\system32");
+}
+std::string profileFile(MachineOnPrefix& on) {
+    return systemFolder(on) + "/kstSubst.ini";
+}
+std::string launcherFile(MachineOnPrefix& on) {
+    return systemFolder(on) + "/kstSubst.exe";
+}
+
+bool hasRunEntry(QString* data = nullptr) {
+    QString text;
+    const bool ok =
+        Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue, text);
+    if (data)
+        *data = text;
+    return ok;
+}
+
+// Wine's own reading of the start-up entry.
+QString wineRunEntry(MachineOnPrefix& on) {
+    const auto result =
+        on.prefix().wine({"reg", "query", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                          "/v", "kstSubst"});
+    on.prefix().stopWineServer();
+    for (QString line : QString::fromLocal8Bit(result.output.c_str()).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1String("kstSubst")))
+            return line.section(QStringLiteral("REG_SZ"), 1).trimmed();
+    }
+    return {};
+}
+
+void tickAutorunFromOff(AutoPage& p) {
+    if (!p.chkAutorun()->isChecked())
+        p.chkAutorun()->click();
+    QVERIFY(p.chkAutorun()->isChecked());
+}
+
+} // namespace
+
+class AutomountTest : public QObject {
+    Q_OBJECT
+private slots:
+    void statesFollowTheCheckBox() {
+        KESTREL_QT_MACHINE(on);
+        AutoPage p(on);
+        // No start-up entry: only the check box, unticked.
+        QVERIFY(!p.chkAutorun()->isChecked());
+        QVERIFY(p.chkAutorun()->isEnabled());
+        QVERIFY(!p.frameO()->isVisibleTo(&p.page) && !p.FrameN()->isVisibleTo(&p.page));
+        QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
+
+        p.chkAutorun()->click();
+        QVERIFY(p.overview());
+        QString data;
+        QVERIFY(hasRunEntry(&data));
+        QCOMPARE(data, QStringLiteral("kstSubst.exe"));
+        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
+
+        p.click("btnN");
+        QVERIFY(p.editing());
+        p.click("btnC");
+        QVERIFY(p.overview());
+        QVERIFY(!fs::exists(profileFile(on)));
+
+        // Opening the page again with the entry keeps the box ticked and writes nothing.
+        fs::remove(launcherFile(on));
+        AutoPage again(on);
+        QVERIFY(again.overview());
+        QVERIFY(!fs::exists(launcherFile(on)));
+    }
+
+    void launcherWrittenFromTheResource() {
+        KESTREL_QT_MACHINE(on);
+        const QByteArray launcher =
+            LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM"));
+        QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        QCOMPARE(QByteArray::fromStdString(readHost(launcherFile(on))), launcher);
+    }
+
+    void existingLauncherLeftUntouched() {
+        KESTREL_QT_MACHINE(on);
+        writeHost(launcherFile(on), "somebody else's kstSubst");
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        QCOMPARE(readHost(launcherFile(on)), std::string("somebody else's kstSubst"));
+        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
+    }
+
+    void untickingRemovesOnlyTheEntry() {
+        KESTREL_QT_MACHINE(on);
+        QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
+                                QStringLiteral("other.exe")));
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+        const std::string profiles = readHost(profileFile(on));
+        const std::string launcher = readHost(launcherFile(on));
+        p.chkAutorun()->click();
+        QVERIFY(!p.chkAutorun()->isChecked());
+        QVERIFY(!p.frameO()->isVisibleTo(&p.page));
+        QVERIFY(!hasRunEntry());
+        QVERIFY(wineRunEntry(on).isEmpty());
+        QString other;
+        QVERIFY(
+            Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"), other));
+        QCOMPARE(other, QStringLiteral("other.exe"));
+        QCOMPARE(readHost(profileFile(on)), profiles);
+        QCOMPARE(readHost(launcherFile(on)), launcher);
+    }
+
+    void profileFileOfTwoProfiles() {
+        KESTREL_QT_MACHINE(on);
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+        p.add(QStringLiteral("F:"), QStringLiteral("D:\\Work"));
+        QCOMPARE(readHost(profileFile(on)), std::string("E:C:\\Games\r\nF:D:\\Work\r\n"));
+        // The launcher reads the same file through Wine.
+        QCOMPARE(probe(on, {"read", "C:\\windows\\system32\\kstSubst.ini"}),
+                 (QStringList{QStringLiteral("E:C:\\Games"), QStringLiteral("F:D:\\Work")}));
+
+        // Read back by a new opening of the page.
+        AutoPage again(on);
+        QCOMPARE(items(again.cboD()), (QStringList{QStringLiteral("E:"), QStringLiteral("F:")}));
+        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\Games"));
+        again.choose(1);
+        QCOMPARE(again.txtP()->text(), QStringLiteral("D:\\Work"));
+    }
+
+    void editingOffersItsOwnLetterFirstAndNoOtherProfiles() {
+        KESTREL_QT_MACHINE(on);
+        // F: is mapped now; E: and G: belong to profiles but are not mapped.
+        fs::create_directories(hostPath(on, "C:\\") + "/Work");
+        fs::create_symlink(hostPath(on, "C:\\") + "/Work", on.prefix().file("dosdevices/f:"));
+        writeHost(profileFile(on), "E:C:\\Games\r\nF:C:\\Work\r\nG:C:\\Music\r\n");
+        QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue,
+                                QStringLiteral("kstSubst.exe")));
+        AutoPage p(on);
+        QVERIFY(p.overview());
+        p.choose(1);
+        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Work"));
+        p.click("btnS");
+        QVERIFY(p.editing());
+        QCOMPARE(p.txtpN()->text(), QStringLiteral("C:\\Work"));
+        QStringList expected{QStringLiteral("F:")};
+        for (char letter = 'D'; letter <= 'Z'; ++letter) {
+            const QString drive = QString(QLatin1Char(letter)) + QLatin1Char(':');
+            if (letter != 'E' && letter != 'G' && wineDriveType(on, letter) == DRIVE_NO_ROOT_DIR)
+                expected << drive;
+        }
+        QCOMPARE(items(p.cbodN()), expected);
+        QCOMPARE(p.cbodN()->currentText(), QStringLiteral("F:"));
+
+        // Saving the edit moves the profile to the end and selects the first one.
+        p.txtpN()->setText(QStringLiteral("C:\\Work2"));
+        p.click("btnsN");
+        QVERIFY(p.overview());
+        QCOMPARE(readHost(profileFile(on)),
+                 std::string("E:C:\\Games\r\nG:C:\\Music\r\nF:C:\\Work2\r\n"));
+        QCOMPARE(p.cboD()->currentIndex(), 0);
+        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Games"));
+
+        // A new profile is never offered a letter a profile has.
+        p.click("btnN");
+        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("E:")));
+        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("F:")));
+        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("G:")));
+        QCOMPARE(p.cbodN()->currentIndex(), 0);
+    }
+
+    void saveAndDeleteSelectTheFirstProfile() {
+        KESTREL_QT_MACHINE(on);
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        p.add(QStringLiteral("H:"), QStringLiteral("C:\\One"));
+        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Two"));
+        QCOMPARE(p.cboD()->currentText(), QStringLiteral("H:"));
+        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
+
+        p.choose(1);
+        p.click("btnD");
+        QCOMPARE(items(p.cboD()), QStringList{QStringLiteral("H:")});
+        QCOMPARE(p.cboD()->currentIndex(), 0);
+        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
+        QCOMPARE(readHost(profileFile(on)), std::string("H:C:\\One\r\n"));
+
+        // Deleting the last one leaves an empty file; deleting again changes nothing.
+        p.click("btnD");
+        QVERIFY(p.txtP()->text().isEmpty());
+        QVERIFY(fs::exists(profileFile(on)));
+        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        p.click("btnD");
+        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        QVERIFY(p.dialogs.questions.isEmpty());
+    }
+
+    void refusedInput() {
+        KESTREL_QT_MACHINE(on);
+        AutoPage p(on);
+        tickAutorunFromOff(p);
+        // Edit without a profile: nothing to edit.
+        p.click("btnS");
+        QVERIFY(p.overview());
+        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+        const std::string saved = readHost(profileFile(on));
+
+        const QStringList bad{QStringLiteral("C:\\a,b"), QStringLiteral("\"C:\\Games\""),
+                              QString()};
+        for (const QString& path : bad) {
+            p.dialogs.messages.clear();
+            p.click("btnN");
+            p.txtpN()->setText(path);
+            p.click("btnsN");
+            QCOMPARE(p.dialogs.messages.size(), 1);
+            QVERIFY(p.editing());
+            p.click("btnC");
+            QCOMPARE(readHost(profileFile(on)), saved);
+            QCOMPARE(p.cboD()->count(), 1);
+        }
+        QVERIFY(p.dialogs.messages.first().contains(QStringLiteral("comma")) ||
+                p.dialogs.messages.first().contains(QStringLiteral("path")));
+
+        // With every letter from D: to Z: taken there is no letter to save.
+        fs::create_directories(hostPath(on, "C:\\") + "/all");
+        for (char letter = 'd'; letter <= 'z'; ++letter) {
+            const std::string link = on.prefix().file(std::string("dosdevices/") + letter + ":");
+            if (!fs::exists(fs::symlink_status(link)))
+                fs::create_symlink(hostPath(on, "C:\\") + "/all", link);
+        }
+        p.dialogs.messages.clear();
+        p.click("btnN");
+        QCOMPARE(p.cbodN()->count(), 0);
+        p.txtpN()->setText(QStringLiteral("C:\\Music"));
+        p.click("btnsN");
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        QVERIFY(p.editing());
+        QCOMPARE(readHost(profileFile(on)), saved);
+    }
+
+    // Tick autorun, save two profiles, take both letters away, and start the prefix as Windows
+    // starts: the registered launcher maps both letters again.
+    void lettersComeBackWhenThePrefixStarts() {
+        KESTREL_QT_MACHINE(on);
+        QVERIFY2(!LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM")).isEmpty(),
+                 "this build carries no KSTSUBST launcher resource");
+        fs::create_directories(hostPath(on, "C:\\") + "/Games");
+        fs::create_directories(hostPath(on, "C:\\") + "/Work");
+        {
+            AutoPage p(on);
+            tickAutorunFromOff(p);
+            p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+            p.add(QStringLiteral("F:"), QStringLiteral("C:\\Work"));
+        }
+        on.machine().winExec("Subst /D E:", SW_HIDE);
+        on.machine().winExec("Subst /D F:", SW_HIDE);
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
+        QCOMPARE(wineDriveType(on, 'F'), DRIVE_NO_ROOT_DIR);
+
+        const auto boot = on.prefix().run({"wineboot"}, {{"WINEDEBUG", "-all"}});
+        QCOMPARE(boot.exitCode, 0);
+        on.prefix().stopWineServer();
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(fs::symlink_status(on.prefix().file("dosdevices/f:"))),
+                                 10000);
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
+        QCOMPARE(wineDriveType(on, 'F'), DRIVE_FIXED);
+        writeHost(hostPath(on, "C:\\Games") + "/g.txt", "games");
+        QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), QStringLiteral("games"));
+    }
+};
+
+QTEST_MAIN(AutomountTest)
+#include "AutomountTest.moc"
