@@ -1,10 +1,15 @@
 #include "PageTable.h"
 
+#include "pages/internet/frmInetOpti.h"
+#include "pages/shell/frmConFileMenu.h"
+
 namespace kestrel {
 
 const std::vector<PageRow>& pageTable() {
     static const std::vector<PageRow> rows = {
         // {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
+        {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
+        {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
     };
     return rows;
 }

@@ -1,0 +1,29 @@
+#pragma once
+// Fixed control positions in twips: a page lists its controls with their rectangles and places
+// them once; only a page's resize handler moves anything afterwards.
+
+#include "Twips.h"
+
+#include <QWidget>
+#include <initializer_list>
+
+namespace kestrel {
+
+struct Placement {
+    QWidget* control;
+    int left, top, width, height; // twips, relative to the control's parent
+};
+
+inline void place(std::initializer_list<Placement> placements) {
+    for (const Placement& p : placements)
+        p.control->setGeometry(twips(p.left), twips(p.top), twips(p.width), twips(p.height));
+}
+
+// Sets a control's width in pixels, only when it differs, never below 0.
+inline void setWidthIfChanged(QWidget* control, int width) {
+    width = width < 0 ? 0 : width;
+    if (control->width() != width)
+        control->resize(width, control->height());
+}
+
+} // namespace kestrel

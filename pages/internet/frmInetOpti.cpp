@@ -1,0 +1,270 @@
+#include "frmInetOpti.h"
+
+#include "app/Ansi.h"
+#include "app/Module.h"
+#include "app/NumberFilter.h"
+#include "app/Placement.h"
+#include "app/RegQt.h"
+#include "platform/FieldReader.h"
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+#include "resources/Catalogue.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace kestrel {
+
+namespace {
+
+const QString AdaptersKey = QStringLiteral("Enum\\Root\\Net");
+const QString NetTransKey = QStringLiteral("System\\CurrentControlSet\\Services\\Class\\NetTrans\\");
+const QString MstcpKey = QStringLiteral("System\\CurrentControlSet\\Services\\VxD\\MSTCP");
+const QString ReceiveWindow = QStringLiteral("4288");
+
+// The example entry the host fields hold when the page opens.
+const char* const ExampleOctets[] = {"127", "0", "0", "1"};
+const QString ExampleHost = QStringLiteral("localhost");
+
+// lblH ends this far short of the page's right edge.
+constexpr int HelpMargin = 90; // twips
+
+template <typename T> T* make(QWidget* parent, const char* name) {
+    auto* control = new T(parent);
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+// What Apply may write into a TCP/IP setting: a whole number above 0. An empty field, a hint
+// such as "Default=1460", 0 and a negative MSS are left out.
+bool isSettingValue(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    bool nonZero = false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        nonZero = nonZero || c != QLatin1Char('0');
+    }
+    return nonZero;
+}
+
+void saveIfSettingValue(const QString& key, const QString& name, const QString& text) {
+    if (isSettingValue(text))
+        Reg::SaveString(HKEY_LOCAL_MACHINE, key, name, text);
+}
+
+} // namespace
+
+frmInetOpti::frmInetOpti(QWidget* parent)
+    : Page(parent), cbAdap(make<QComboBox>(this, "cbAdap")), lblMTU(make<QLabel>(this, "lblMTU")),
+      txtMTU(make<QLineEdit>(this, "txtMTU")), lblMSS(make<QLabel>(this, "lblMSS")),
+      txtMSS(make<QLineEdit>(this, "txtMSS")), lblTTL(make<QLabel>(this, "lblTTL")),
+      txtTTL(make<QLineEdit>(this, "txtTTL")), cmdAP(make<QPushButton>(this, "cmdAP")),
+      lblH(make<QLabel>(this, "lblH")), Frame1(make<QGroupBox>(this, "Frame1")),
+      ip{make<QLineEdit>(Frame1, "ip1"), make<QLineEdit>(Frame1, "ip2"),
+         make<QLineEdit>(Frame1, "ip3"), make<QLineEdit>(Frame1, "ip4")},
+      txtHost(make<QLineEdit>(Frame1, "txtHost")), lslHosts(make<QListWidget>(Frame1, "lslHosts")),
+      cmdadd(make<QPushButton>(Frame1, "cmdadd")), cmdDel(make<QPushButton>(Frame1, "cmdDel")),
+      lblh2(make<QLabel>(Frame1, "lblh2")) {
+    place({
+        {cbAdap, 120, 120, 4800, 360},
+        {lblMTU, 120, 630, 1500, 255},
+        {txtMTU, 1680, 600, 900, 330},
+        {lblMSS, 120, 1020, 1500, 255},
+        {txtMSS, 1680, 990, 1500, 330},
+        {lblTTL, 120, 1410, 1500, 255},
+        {txtTTL, 1680, 1380, 900, 330},
+        {cmdAP, 3720, 585, 1200, 390},
+        {lblH, 120, 1830, 6000, 780},
+        {Frame1, 120, 2640, 6240, 2580},
+        // Inside the frame.
+        {ip[0], 120, 300, 540, 330},
+        {ip[1], 720, 300, 540, 330},
+        {ip[2], 1320, 300, 540, 330},
+        {ip[3], 1920, 300, 540, 330},
+        {txtHost, 2580, 300, 1800, 330},
+        {cmdadd, 4500, 270, 1200, 390},
+        {lslHosts, 120, 780, 4260, 1200},
+        {cmdDel, 4500, 780, 1200, 390},
+        {lblh2, 120, 2040, 5880, 450},
+    });
+    lblH->setWordWrap(true);
+    lblH->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblh2->setWordWrap(true);
+    lblh2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    txtMTU->setMaxLength(4);
+    txtTTL->setMaxLength(4);
+    // MSS is not typed: it follows the MTU field.
+    txtMSS->setEnabled(false);
+    numberfilter::attach(txtMTU, [this](double mtu) {
+        txtMSS->setText(numberfilter::plainDecimal(mtu - 40));
+    });
+    numberfilter::attach(txtTTL);
+    for (std::size_t i = 0; i < ip.size(); ++i) {
+        ip[i]->setMaxLength(3);
+        numberfilter::attach(ip[i]);
+    }
+
+    connect(cbAdap, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            cbAdap_Click();
+    });
+    connect(cmdAP, &QPushButton::clicked, this, &frmInetOpti::cmdAP_Click);
+    connect(cmdadd, &QPushButton::clicked, this, &frmInetOpti::cmdadd_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmInetOpti::cmdDel_Click);
+}
+
+void frmInetOpti::Form_Load() {
+    lblMTU->setText(LoadResString(342));
+    lblMSS->setText(LoadResString(343));
+    lblTTL->setText(LoadResString(344));
+    cmdAP->setText(LoadResString(130));
+    lblH->setText(LoadResString(346));
+    Frame1->setTitle(LoadResString(345));
+    cmdadd->setText(LoadResString(313));
+    cmdDel->setText(LoadResString(315));
+    lblh2->setText(LoadResString(347));
+    for (std::size_t i = 0; i < ip.size(); ++i)
+        ip[i]->setText(QLatin1String(ExampleOctets[i]));
+    txtHost->setText(ExampleHost);
+
+    ListAdapters();
+    LoadHosts();
+}
+
+void frmInetOpti::Form_Resize() {
+    setWidthIfChanged(lblH, width() - lblH->x() - twips(HelpMargin));
+}
+
+// --- TCP/IP ---------------------------------------------------------------------------------
+
+QString frmInetOpti::adapterKey() const {
+    return NetTransKey + CurAdapter;
+}
+
+void frmInetOpti::ListAdapters() {
+    {
+        // Filling the box selects its first entry by itself; the adapter is read once, below.
+        const QSignalBlocker blocker(cbAdap);
+        cbAdap->clear();
+        Registry& registry = Machine::current().registry();
+        RegHandle key = 0;
+        if (registry.openKey(HKEY_LOCAL_MACHINE, toAnsi(AdaptersKey), KEY_ENUMERATE_SUB_KEYS,
+                             key) == ERROR_SUCCESS) {
+            std::string name;
+            for (std::uint32_t index = 0; registry.enumKey(key, index, name) == ERROR_SUCCESS;
+                 ++index) {
+                const QString number = fromAnsi(name);
+                QString description;
+                Reg::GetString(HKEY_LOCAL_MACHINE, AdaptersKey + QLatin1Char('\\') + number,
+                               QStringLiteral("DeviceDesc"), description);
+                cbAdap->addItem(number + QStringLiteral(" - ") + description);
+            }
+        }
+        registry.closeKey(key);
+    }
+    // A key without adapters leaves nothing to tune, just like a missing key.
+    const bool haveAdapters = cbAdap->count() > 0;
+    cbAdap->setEnabled(haveAdapters);
+    cmdAP->setEnabled(haveAdapters);
+    CurAdapter.clear();
+    if (haveAdapters) {
+        const QSignalBlocker blocker(cbAdap);
+        cbAdap->setCurrentIndex(0);
+        cbAdap_Click();
+    }
+}
+
+void frmInetOpti::cbAdap_Click() {
+    CurAdapter = cbAdap->currentText().left(4);
+    // Each field's filter runs as it is set: the hints are no numbers, so a missing MTU or TTL
+    // shows as an empty field, while the MSS field (no filter) keeps its hint.
+    QString value;
+    txtMTU->setText(Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMTU"),
+                                   value)
+                        ? value
+                        : QStringLiteral("Default=1500"));
+    value.clear();
+    txtMSS->setText(Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMSS"),
+                                   value)
+                        ? value
+                        : QStringLiteral("Default=1460"));
+    value.clear();
+    txtTTL->setText(Reg::GetString(HKEY_LOCAL_MACHINE, MstcpKey, QStringLiteral("DefaultTTL"),
+                                   value)
+                        ? value
+                        : QStringLiteral("Default=32"));
+}
+
+void frmInetOpti::cmdAP_Click() {
+    if (!AskSave(QStringLiteral("None")))
+        return;
+    if (!CurAdapter.isEmpty()) {
+        saveIfSettingValue(adapterKey(), QStringLiteral("MaxMTU"), txtMTU->text());
+        saveIfSettingValue(adapterKey(), QStringLiteral("MaxMSS"), txtMSS->text());
+    }
+    saveIfSettingValue(MstcpKey, QStringLiteral("DefaultTTL"), txtTTL->text());
+    Reg::SaveString(HKEY_LOCAL_MACHINE, MstcpKey, QStringLiteral("DefaultRcvWindow"),
+                    ReceiveWindow);
+}
+
+// --- lmhosts --------------------------------------------------------------------------------
+
+namespace {
+std::string hostsPath() {
+    return Machine::current().windowsDirectory() + "\\lmhosts";
+}
+} // namespace
+
+void frmInetOpti::LoadHosts() {
+    lslHosts->clear();
+    Machine& machine = Machine::current();
+    const std::string path = hostsPath();
+    std::vector<std::string> entries;
+    // A missing file is an empty list; a file that exists but cannot be read must not be
+    // replaced by the next Add or Delete.
+    hostsWritable = textfile::readEntries(machine, path, entries) || !machine.fileExists(path);
+    for (const std::string& entry : entries)
+        lslHosts->addItem(fromAnsi(entry));
+    cmdadd->setEnabled(hostsWritable);
+    cmdDel->setEnabled(hostsWritable);
+}
+
+void frmInetOpti::SaveHosts() {
+    if (!hostsWritable)
+        return;
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(lslHosts->count()));
+    for (int row = 0; row < lslHosts->count(); ++row)
+        lines.push_back(toAnsi(lslHosts->item(row)->text()));
+    textfile::writeLines(Machine::current(), hostsPath(), lines);
+}
+
+void frmInetOpti::cmdadd_Click() {
+    const QString entry = ip[0]->text() + QLatin1Char('.') + ip[1]->text() + QLatin1Char('.') +
+                          ip[2]->text() + QLatin1Char('.') + ip[3]->text() + QLatin1Char('\t') +
+                          txtHost->text();
+    lslHosts->addItem(entry);
+    SaveHosts();
+}
+
+void frmInetOpti::cmdDel_Click() {
+    const int row = lslHosts->currentRow();
+    if (row < 0 || !lslHosts->item(row)->isSelected())
+        return;
+    if (!AskSave(QStringLiteral("None")))
+        return;
+    delete lslHosts->takeItem(row);
+    // The next Delete needs a new choice, not the entry that moved up into this row.
+    lslHosts->setCurrentRow(-1);
+    lslHosts->clearSelection();
+    SaveHosts();
+}
+
+} // namespace kestrel
