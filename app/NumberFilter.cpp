@@ -1,7 +1,6 @@
 #include "NumberFilter.h"
 
 #include <QLineEdit>
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -51,7 +50,8 @@ qsizetype numberLength(const QString& text, qsizetype start) {
 
 double leadingNumber(const QString& text) {
     qsizetype start = 0;
-    while (start < text.size() && (text[start] == QLatin1Char(' ') || text[start] == QLatin1Char('\t')))
+    while (start < text.size() &&
+           (text[start] == QLatin1Char(' ') || text[start] == QLatin1Char('\t')))
         ++start;
     const qsizetype length = numberLength(text, start);
     if (length == 0)
@@ -62,21 +62,27 @@ double leadingNumber(const QString& text) {
 }
 
 QString plainDecimal(double value) {
-    if (value == 0)
-        return QStringLiteral("0");
-    // Whole numbers of any size without an exponent; fractions with up to 15 significant digits.
-    if (std::trunc(value) == value)
-        return QString::number(value, 'f', 0);
-    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    const int decimals = std::clamp(14 - magnitude, 0, 330);
-    QString text = QString::number(value, 'f', decimals);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text;
+    // Fifteen significant digits, as a double holds them; an exponent is written out as zeros.
+    const QString text = QString::number(value, 'g', 15);
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    if (e < 0)
+        return text;
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    QString digits = text.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    const int exponent = text.mid(e + 1).toInt();
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    const int whole = point < 0 ? int(digits.size()) : int(point);
+    digits.remove(QLatin1Char('.'));
+    // The decimal point moves exponent places to the right of where it stood.
+    const int pointAt = whole + exponent;
+    QString out;
+    if (pointAt <= 0)
+        out = QStringLiteral("0.") + QString(-pointAt, QLatin1Char('0')) + digits;
+    else if (pointAt >= digits.size())
+        out = digits + QString(pointAt - digits.size(), QLatin1Char('0'));
+    else
+        out = digits.left(pointAt) + QLatin1Char('.') + digits.mid(pointAt);
+    return negative ? QLatin1Char('-') + out : out;
 }
 
 QString filtered(const QString& text) {

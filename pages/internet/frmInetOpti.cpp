@@ -22,7 +22,8 @@ namespace kestrel {
 namespace {
 
 const QString AdaptersKey = QStringLiteral("Enum\\Root\\Net");
-const QString NetTransKey = QStringLiteral("System\\CurrentControlSet\\Services\\Class\\NetTrans\\");
+const QString NetTransKey =
+    QStringLiteral("System\\CurrentControlSet\\Services\\Class\\NetTrans\\");
 const QString MstcpKey = QStringLiteral("System\\CurrentControlSet\\Services\\VxD\\MSTCP");
 const QString ReceiveWindow = QStringLiteral("4288");
 
@@ -65,9 +66,11 @@ frmInetOpti::frmInetOpti(QWidget* parent)
       txtMTU(make<QLineEdit>(this, "txtMTU")), lblMSS(make<QLabel>(this, "lblMSS")),
       txtMSS(make<QLineEdit>(this, "txtMSS")), lblTTL(make<QLabel>(this, "lblTTL")),
       txtTTL(make<QLineEdit>(this, "txtTTL")), cmdAP(make<QPushButton>(this, "cmdAP")),
-      lblH(make<QLabel>(this, "lblH")), Frame1(make<QGroupBox>(this, "Frame1")),
-      ip{make<QLineEdit>(Frame1, "ip1"), make<QLineEdit>(Frame1, "ip2"),
-         make<QLineEdit>(Frame1, "ip3"), make<QLineEdit>(Frame1, "ip4")},
+      lblH(make<QLabel>(this, "lblH")),
+      Frame1(make<QGroupBox>(this, "Frame1")), ip{make<QLineEdit>(Frame1, "ip1"),
+                                                  make<QLineEdit>(Frame1, "ip2"),
+                                                  make<QLineEdit>(Frame1, "ip3"),
+                                                  make<QLineEdit>(Frame1, "ip4")},
       txtHost(make<QLineEdit>(Frame1, "txtHost")), lslHosts(make<QListWidget>(Frame1, "lslHosts")),
       cmdadd(make<QPushButton>(Frame1, "cmdadd")), cmdDel(make<QPushButton>(Frame1, "cmdDel")),
       lblh2(make<QLabel>(Frame1, "lblh2")) {
@@ -102,9 +105,8 @@ frmInetOpti::frmInetOpti(QWidget* parent)
     txtTTL->setMaxLength(4);
     // MSS is not typed: it follows the MTU field.
     txtMSS->setEnabled(false);
-    numberfilter::attach(txtMTU, [this](double mtu) {
-        txtMSS->setText(numberfilter::plainDecimal(mtu - 40));
-    });
+    numberfilter::attach(
+        txtMTU, [this](double mtu) { txtMSS->setText(numberfilter::plainDecimal(mtu - 40)); });
     numberfilter::attach(txtTTL);
     for (std::size_t i = 0; i < ip.size(); ++i) {
         ip[i]->setMaxLength(3);
@@ -186,20 +188,20 @@ void frmInetOpti::cbAdap_Click() {
     // Each field's filter runs as it is set: the hints are no numbers, so a missing MTU or TTL
     // shows as an empty field, while the MSS field (no filter) keeps its hint.
     QString value;
-    txtMTU->setText(Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMTU"),
-                                   value)
-                        ? value
-                        : QStringLiteral("Default=1500"));
+    txtMTU->setText(
+        Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMTU"), value)
+            ? value
+            : QStringLiteral("Default=1500"));
     value.clear();
-    txtMSS->setText(Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMSS"),
-                                   value)
-                        ? value
-                        : QStringLiteral("Default=1460"));
+    txtMSS->setText(
+        Reg::GetString(HKEY_LOCAL_MACHINE, adapterKey(), QStringLiteral("MaxMSS"), value)
+            ? value
+            : QStringLiteral("Default=1460"));
     value.clear();
-    txtTTL->setText(Reg::GetString(HKEY_LOCAL_MACHINE, MstcpKey, QStringLiteral("DefaultTTL"),
-                                   value)
-                        ? value
-                        : QStringLiteral("Default=32"));
+    txtTTL->setText(
+        Reg::GetString(HKEY_LOCAL_MACHINE, MstcpKey, QStringLiteral("DefaultTTL"), value)
+            ? value
+            : QStringLiteral("Default=32"));
 }
 
 void frmInetOpti::cmdAP_Click() {
