@@ -23,7 +23,7 @@ QStringList listed(const QListWidget* list) {
 }
 
 // The page with its controls found by name, as the user sees them.
-struct Page {
+struct MenuPage {
     frmConFileMenu form;
     QListWidget* lstMenu = form.findChild<QListWidget*>(QStringLiteral("lstMenu"));
     QRadioButton* OptAF = form.findChild<QRadioButton*>(QStringLiteral("OptAF"));
@@ -37,7 +37,7 @@ struct Page {
     QPushButton* cmdEdit = form.findChild<QPushButton*>(QStringLiteral("cmdEdit"));
     QPushButton* cmdDel = form.findChild<QPushButton*>(QStringLiteral("cmdDel"));
 
-    Page() {
+    MenuPage() {
         form.resize(600, 400);
         form.Form_Load();
     }
@@ -73,13 +73,17 @@ void addItem(const QString& shellKey, const QString& name, const QString& captio
 class ConFileMenuTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { Catalogue::setLanguage(Language::English); }
+    void initTestCase() {
+        // The catalogue lives in a static library: its resources are registered by hand.
+        Q_INIT_RESOURCE(resources);
+        Catalogue::setLanguage(Language::English);
+    }
 
     void opensOnAllFiles() {
         PAGE_MACHINE(m);
         addItem("*\\Shell", "KestrelOne", "One", "one.exe %1");
         addItem("*\\Shell", "KestrelTwo", "Two", "two.exe %1");
-        Page page;
+        MenuPage page;
         QCOMPARE(page.form.curPath(), QStringLiteral("*\\Shell"));
         QVERIFY(page.OptAF->isChecked());
         QCOMPARE(page.OptAF->text(), QStringLiteral("All Files"));
@@ -109,7 +113,7 @@ private slots:
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstraw", {}, "");
         addItem(".kstraw\\Shell", "View", "View it", "view.exe %1");
 
-        Page page;
+        MenuPage page;
         page.OptOF->click();
         QVERIFY(page.lstMenu->count() == 0);
         QVERIFY(!page.txtExt->isReadOnly());
@@ -139,7 +143,7 @@ private slots:
 
     void typingAnExtensionDisablesTheButtonsUntilFind() {
         PAGE_MACHINE(m);
-        Page page;
+        MenuPage page;
         page.find("txt");
         QVERIFY(page.buttonsEnabled());
         page.fill("Name", "Caption", "cmd");
@@ -164,7 +168,7 @@ private slots:
     void addForAnUnregisteredExtension() {
         PAGE_MACHINE(m);
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         page.find("kstnew");
         page.fill("Open", "Open with Kestrel", "C:\\kestrel\\k.exe \"%1\"");
 
@@ -188,7 +192,7 @@ private slots:
         PAGE_MACHINE(m);
         addItem("*\\Shell", "KestrelOne", "One", "one.exe");
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         const QStringList before = subkeys(HKEY_CLASSES_ROOT, "*\\Shell");
 
         page.fill("", "Caption", "cmd");
@@ -206,7 +210,7 @@ private slots:
         addItem(".kstedit\\Shell", "Alpha", "Alpha text", "alpha.exe");
         addItem(".kstedit\\Shell", "Beta", "Beta text", "beta.exe");
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         page.find("kstedit");
 
         // The same name: both values are rewritten in place.
@@ -248,7 +252,7 @@ private slots:
         addItem(".kstdel\\Shell", "Alpha", "Alpha text", "alpha.exe");
         addItem(".kstdel\\Shell", "Beta", "Beta text", "beta.exe");
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         page.find("kstdel");
         page.lstMenu->setCurrentRow(0);
         // Delete acts on the chosen entry, whatever the Name field says.
@@ -271,7 +275,7 @@ private slots:
         PAGE_MACHINE(m);
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstempty", {}, "");
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         page.find("kstempty");
         QCOMPARE(page.lstMenu->count(), 0);
         // The extension has no Shell key: the list cannot be opened.
@@ -291,7 +295,7 @@ private slots:
         addItem(".kststale\\Shell", "Alpha", "Alpha text", "alpha.exe");
         addItem(".kststale\\Shell", "Beta", "Beta text", "beta.exe");
         Dialogs dialogs;
-        Page page;
+        MenuPage page;
         page.find("kststale");
         page.lstMenu->setCurrentRow(1);
         page.cmdDel->click();
@@ -321,7 +325,8 @@ private slots:
 
     void narrowPageKeepsFieldWidthsNonNegative() {
         PAGE_MACHINE(m);
-        Page page;
+        MenuPage page;
+        page.form.show();
         page.form.resize(700, 400);
         QCOMPARE(page.txtCmd->geometry().right() + 1, 700 - 8);
         QCOMPARE(page.txtSub->geometry().right() + 1, 700 - 8);

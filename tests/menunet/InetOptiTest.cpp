@@ -21,7 +21,7 @@ const QString Adapters = "Enum\\Root\\Net";
 const QString NetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\";
 const QString Mstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
-struct Page {
+struct OptiPage {
     frmInetOpti form;
     QComboBox* cbAdap = form.findChild<QComboBox*>("cbAdap");
     QLineEdit* txtMTU = form.findChild<QLineEdit*>("txtMTU");
@@ -35,7 +35,7 @@ struct Page {
     QPushButton* cmdadd = form.findChild<QPushButton*>("cmdadd");
     QPushButton* cmdDel = form.findChild<QPushButton*>("cmdDel");
 
-    Page() {
+    OptiPage() {
         form.resize(600, 450);
         form.Form_Load();
     }
@@ -78,7 +78,11 @@ void writeHostsFile(PageMachine& m, const QByteArray& bytes) {
 class InetOptiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { Catalogue::setLanguage(Language::English); }
+    void initTestCase() {
+        // The catalogue lives in a static library: its resources are registered by hand.
+        Q_INIT_RESOURCE(resources);
+        Catalogue::setLanguage(Language::English);
+    }
 
     void adapterWithoutValuesShowsHints() {
         PAGE_MACHINE(m);
@@ -91,7 +95,7 @@ private slots:
         Reg::SaveString(HKEY_LOCAL_MACHINE, NetTrans + "0001", "MaxMSS", "536");
         Reg::SaveString(HKEY_LOCAL_MACHINE, Mstcp, "DefaultTTL", "64");
 
-        Page page;
+        OptiPage page;
         QCOMPARE(page.cbAdap->count(), 2);
         QCOMPARE(page.cbAdap->itemText(0), QStringLiteral("0000 - Dial-Up Adapter"));
         QCOMPARE(page.cbAdap->itemText(1), QStringLiteral("0001 - NE2000 Compatible"));
@@ -118,7 +122,7 @@ private slots:
         PAGE_MACHINE(m);
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
-        Page page;
+        OptiPage page;
 
         type(page.txtMTU, "576");
         QCOMPARE(page.txtMTU->text(), QStringLiteral("576"));
@@ -156,7 +160,7 @@ private slots:
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
         Dialogs dialogs;
-        Page page;
+        OptiPage page;
         type(page.txtMTU, "576");
         type(page.txtTTL, "64");
 
@@ -179,7 +183,7 @@ private slots:
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
         Dialogs dialogs;
-        Page page;
+        OptiPage page;
         const QString adapter = NetTrans + "0000";
 
         // Empty MTU and TTL, the MSS hint: only the receive window is written.
@@ -214,7 +218,7 @@ private slots:
                 Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters, "Note", "no adapters");
             }
             Dialogs dialogs;
-            Page page;
+            OptiPage page;
             QCOMPARE(page.cbAdap->count(), 0);
             QVERIFY(!page.cbAdap->isEnabled());
             QVERIFY(!page.cmdAP->isEnabled());
@@ -238,7 +242,7 @@ private slots:
         writeHostsFile(m, "# names for the office, see the manual\r\n"
                           "192.168.1.2\tprinter\r\n");
         Dialogs dialogs;
-        Page page;
+        OptiPage page;
         // The comment's comma splits it in two entries.
         QCOMPARE(page.hosts(),
                  QStringList({"# names for the office", "see the manual", "192.168.1.2\tprinter"}));
@@ -279,7 +283,7 @@ private slots:
     void missingHostsFileIsAnEmptyList() {
         PAGE_MACHINE(m);
         makeWindows98();
-        Page page;
+        OptiPage page;
         QCOMPARE(page.hosts(), QStringList());
         // The example entry is ready to be added.
         QCOMPARE(page.ip[0]->text() + "." + page.ip[1]->text() + "." + page.ip[2]->text() + "." +
