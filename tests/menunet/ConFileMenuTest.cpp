@@ -73,11 +73,7 @@ void addItem(const QString& shellKey, const QString& name, const QString& captio
 class ConFileMenuTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        // The catalogue lives in a static library: its resources are registered by hand.
-        Q_INIT_RESOURCE(resources);
-        Catalogue::setLanguage(Language::English);
-    }
+    void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void opensOnAllFiles() {
         PAGE_MACHINE(m);

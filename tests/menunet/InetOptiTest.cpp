@@ -78,11 +78,7 @@ void writeHostsFile(PageMachine& m, const QByteArray& bytes) {
 class InetOptiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        // The catalogue lives in a static library: its resources are registered by hand.
-        Q_INIT_RESOURCE(resources);
-        Catalogue::setLanguage(Language::English);
-    }
+    void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void adapterWithoutValuesShowsHints() {
         PAGE_MACHINE(m);

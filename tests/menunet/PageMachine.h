@@ -4,12 +4,7 @@
 
 #include "app/Module.h"
 #include "app/RegQt.h"
-#include "platform/Codepage.h"
-#include "platform/wine/WineRegistry.h"
-#include "tests/support/RegistryMachine.h"
-#include "tests/support/TestPrefix.h"
-
-#include <QFile>
+#include "tests/support/MachineOnPrefix.h"
 
 #include <QStringList>
 #include <QTest>
@@ -17,57 +12,6 @@
 #include <optional>
 
 namespace kestrel::testing {
-
-// The registry of a prefix, its Windows folder, and Windows 98 facts (until WineMachine is here).
-class PrefixFilesMachine : public RegistryMachine {
-public:
-    PrefixFilesMachine(const TestPrefix& prefix, Registry& registry)
-        : RegistryMachine(registry, 1252), prefix_(prefix) {}
-    std::string windowsDirectory() override { return "C:\\windows"; }
-    std::uint32_t platformId() override {
-        QString version;
-        Reg::GetString(HKEY_CURRENT_USER, "Software\\Wine", "Version", version);
-        return version == "win98" ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
-    }
-    bool fileExists(const std::string& path) override { return QFile::exists(host(path)); }
-    bool readFile(const std::string& path, std::string& bytes) override {
-        QFile file(host(path));
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        bytes = file.readAll().toStdString();
-        return true;
-    }
-    bool writeFile(const std::string& path, const std::string& bytes) override {
-        QFile file(host(path));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        return file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-    }
-
-private:
-    QString host(const std::string& dos) const {
-        QString path = QString::fromStdString(dos).toLower();
-        path.replace("\\", "/");
-        return QString::fromStdString(prefix_.path()) + "/drive_c" + path.mid(2);
-    }
-    const TestPrefix& prefix_;
-};
-
-class MachineOnPrefix {
-public:
-    explicit MachineOnPrefix(TestPrefix&& prefix)
-        : prefix_(std::move(prefix)), registry_(prefix_.path(), 1252), machine_(prefix_, registry_) {
-        Machine::setCurrent(&machine_);
-    }
-    ~MachineOnPrefix() { Machine::setCurrent(nullptr); }
-    TestPrefix& prefix() { return prefix_; }
-    Machine& machine() { return machine_; }
-
-private:
-    TestPrefix prefix_;
-    wine::WineRegistry registry_;
-    PrefixFilesMachine machine_;
-};
 
 // A fresh prefix with a WineMachine on it, current until destroyed.
 class PageMachine {
