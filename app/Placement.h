@@ -26,4 +26,11 @@ inline void setWidthIfChanged(QWidget* control, int width) {
         control->resize(width, control->height());
 }
 
+// Moves and sizes a control in pixels, only when its rectangle differs; sizes never below 0.
+inline void setGeometryIfChanged(QWidget* control, int left, int top, int width, int height) {
+    const QRect target(left, top, width < 0 ? 0 : width, height < 0 ? 0 : height);
+    if (control->geometry() != target)
+        control->setGeometry(target);
+}
+
 } // namespace kestrel

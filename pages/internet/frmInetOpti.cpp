@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 namespace kestrel {
 
@@ -31,8 +32,10 @@ const QString ReceiveWindow = QStringLiteral("4288");
 const char* const ExampleOctets[] = {"127", "0", "0", "1"};
 const QString ExampleHost = QStringLiteral("localhost");
 
-// lblH ends this far short of the page's right edge.
-constexpr int HelpMargin = 90; // twips
+// lblH ends this far short of the page's right edge; the frame keeps the same distance from
+// lblH above it and from the page's bottom edge.
+constexpr int HelpMargin = 90;       // twips
+constexpr int FrameMinHeight = 2700; // twips
 
 template <typename T> T* make(QWidget* parent, const char* name) {
     auto* control = new T(parent);
@@ -73,7 +76,8 @@ frmInetOpti::frmInetOpti(QWidget* parent)
                                                   make<QLineEdit>(Frame1, "ip4")},
       txtHost(make<QLineEdit>(Frame1, "txtHost")), lslHosts(make<QListWidget>(Frame1, "lslHosts")),
       cmdadd(make<QPushButton>(Frame1, "cmdadd")), cmdDel(make<QPushButton>(Frame1, "cmdDel")),
-      lblh2(make<QLabel>(Frame1, "lblh2")) {
+      lblh2(make<QLabel>(Frame1, "lblh2")), dots{new QLabel(Frame1), new QLabel(Frame1),
+                                                 new QLabel(Frame1)} {
     place({
         {cbAdap, 120, 120, 4800, 360},
         {lblMTU, 120, 630, 1500, 255},
@@ -84,18 +88,26 @@ frmInetOpti::frmInetOpti(QWidget* parent)
         {txtTTL, 1680, 1380, 900, 330},
         {cmdAP, 3720, 585, 1200, 390},
         {lblH, 120, 1830, 6000, 780},
-        {Frame1, 120, 2640, 6240, 2580},
-        // Inside the frame.
-        {ip[0], 120, 300, 540, 330},
-        {ip[1], 720, 300, 540, 330},
-        {ip[2], 1320, 300, 540, 330},
-        {ip[3], 1920, 300, 540, 330},
-        {txtHost, 2580, 300, 1800, 330},
-        {cmdadd, 4500, 270, 1200, 390},
-        {lslHosts, 120, 780, 4260, 1200},
-        {cmdDel, 4500, 780, 1200, 390},
-        {lblh2, 120, 2040, 5880, 450},
+        {Frame1, 120, 2700, 6240, FrameMinHeight},
+        // Inside the frame: the entry to add, then the list with its Delete button, then the
+        // help text.
+        {ip[0], 120, 420, 540, 330},
+        {dots[0], 660, 420, 60, 330},
+        {ip[1], 720, 420, 540, 330},
+        {dots[1], 1260, 420, 60, 330},
+        {ip[2], 1320, 420, 540, 330},
+        {dots[2], 1860, 420, 60, 330},
+        {ip[3], 1920, 420, 540, 330},
+        {txtHost, 2580, 420, 1800, 330},
+        {cmdadd, 4500, 390, 1200, 390},
+        {lslHosts, 120, 900, 4260, 1200},
+        {cmdDel, 4500, 900, 1200, 390},
+        {lblh2, 120, 2160, 5880, 450},
     });
+    for (QLabel* dot : dots) {
+        dot->setText(QStringLiteral("."));
+        dot->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    }
     lblH->setWordWrap(true);
     lblH->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblh2->setWordWrap(true);
@@ -138,10 +150,24 @@ void frmInetOpti::Form_Load() {
 
     ListAdapters();
     LoadHosts();
+    // The help text's height depends on its words.
+    Form_Resize();
 }
 
 void frmInetOpti::Form_Resize() {
-    setWidthIfChanged(lblH, width() - lblH->x() - twips(HelpMargin));
+    const int margin = twips(HelpMargin);
+    // lblH as tall as its words need at its width; the hosts frame below it takes the rest of
+    // the page, its list growing with it and its help text at its bottom.
+    const int helpWidth = std::max(0, width() - lblH->x() - margin);
+    const int helpHeight = std::max(lblH->heightForWidth(helpWidth), twips(780));
+    setGeometryIfChanged(lblH, lblH->x(), lblH->y(), helpWidth, helpHeight);
+    const int frameTop = lblH->y() + helpHeight + margin;
+    const int frameHeight = std::max(height() - frameTop - margin, twips(FrameMinHeight));
+    setGeometryIfChanged(Frame1, Frame1->x(), frameTop, Frame1->width(), frameHeight);
+    const int noteTop = frameHeight - lblh2->height() - margin;
+    setGeometryIfChanged(lblh2, lblh2->x(), noteTop, lblh2->width(), lblh2->height());
+    setGeometryIfChanged(lslHosts, lslHosts->x(), lslHosts->y(), lslHosts->width(),
+                         noteTop - margin - lslHosts->y());
 }
 
 // --- TCP/IP ---------------------------------------------------------------------------------

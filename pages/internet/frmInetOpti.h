@@ -58,6 +58,7 @@ private:
     QPushButton* cmdadd;
     QPushButton* cmdDel;
     QLabel* lblh2;
+    std::array<QLabel*, 3> dots; // the points between the octet fields
 
     QString CurAdapter;
     // False when lmhosts exists but could not be read: saving the list would lose its entries.

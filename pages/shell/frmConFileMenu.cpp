@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace kestrel {
 
@@ -21,8 +22,11 @@ namespace {
 const QString AllFilesPath = QStringLiteral("*\\Shell");
 const QString None = QStringLiteral("None");
 
-// The two stretched fields end this far short of the page's right edge.
+// The two stretched fields end this far short of the page's right edge; the help text keeps
+// the same distance from the page's bottom edge.
 constexpr int FieldMargin = 120; // twips
+// The list never gets shorter than this when the help text needs the room.
+constexpr int ListMinHeight = 1500; // twips
 
 template <typename T> T* make(QWidget* parent, const char* name) {
     auto* control = new T(parent);
@@ -107,12 +111,24 @@ void frmConFileMenu::Form_Load() {
     OptAF_Click();
     EnableButtons(true);
     RefreshList();
+    // The help text's height depends on its words.
+    Form_Resize();
 }
 
 void frmConFileMenu::Form_Resize() {
+    const int margin = twips(FieldMargin);
     for (QLineEdit* field : {txtSub, txtCmd})
-        setWidthIfChanged(field, width() - field->x() - twips(FieldMargin));
-    setWidthIfChanged(lblHelp, width() - lblHelp->x() - twips(FieldMargin));
+        setWidthIfChanged(field, width() - field->x() - margin);
+    // The help text sits at the bottom, as tall as its words need at this width; the list takes
+    // the height between.
+    const int helpWidth = std::max(0, width() - lblHelp->x() - margin);
+    const int helpHeight = std::max(lblHelp->heightForWidth(helpWidth), 0);
+    const int listTop = lstMenu->y();
+    const int helpTop =
+        std::max(height() - margin - helpHeight, listTop + twips(ListMinHeight) + margin);
+    setGeometryIfChanged(lstMenu, lstMenu->x(), listTop, lstMenu->width(),
+                         helpTop - margin - listTop);
+    setGeometryIfChanged(lblHelp, lblHelp->x(), helpTop, helpWidth, helpHeight);
 }
 
 // --- Scope ----------------------------------------------------------------------------------
