@@ -44,6 +44,10 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("statb"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
+    // A size at which the cursor text of a large screen ends before the clock at x 70.
+    QFont small = font();
+    small.setPointSizeF(qMin<qreal>(small.pointSizeF(), 8.0));
+    setFont(small);
 }
 
 QSize StatusStrip::sizeHint() const {
@@ -75,6 +79,8 @@ void StatusStrip::tick() {
 
 void StatusStrip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, 0, width(), 0);
     painter.setPen(palette().color(QPalette::WindowText));
     const int baseline = 2 + fontMetrics().ascent();
     painter.drawText(PosX, baseline, LastPos);
