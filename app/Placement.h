@@ -9,6 +9,14 @@
 
 namespace kestrel {
 
+// Creates a child control carrying its form name (lstMenu, txtMTU …), so that tests and tools
+// find it by that name.
+template <typename Control> Control* makeControl(QWidget* parent, const char* name) {
+    auto* control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
 struct Placement {
     QWidget* control;
     int left, top, width, height; // twips, relative to the control's parent

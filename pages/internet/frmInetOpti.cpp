@@ -37,12 +37,6 @@ const QString ExampleHost = QStringLiteral("localhost");
 constexpr int HelpMargin = 90;       // twips
 constexpr int FrameMinHeight = 2700; // twips
 
-template <typename T> T* make(QWidget* parent, const char* name) {
-    auto* control = new T(parent);
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
 // What Apply may write into a TCP/IP setting: a whole number above 0. An empty field, a hint
 // such as "Default=1460", 0 and a negative MSS are left out.
 bool isSettingValue(const QString& text) {
@@ -65,19 +59,21 @@ void saveIfSettingValue(const QString& key, const QString& name, const QString& 
 } // namespace
 
 frmInetOpti::frmInetOpti(QWidget* parent)
-    : Page(parent), cbAdap(make<QComboBox>(this, "cbAdap")), lblMTU(make<QLabel>(this, "lblMTU")),
-      txtMTU(make<QLineEdit>(this, "txtMTU")), lblMSS(make<QLabel>(this, "lblMSS")),
-      txtMSS(make<QLineEdit>(this, "txtMSS")), lblTTL(make<QLabel>(this, "lblTTL")),
-      txtTTL(make<QLineEdit>(this, "txtTTL")), cmdAP(make<QPushButton>(this, "cmdAP")),
-      lblH(make<QLabel>(this, "lblH")),
-      Frame1(make<QGroupBox>(this, "Frame1")), ip{make<QLineEdit>(Frame1, "ip1"),
-                                                  make<QLineEdit>(Frame1, "ip2"),
-                                                  make<QLineEdit>(Frame1, "ip3"),
-                                                  make<QLineEdit>(Frame1, "ip4")},
-      txtHost(make<QLineEdit>(Frame1, "txtHost")), lslHosts(make<QListWidget>(Frame1, "lslHosts")),
-      cmdadd(make<QPushButton>(Frame1, "cmdadd")), cmdDel(make<QPushButton>(Frame1, "cmdDel")),
-      lblh2(make<QLabel>(Frame1, "lblh2")), dots{new QLabel(Frame1), new QLabel(Frame1),
-                                                 new QLabel(Frame1)} {
+    : Page(parent), cbAdap(makeControl<QComboBox>(this, "cbAdap")),
+      lblMTU(makeControl<QLabel>(this, "lblMTU")), txtMTU(makeControl<QLineEdit>(this, "txtMTU")),
+      lblMSS(makeControl<QLabel>(this, "lblMSS")), txtMSS(makeControl<QLineEdit>(this, "txtMSS")),
+      lblTTL(makeControl<QLabel>(this, "lblTTL")), txtTTL(makeControl<QLineEdit>(this, "txtTTL")),
+      cmdAP(makeControl<QPushButton>(this, "cmdAP")), lblH(makeControl<QLabel>(this, "lblH")),
+      Frame1(makeControl<QGroupBox>(this, "Frame1")), ip{makeControl<QLineEdit>(Frame1, "ip1"),
+                                                         makeControl<QLineEdit>(Frame1, "ip2"),
+                                                         makeControl<QLineEdit>(Frame1, "ip3"),
+                                                         makeControl<QLineEdit>(Frame1, "ip4")},
+      txtHost(makeControl<QLineEdit>(Frame1, "txtHost")),
+      lslHosts(makeControl<QListWidget>(Frame1, "lslHosts")),
+      cmdadd(makeControl<QPushButton>(Frame1, "cmdadd")),
+      cmdDel(makeControl<QPushButton>(Frame1, "cmdDel")),
+      lblh2(makeControl<QLabel>(Frame1, "lblh2")), dots{new QLabel(Frame1), new QLabel(Frame1),
+                                                        new QLabel(Frame1)} {
     place({
         {cbAdap, 120, 120, 4800, 360},
         {lblMTU, 120, 630, 1500, 255},

@@ -28,24 +28,22 @@ constexpr int FieldMargin = 120; // twips
 // The list never gets shorter than this when the help text needs the room.
 constexpr int ListMinHeight = 1500; // twips
 
-template <typename T> T* make(QWidget* parent, const char* name) {
-    auto* control = new T(parent);
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
 } // namespace
 
 frmConFileMenu::frmConFileMenu(QWidget* parent)
-    : Page(parent), lstMenu(make<QListWidget>(this, "lstMenu")),
-      OptAF(make<QRadioButton>(this, "OptAF")), OptOF(make<QRadioButton>(this, "OptOF")),
-      lblExt(make<QLabel>(this, "lblExt")), txtExt(make<QLineEdit>(this, "txtExt")),
-      cmdfind(make<QPushButton>(this, "cmdfind")), lblName(make<QLabel>(this, "lblName")),
-      txtCaption(make<QLineEdit>(this, "txtCaption")), lblCap(make<QLabel>(this, "lblCap")),
-      txtSub(make<QLineEdit>(this, "txtSub")), lblCmd(make<QLabel>(this, "lblCmd")),
-      txtCmd(make<QLineEdit>(this, "txtCmd")), cmdadd(make<QPushButton>(this, "cmdadd")),
-      cmdEdit(make<QPushButton>(this, "cmdEdit")), cmdDel(make<QPushButton>(this, "cmdDel")),
-      lblHelp(make<QLabel>(this, "lblHelp")) {
+    : Page(parent), lstMenu(makeControl<QListWidget>(this, "lstMenu")),
+      OptAF(makeControl<QRadioButton>(this, "OptAF")),
+      OptOF(makeControl<QRadioButton>(this, "OptOF")), lblExt(makeControl<QLabel>(this, "lblExt")),
+      txtExt(makeControl<QLineEdit>(this, "txtExt")),
+      cmdfind(makeControl<QPushButton>(this, "cmdfind")),
+      lblName(makeControl<QLabel>(this, "lblName")),
+      txtCaption(makeControl<QLineEdit>(this, "txtCaption")),
+      lblCap(makeControl<QLabel>(this, "lblCap")), txtSub(makeControl<QLineEdit>(this, "txtSub")),
+      lblCmd(makeControl<QLabel>(this, "lblCmd")), txtCmd(makeControl<QLineEdit>(this, "txtCmd")),
+      cmdadd(makeControl<QPushButton>(this, "cmdadd")),
+      cmdEdit(makeControl<QPushButton>(this, "cmdEdit")),
+      cmdDel(makeControl<QPushButton>(this, "cmdDel")),
+      lblHelp(makeControl<QLabel>(this, "lblHelp")) {
     // Scope above, the list on the left with its buttons beside it, the item's fields on the
     // right, the help text at the bottom.
     place({
