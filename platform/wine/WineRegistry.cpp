@@ -426,6 +426,13 @@ struct WineRegistry::Impl {
         }
         stat(hive.path.c_str(), &hive.info);
         hive.exists = true;
+        // A server that started while the file was being written may have read it before the
+        // change: hand the change to it too (making it twice does no harm).
+        if (wineServerRunning(prefix) && wineInstalled()) {
+            std::string error;
+            if (!importThroughWine(prefix, importText(hive, change), error))
+                lastError = error;
+        }
         return ERROR_SUCCESS;
     }
 
@@ -667,6 +674,29 @@ long WineRegistry::enumKey(RegHandle key, std::uint32_t index, std::string& name
         return ERROR_NO_MORE_ITEMS;
     name = impl_->toAnsi(subkey);
     return ERROR_SUCCESS;
+}
+
+long WineRegistry::enumValue(RegHandle key, std::uint32_t index, std::string& name,
+                             std::uint32_t& type, std::string& data) {
+    Impl::OpenKey open;
+    Impl::Location where;
+    if (!impl_->resolveHandle(key, open) || !impl_->locate(open, where)) {
+        impl_->lastError = "Invalid registry key handle.";
+        return ERROR_INVALID_HANDLE;
+    }
+    if (where.usersRoot)
+        return ERROR_NO_MORE_ITEMS;
+    if (!impl_->refresh(*where.hive))
+        return ERROR_ACCESS_DENIED;
+    const auto values = where.hive->file.values(where.path);
+    if (index >= values.size())
+        return ERROR_NO_MORE_ITEMS;
+    name = impl_->toAnsi(values[index].name);
+    std::uint32_t size = 0;
+    if (queryValue(key, name, type, nullptr, size) != ERROR_SUCCESS)
+        return ERROR_NO_MORE_ITEMS;
+    data.assign(size, '\0');
+    return queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(data.data()), size);
 }
 
 long WineRegistry::closeKey(RegHandle key) {

@@ -28,6 +28,11 @@ public:
     long enumKey(RegHandle key, std::uint32_t index, std::string& name) override;
     long closeKey(RegHandle key) override;
 
+    // RegEnumValueA: the index-th value of the key (sorted as Wine keeps them), its name and
+    // type, and its data as queryValue would return it. ERROR_NO_MORE_ITEMS past the last.
+    long enumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                   std::string& data);
+
     // Why the last failing call failed, in words for the user (empty after a success).
     std::string lastError() const;
 

@@ -74,7 +74,7 @@ bool wineInstalled() {
 }
 
 int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
-            std::string& output) {
+            std::string& output, bool keepInput) {
     output.clear();
     const char* tmp = std::getenv("TMPDIR");
     std::string outputName = std::string(tmp && *tmp ? tmp : "/tmp") + "/kestrel-wine-XXXXXX";
@@ -105,9 +105,12 @@ int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!keepInput)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+    // Nothing else this process has open goes to Wine and the services it may leave running.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);

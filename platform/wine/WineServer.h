@@ -21,9 +21,10 @@ bool wineInstalled();
 
 // Runs "wine ARGS..." on the prefix (WINEDEBUG=-all) and waits for it; output receives what it
 // printed. Wine may start its services from the call and they outlive it, so its output goes to
-// a file rather than a pipe that would stay open. The exit code, or -1 when it could not run.
+// a file rather than a pipe that would stay open. Its input is /dev/null unless keepInput (then
+// this process's). The exit code, or -1 when it could not run.
 int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
-            std::string& output);
+            std::string& output, bool keepInput = false);
 
 // Imports a registry file (text in the format "Windows Registry Editor Version 5.00") into the
 // running prefix with "wine reg import". The file is placed in the prefix's C:\windows\temp for

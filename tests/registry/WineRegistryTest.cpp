@@ -426,6 +426,9 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
             << on.registry().lastError();
         ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", 5));
         EXPECT_TRUE(DeleteValue(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone"));
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelLive\\Gone\\Deeper", L"v", 1));
+        EXPECT_EQ(on.registry().deleteKey(HKEY_CURRENT_USER, "Software\\KestrelLive\\Gone"),
+                  ERROR_SUCCESS);
         ASSERT_TRUE(SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin",
                                std::wstring(L"\x01\0\0\0", 4)));
         // Kestrel shows what it wrote although the files do not have it yet.
@@ -445,6 +448,9 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
     EXPECT_EQ(text, Cyrillic);
     EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", text));
+    std::vector<std::wstring> names;
+    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, L"Software\\KestrelLive"));
+    EXPECT_TRUE(names.empty());
     EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin", text));
     EXPECT_EQ(text, std::wstring(L"\x01\0\0", 3));
 }

@@ -1,0 +1,72 @@
+// kestrel-reg: Windows' "reg query/add/delete" on a Wine prefix, through Kestrel's registry layer.
+//
+//   kestrel-reg [--prefix DIR] query KEY [/v NAME | /ve] [/s]
+//   kestrel-reg [--prefix DIR] add KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]
+//   kestrel-reg [--prefix DIR] delete KEY [/v NAME | /ve | /va] [/f]
+//
+// The prefix is DIR, else WINEPREFIX, else ~/.wine. While a wineserver runs on the prefix it owns
+// the registry, so the command is handed to Wine's own reg.exe as it stands.
+
+#include "RegTool.h"
+#include "platform/Codepage.h"
+#include "platform/wine/WinePrefix.h"
+#include "platform/wine/WineRegistry.h"
+#include "platform/wine/WineServer.h"
+
+#include <iostream>
+
+using namespace kestrel;
+
+int main(int argc, char** argv) {
+    std::string prefix;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--prefix" && i + 1 < argc) {
+            prefix = argv[++i];
+        } else if (arg.rfind("--prefix=", 0) == 0) {
+            prefix = arg.substr(9);
+        } else {
+            args.push_back(arg);
+        }
+    }
+    if (prefix.empty())
+        prefix = wine::defaultPrefixPath();
+
+    switch (wine::prefixState(prefix)) {
+    case wine::PrefixState::Ready:
+        break;
+    case wine::PrefixState::Missing:
+        std::cout << "kestrel-reg: there is no Wine prefix at " << prefix
+                  << " (set WINEPREFIX or use --prefix DIR)\r\n";
+        return 1;
+    case wine::PrefixState::NotPrefix:
+        std::cout << "kestrel-reg: " << wine::notAPrefixMessage(prefix) << "\r\n";
+        return 1;
+    }
+
+    if (wine::wineServerRunning(prefix) && wine::wineInstalled()) {
+        // Wine has the live registry: its reg.exe answers. Its output comes through a file, as
+        // the services Wine may start would keep a pipe open.
+        std::vector<std::string> command{"reg"};
+        command.insert(command.end(), args.begin(), args.end());
+        std::string output;
+        const int status = wine::runWine(prefix, command, output, true);
+        std::cout << output;
+        if (status < 0) {
+            std::cout << "kestrel-reg: cannot start wine\r\n";
+            return 1;
+        }
+        return status;
+    }
+
+    wine::WineRegistry registry(prefix, codepage::forEnvironment());
+    std::string out;
+    const int status = regtool::run(args, registry, out, std::cin);
+    std::cout << out;
+    if (status != 0 && !registry.lastError().empty() &&
+        registry.lastError().find("does not exist") == std::string::npos &&
+        registry.lastError().find("Invalid") == std::string::npos)
+        std::cerr << "kestrel-reg: " << registry.lastError() << "\n";
+    return status;
+}

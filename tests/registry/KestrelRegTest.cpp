@@ -1,0 +1,163 @@
+// kestrel-reg answers as Wine's reg.exe does: the same commands on two copies of one prefix, one
+// through kestrel-reg (no Wine running), one through "wine reg", give the same output and exit
+// status, and leave registries that read the same.
+
+#include "platform/wine/Process.h"
+#include "platform/wine/WineServer.h"
+#include "tests/support/TestPrefix.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace kestrel::wine {
+namespace {
+
+using testing::TestPrefix;
+
+struct Answer {
+    int exitCode = -1;
+    std::string output;
+};
+
+Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{KESTREL_REG, "--prefix", prefix.path()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    // Make sure kestrel-reg does not find Wine's prefix some other way.
+    const auto result = runProcess(argv, {{"WINEPREFIX", "/nonexistent"}});
+    return {result.exitCode, result.output};
+}
+
+Answer wineReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    std::vector<std::string> all{"reg"};
+    all.insert(all.end(), args.begin(), args.end());
+    Answer answer;
+    answer.exitCode = runWine(prefix.path(), all, answer.output);
+    return answer;
+}
+
+bool waitForServer(const TestPrefix& prefix, bool running) {
+    for (int i = 0; i < 200; ++i) {
+        if (wineServerRunning(prefix.path()) == running)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+const std::vector<std::vector<std::string>> Script = {
+    {"add", "HKCU\\Software\\KRT", "/v", "Text", "/d", "C:\\dir \"q\"", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Dword", "/t", "REG_DWORD", "/d", "257", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Hex", "/t", "reg_dword", "/d", "0x10", "/F"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bin", "/t", "REG_BINARY", "/d", "01000000", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Odd", "/t", "REG_BINARY", "/d", "abc", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Empty", "/d", "", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/ve", "/d", "default", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Exp", "/t", "REG_EXPAND_SZ", "/d", "%PATH%;x", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Multi", "/t", "REG_MULTI_SZ", "/d", "one\\0two", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Sep", "/t", "REG_MULTI_SZ", "/d", "a#b", "/s", "#", "/f"},
+    {"add", "HKCU\\Software\\KRT\\One\\Two\\Three\\Four", "/v", "Deep", "/d", "4", "/f"},
+    {"add", "HKCU\\Software\\KRT\\MiXeD\\CaSe", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "abc", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "-1", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_FOO", "/d", "1", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_BINARY", "/d", "xyz", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/f"},
+    {"query", "HKCU\\Software\\KRT"},
+    {"query", "hkcu\\software\\krt", "/v", "dword"},
+    {"QUERY", "HKEY_CURRENT_USER\\Software\\KRT", "-ve"},
+    {"query", "HKCU\\Software\\KRT\\mixed\\case"},
+    {"query", "HKCU\\Software\\KRT\\mixed\\case", "/ve"},
+    {"query", "HKCU\\Software\\KRT\\One"},
+    {"query", "HKCU\\Software\\KRT\\One\\"},
+    {"query", "HKCU\\Software\\KRT", "/v", "Missing"},
+    {"query", "HKCU\\Software\\KRT\\One", "/ve"},
+    {"query", "HKCU\\Software\\Missing"},
+    {"query", "HKXX\\Software"},
+    {"query", "HKCU\\Software\\KRT\\\\"},
+    {"query"},
+    {},
+    {"frobnicate", "HKCU"},
+    {"query", "HKCU\\Software\\KRT", "/v"},
+    {"query", "HKCU\\Software\\KRT", "/v", "Text", "/ve"},
+    {"query", "HKCU\\Software\\KRT", "/x"},
+    {"delete", "HKCU\\Software\\KRT", "/v", "Text", "/f"},
+    {"delete", "HKCU\\Software\\KRT", "/v", "Text", "/f"},
+    {"delete", "HKCU\\Software\\KRT", "/ve", "/f"},
+    {"delete", "HKCU\\Software\\KRT", "/ve", "/f"},
+    {"delete", "HKCU\\Software\\KRT\\One", "/f"},
+    {"delete", "HKCU\\Software\\Missing", "/f"},
+    {"query", "HKCU\\Software\\KRT"},
+    {"delete", "HKCU\\Software\\KRT", "/va", "/f"},
+    {"query", "HKCU\\Software\\KRT"},
+    {"add", "HKLM\\Software\\KRT", "/v", "x", "/d", "y", "/f"},
+    {"query", "HKEY_LOCAL_MACHINE\\Software\\KRT"},
+    {"add", "HKCR\\.krt", "/ve", "/d", "krtfile", "/f"},
+    {"query", "HKCR\\.krt"},
+    {"query", "HKLM\\Software\\Classes\\.krt", "/ve"},
+    {"add", "HKU\\.DEFAULT\\Software\\KRT", "/v", "d", "/t", "REG_DWORD", "/d", "1", "/f"},
+    {"query", "HKU\\.DEFAULT\\Software\\KRT"},
+    {"query", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Update"},
+    {"delete", "HKLM\\Software\\KRT", "/f"},
+    {"query", "HKLM\\Software\\KRT"},
+};
+
+std::string show(const std::vector<std::string>& args) {
+    std::string out = "reg";
+    for (const auto& a : args)
+        out += " [" + a + "]";
+    return out;
+}
+
+TEST(KestrelReg, AnswersAsWineRegDoes) {
+    KESTREL_TEST_PREFIX(ours);
+    KESTREL_TEST_PREFIX(wines);
+    // A warm server makes each "wine reg" quick; kestrel-reg works on the other copy's files.
+    ASSERT_TRUE(
+        startDetached({"wineserver", "-p"}, {{"WINEPREFIX", wines.path()}, {"WINEDEBUG", "-all"}}));
+    ASSERT_TRUE(waitForServer(wines, true));
+    for (const auto& args : Script) {
+        const Answer expected = wineReg(wines, args);
+        const Answer actual = kestrelReg(ours, args);
+        EXPECT_EQ(actual.output, expected.output) << show(args);
+        EXPECT_EQ(actual.exitCode, expected.exitCode) << show(args);
+    }
+}
+
+TEST(KestrelReg, RefusesAFolderThatIsNoPrefix) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string folder = prefix.file("empty");
+    std::filesystem::create_directories(folder);
+    auto result = runProcess({KESTREL_REG, "--prefix", folder, "query", "HKCU"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("is not a Wine prefix: it has no system.reg"), std::string::npos)
+        << result.output;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/system.reg"));
+
+    // WINEPREFIX is the prefix when --prefix is not given.
+    result =
+        runProcess({KESTREL_REG, "query", "HKCU\\Software\\Wine"}, {{"WINEPREFIX", prefix.path()}});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+}
+
+TEST(KestrelReg, WhileWineRunsWineAnswers) {
+    KESTREL_TEST_PREFIX(prefix);
+    ASSERT_TRUE(startDetached({"wineserver", "-p"},
+                              {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    ASSERT_TRUE(waitForServer(prefix, true));
+    auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
+    EXPECT_EQ(added.exitCode, 0) << added.output;
+    // The files do not have it yet, the live registry does.
+    const auto query = kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"});
+    EXPECT_EQ(query.exitCode, 0) << query.output;
+    EXPECT_EQ(query.output,
+              "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
+    prefix.stopWineServer();
+    ASSERT_TRUE(waitForServer(prefix, false));
+    EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
+              query.output);
+}
+
+} // namespace
+} // namespace kestrel::wine
