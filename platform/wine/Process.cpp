@@ -41,41 +41,46 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& environment) {
     ProcessResult result;
-    int pipeFds[2];
-    if (argv.empty() || pipe(pipeFds) != 0)
+    if (argv.empty())
         return result;
+    // The output goes to an unlinked temporary file, not a pipe: a program may leave a helper
+    // running that inherits its standard streams (wine leaves a wineserver), and reading a pipe
+    // to its end would then wait for that helper too. Only the program itself is waited for.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string outputName = std::string(tmp && *tmp ? tmp : "/tmp") + "/kestrel-run-XXXXXX";
+    const int outputFd = mkostemp(outputName.data(), O_CLOEXEC);
+    if (outputFd < 0)
+        return result;
+    unlink(outputName.c_str());
+
     auto args = argv;
     auto env = environmentWith(environment);
     auto argp = pointers(args);
     auto envp = pointers(env);
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
     if (rc != 0) {
-        close(pipeFds[0]);
+        close(outputFd);
         return result;
     }
-    char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        result.output.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(pipeFds[0]);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    char buffer[4096];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(outputFd, buffer, sizeof buffer, at);
+        if (n <= 0)
+            break;
+        result.output.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+    close(outputFd);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

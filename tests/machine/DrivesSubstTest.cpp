@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -172,6 +173,32 @@ TEST_F(SubstOnPrefix, TheRecordIsSharedWithTheLauncher) {
     // Kestrel may unmap what the launcher mapped.
     EXPECT_TRUE(machine.winExec("Subst /D F:", SW_HIDE));
     EXPECT_EQ(subst.mapped(), (std::vector<std::pair<char, std::string>>{{'e', games}}));
+}
+
+TEST_F(SubstOnPrefix, ExplorerOpensTheAddressWithTheDesktopsOpener) {
+    // A stand-in for xdg-open that records its argument.
+    const std::string bin = prefix.makeFolder("bin");
+    const std::string record = prefix.file("opened.txt");
+    prefix.makeFile("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + record + "'\n");
+    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+    const std::string games = prefix.makeFolder("drive_c/Games");
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + path).c_str(), 1);
+    auto opened = [&](const std::string& commandLine) {
+        fs::remove(record);
+        if (!machine.winExec(commandLine, SW_SHOWNORMAL))
+            return std::string("(not started)");
+        for (int i = 0; i < 200 && !fs::exists(record); ++i)
+            usleep(20000);
+        usleep(20000);
+        return slurp(record);
+    };
+    EXPECT_EQ(opened("explorer http://kestrel.invalid/about"), "http://kestrel.invalid/about");
+    EXPECT_EQ(opened("EXPLORER.EXE  \"http://kestrel.invalid/a b\" "),
+              "http://kestrel.invalid/a b");
+    // A DOS path opens as the host folder it stands for.
+    EXPECT_EQ(opened("explorer C:\\GAMES"), games);
+    setenv("PATH", path.c_str(), 1);
 }
 
 TEST_F(SubstOnPrefix, OtherCommandsNeedWine) {

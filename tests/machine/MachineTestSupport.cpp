@@ -6,11 +6,13 @@
 #include "platform/wine/WinePrefix.h"
 
 #include <atomic>
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -149,14 +151,57 @@ std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason) {
     return TestPrefix::makeFrom(base, reason);
 }
 
-std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{KESTREL_WIN32PROBE};
+namespace {
+
+// Runs a program in the prefix and waits for it alone, not for what it leaves running: its
+// standard output goes to an unnamed file and it inherits no other descriptor, so a wineserver
+// or Wine service started on the way cannot hold anything of ours open. Returns the output.
+std::string runInPrefix(const TestPrefix& prefix, const std::vector<std::string>& argv) {
+    char name[] = "/tmp/kestrel-machine-output-XXXXXX";
+    const int out = mkstemp(name);
+    if (out < 0)
+        return {};
+    unlink(name);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, 0);
+        dup2(out, 1);
+        dup2(devNull, 2);
+        close_range(3, ~0u, 0);
+        setenv("WINEPREFIX", prefix.path().c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    if (pid > 0) {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    std::string output;
+    lseek(out, 0, SEEK_SET);
+    char buffer[4096];
+    for (ssize_t n; (n = read(out, buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(out);
+    return output;
+}
+
+} // namespace
+
+std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    // A persistent server keeps every call after the first one quick; the prefix stops it when
+    // the test ends (TestPrefix's destructor), and stopWineServer() stops it between steps.
+    runInPrefix(prefix, {"wineserver", "-p"});
+    std::vector<std::string> argv{"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
-    // A persistent server keeps every call after the first one quick; the prefix stops it.
-    prefix.run({"wineserver", "-p"});
-    const auto result = prefix.wine(argv);
     std::vector<std::string> lines;
-    std::istringstream in(result.output);
+    std::istringstream in(runInPrefix(prefix, argv));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -164,6 +209,12 @@ std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::
         lines.push_back(line);
     }
     return lines;
+}
+
+std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{KESTREL_WIN32PROBE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return wineLines(prefix, argv);
 }
 
 } // namespace kestrel::testing

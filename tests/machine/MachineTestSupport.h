@@ -43,6 +43,10 @@ enum class PrefixKind { Wineboot, KestrelMade };
 std::string kindName(PrefixKind kind);
 std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason);
 
+// Runs "wine ARGS..." in the prefix with a persistent wineserver (quick after the first call);
+// the lines of its standard output.
+std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<std::string>& args);
+
 // Runs the Win32 probe (win32probe.c) under Wine in the prefix; its output lines.
 std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args);
 
