@@ -5,12 +5,19 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <filesystem>
 
 namespace kestrel {
 
 OpenedMachine openPrefix(const std::string& path) {
     OpenedMachine opened;
-    switch (wine::prefixState(path)) {
+    wine::PrefixState state = wine::prefixState(path);
+    // An empty folder holds nothing to lose: it becomes the new prefix, as a missing one does.
+    std::error_code ec;
+    if (state == wine::PrefixState::NotPrefix && std::filesystem::is_directory(path, ec) &&
+        std::filesystem::is_empty(path, ec))
+        state = wine::PrefixState::Missing;
+    switch (state) {
     case wine::PrefixState::Ready:
         break;
     case wine::PrefixState::NotPrefix:

@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -62,18 +63,28 @@ void StatusStrip::setMachineText(const QString& text) {
 }
 
 void StatusStrip::tick() {
-    const QString time = StatusText::clockText(QTime::currentTime());
-    if (time != LastTime) {
-        LastTime = time;
-        ++redraws_;
-        update(TimeX, 0, width() - TimeX, height());
+    // Texts are built only when what they show changed: an idle mouse within one second costs
+    // two comparisons per tick.
+    // The system clock is cheap to read; the local time (time zone rules) only once a second.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != lastSecond_) {
+        lastSecond_ = second;
+        const QString time = StatusText::clockText(QTime::currentTime());
+        if (time != LastTime) {
+            LastTime = time;
+            ++redraws_;
+            update(TimeX, 0, width() - TimeX, height());
+        }
     }
     const QPoint cursor = QCursor::pos();
-    const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
-    if (pos != LastPos) {
-        LastPos = pos;
-        ++redraws_;
-        update(PosX, 0, TimeX, height());
+    if (cursor != lastCursor_ || LastPos.isEmpty()) {
+        lastCursor_ = cursor;
+        const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
+        if (pos != LastPos) {
+            LastPos = pos;
+            ++redraws_;
+            update(PosX, 0, TimeX, height());
+        }
     }
 }
 

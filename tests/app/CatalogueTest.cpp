@@ -120,6 +120,10 @@ private slots:
         QCOMPARE(stringInChild({{"LANG", "ru_RU.UTF-8"}}, 102), QStringLiteral("Система"));
         QCOMPARE(stringInChild({{"LC_ALL", "ru_RU.UTF-8"}, {"LANG", "en_US.UTF-8"}}, 102),
                  QStringLiteral("Система"));
+        QCOMPARE(stringInChild({{"LC_MESSAGES", "ru_RU.UTF-8"}, {"LANG", "en_US.UTF-8"}}, 102),
+                 QStringLiteral("Система"));
+        QCOMPARE(stringInChild({{"LANG", "ru_RU.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, 102),
+                 QStringLiteral("System"));
         QCOMPARE(stringInChild({{"LANG", "en_US.UTF-8"}}, 102), QStringLiteral("System"));
         QCOMPARE(stringInChild({{"LANG", "de_DE.UTF-8"}}, 102), QStringLiteral("System"));
         QCOMPARE(stringInChild({{"LANG", "C"}}, 102), QStringLiteral("System"));

@@ -51,6 +51,9 @@ private slots:
         QCOMPARE(nodeCount(tr), 28);
         QVERIFY(tr.node("Optim"));
         QCOMPARE(frmTR::key(tr.node("Optim")->parent()), QStringLiteral("Internet"));
+        // Wine agrees: programs on this prefix are told they run on Windows 98 (4.10).
+        const auto ver = on.prefix().wine({"cmd", "/c", "ver"});
+        QVERIFY2(ver.output.find("Windows 4.10") != std::string::npos, ver.output.c_str());
     }
 
     void ntPrefixHidesOptimization() {
@@ -61,6 +64,9 @@ private slots:
         frmTR tr;
         QCOMPARE(nodeCount(tr), 27);
         QVERIFY(!tr.node("Optim"));
+        const auto ver = on.prefix().wine({"cmd", "/c", "ver"});
+        QVERIFY2(ver.output.find("Microsoft Windows") != std::string::npos, ver.output.c_str());
+        QVERIFY2(ver.output.find("Windows 4.") == std::string::npos, ver.output.c_str());
     }
 
     void windowShowsWhichPrefixIsEdited() {
@@ -91,6 +97,11 @@ private slots:
         QVERIFY2(opened.machine, opened.error.c_str());
         QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
         QVERIFY(opened.machine->description().find(path) != std::string::npos);
+        // An empty folder (made for the purpose) becomes a prefix too.
+        const std::string empty = home.filePath("empty").toStdString();
+        QVERIFY(QDir().mkpath(QString::fromStdString(empty)));
+        QVERIFY2(openPrefix(empty).machine, "empty folder refused");
+        QCOMPARE(wine::prefixState(empty), wine::PrefixState::Ready);
         // A second start finds it ready and opens it as it is.
         const OpenedMachine again = openPrefix(path);
         QVERIFY(again.machine);

@@ -277,6 +277,14 @@ private slots:
         QVERIFY(w->curPage() != first.data());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull()); // the old instance is gone: every opening starts from scratch
+
+        // With unsaved changes the prompt comes first, and the page reloads what was saved.
+        QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "z");
+        journal.clear();
+        click(*w, "Explorer");
+        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "prompt", "frmExplorer:save",
+                                       "frmExplorer:load"}));
+        QVERIFY(static_cast<RecordingPage*>(w->curPage())->field->text().isEmpty());
     }
 
     void groupNodesAndPagesNotBuiltYetOpenAbout() {
