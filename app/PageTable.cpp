@@ -3,15 +3,18 @@
 #include "pages/drives/frmVHDD.h"
 #include "pages/drives/frmVHDDrun.h"
 #include "pages/icons/frmFldIco.h"
+#include "pages/internet/frmInetOpti.h"
+#include "pages/shell/frmConFileMenu.h"
 
 namespace kestrel {
 
 const std::vector<PageRow>& pageTable() {
     static const std::vector<PageRow> rows = {
-        // {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
         {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
+        {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
+        {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
     };
     return rows;
 }

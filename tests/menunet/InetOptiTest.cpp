@@ -1,0 +1,301 @@
+// The TCP/IP tuning page on a throw-away Windows 98 prefix: adapters, hints and the number
+// filter of its fields, Apply, and the lmhosts list.
+
+#include "PageMachine.h"
+#include "app/PageTable.h"
+#include "pages/internet/frmInetOpti.h"
+#include "resources/Catalogue.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+
+namespace {
+
+const QString Adapters = "Enum\\Root\\Net";
+const QString NetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\";
+const QString Mstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+
+struct OptiPage {
+    frmInetOpti form;
+    QComboBox* cbAdap = form.findChild<QComboBox*>("cbAdap");
+    QLineEdit* txtMTU = form.findChild<QLineEdit*>("txtMTU");
+    QLineEdit* txtMSS = form.findChild<QLineEdit*>("txtMSS");
+    QLineEdit* txtTTL = form.findChild<QLineEdit*>("txtTTL");
+    QPushButton* cmdAP = form.findChild<QPushButton*>("cmdAP");
+    QLineEdit* ip[4] = {form.findChild<QLineEdit*>("ip1"), form.findChild<QLineEdit*>("ip2"),
+                        form.findChild<QLineEdit*>("ip3"), form.findChild<QLineEdit*>("ip4")};
+    QLineEdit* txtHost = form.findChild<QLineEdit*>("txtHost");
+    QListWidget* lslHosts = form.findChild<QListWidget*>("lslHosts");
+    QPushButton* cmdadd = form.findChild<QPushButton*>("cmdadd");
+    QPushButton* cmdDel = form.findChild<QPushButton*>("cmdDel");
+
+    OptiPage() {
+        form.resize(600, 450);
+        form.Form_Load();
+    }
+    QStringList hosts() const {
+        QStringList entries;
+        for (int row = 0; row < lslHosts->count(); ++row)
+            entries << lslHosts->item(row)->text();
+        return entries;
+    }
+};
+
+// Types into a field as the user does: clears it, then one key at a time.
+void type(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+void makeWindows98() {
+    Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
+}
+
+void addAdapter(const QString& number, const QString& description) {
+    Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters + "\\" + number, "DeviceDesc", description);
+}
+
+QByteArray hostsFile(PageMachine& m) {
+    QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeHostsFile(PageMachine& m, const QByteArray& bytes) {
+    QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class InetOptiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Catalogue::setLanguage(Language::English); }
+
+    void adapterWithoutValuesShowsHints() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        QVERIFY(!IsWinNT());
+        QVERIFY(findPage("Optim") && QLatin1String(findPage("Optim")->form) == "frmInetOpti");
+        addAdapter("0000", "Dial-Up Adapter");
+        addAdapter("0001", "NE2000 Compatible");
+        Reg::SaveString(HKEY_LOCAL_MACHINE, NetTrans + "0001", "MaxMTU", "576");
+        Reg::SaveString(HKEY_LOCAL_MACHINE, NetTrans + "0001", "MaxMSS", "536");
+        Reg::SaveString(HKEY_LOCAL_MACHINE, Mstcp, "DefaultTTL", "64");
+
+        OptiPage page;
+        QCOMPARE(page.cbAdap->count(), 2);
+        QCOMPARE(page.cbAdap->itemText(0), QStringLiteral("0000 - Dial-Up Adapter"));
+        QCOMPARE(page.cbAdap->itemText(1), QStringLiteral("0001 - NE2000 Compatible"));
+        QVERIFY(page.cbAdap->isEnabled());
+        QVERIFY(page.cmdAP->isEnabled());
+        QCOMPARE(page.form.curAdapter(), QStringLiteral("0000"));
+        // The hints are no numbers: MTU and TTL filter theirs away, MSS keeps its own.
+        QCOMPARE(page.txtMTU->text(), QString());
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("Default=1460"));
+        QCOMPARE(page.txtTTL->text(), QStringLiteral("64"));
+        QVERIFY(!page.txtMSS->isEnabled());
+
+        page.cbAdap->setCurrentIndex(1);
+        QCOMPARE(page.form.curAdapter(), QStringLiteral("0001"));
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("576"));
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("536"));
+
+        Reg::DeleteValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultTTL");
+        page.cbAdap->setCurrentIndex(0);
+        QCOMPARE(page.txtTTL->text(), QString());
+    }
+
+    void numberFieldsFilterWhatIsTyped() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        addAdapter("0000", "Dial-Up Adapter");
+        OptiPage page;
+
+        type(page.txtMTU, "576");
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("576"));
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("536"));
+        type(page.txtMTU, "0");
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("0"));
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("-40"));
+        type(page.txtMTU, "abc");
+        QCOMPARE(page.txtMTU->text(), QString());
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("-40"));
+        type(page.txtMTU, "1500x");
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("1500"));
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("1460"));
+
+        type(page.txtTTL, "012");
+        QCOMPARE(page.txtTTL->text(), QStringLiteral("12"));
+        for (QLineEdit* octet : page.ip) {
+            type(octet, "007");
+            QCOMPARE(octet->text(), QStringLiteral("7"));
+        }
+        // A lone minus sign goes at once; a pasted negative number stays.
+        type(page.ip[0], "-");
+        QCOMPARE(page.ip[0]->text(), QString());
+        page.ip[0]->setText("-5");
+        QCOMPARE(page.ip[0]->text(), QStringLiteral("-5"));
+        // The length limits are the only bounds.
+        type(page.txtMTU, "123456");
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("1234"));
+        type(page.ip[1], "2555");
+        QCOMPARE(page.ip[1]->text(), QStringLiteral("255"));
+    }
+
+    void applyWritesTheFourValues() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        addAdapter("0000", "Dial-Up Adapter");
+        Dialogs dialogs;
+        OptiPage page;
+        type(page.txtMTU, "576");
+        type(page.txtTTL, "64");
+
+        dialogs.answer = false;
+        page.cmdAP->click();
+        QCOMPARE(dialogs.questions, QStringList({"Save Changes ?"}));
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultRcvWindow"));
+
+        dialogs.answer = true;
+        page.cmdAP->click();
+        const QString adapter = "HKLM\\" + NetTrans + "0000";
+        QCOMPARE(m.wineQuery(adapter, "MaxMTU"), QStringLiteral("576"));
+        QCOMPARE(m.wineQuery(adapter, "MaxMSS"), QStringLiteral("536"));
+        QCOMPARE(m.wineQuery("HKLM\\" + Mstcp, "DefaultTTL"), QStringLiteral("64"));
+        QCOMPARE(m.wineQuery("HKLM\\" + Mstcp, "DefaultRcvWindow"), QStringLiteral("4288"));
+    }
+
+    void applyLeavesOutWhatIsNoSetting() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        addAdapter("0000", "Dial-Up Adapter");
+        Dialogs dialogs;
+        OptiPage page;
+        const QString adapter = NetTrans + "0000";
+
+        // Empty MTU and TTL, the MSS hint: only the receive window is written.
+        page.cmdAP->click();
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMTU"));
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMSS"));
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultTTL"));
+        QCOMPARE(regValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultRcvWindow"), QStringLiteral("4288"));
+
+        // An MTU of 0 and the MSS of -40 it gives are no settings either.
+        type(page.txtMTU, "0");
+        page.cmdAP->click();
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMTU"));
+        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMSS"));
+
+        // A small MTU is written, its negative MSS is not; an MSS already there stays.
+        Reg::SaveString(HKEY_LOCAL_MACHINE, adapter, "MaxMSS", "1460");
+        type(page.txtMTU, "30");
+        QCOMPARE(page.txtMSS->text(), QStringLiteral("-10"));
+        page.cmdAP->click();
+        QCOMPARE(regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMTU"), QStringLiteral("30"));
+        QCOMPARE(regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMSS"), QStringLiteral("1460"));
+        QCOMPARE(dialogs.questions.size(), 3);
+    }
+
+    void noAdapterDisablesApplyButHostsWork() {
+        for (const bool emptyKey : {false, true}) {
+            PAGE_MACHINE(m);
+            makeWindows98();
+            if (emptyKey) {
+                // The key opens but holds no adapter.
+                Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters, "Note", "no adapters");
+            }
+            Dialogs dialogs;
+            OptiPage page;
+            QCOMPARE(page.cbAdap->count(), 0);
+            QVERIFY(!page.cbAdap->isEnabled());
+            QVERIFY(!page.cmdAP->isEnabled());
+            QCOMPARE(page.form.curAdapter(), QString());
+
+            QVERIFY(page.cmdadd->isEnabled());
+            type(page.ip[0], "10");
+            type(page.ip[1], "0");
+            type(page.ip[2], "0");
+            type(page.ip[3], "1");
+            page.txtHost->setText("server");
+            page.cmdadd->click();
+            QCOMPARE(hostsFile(m), QByteArray("10.0.0.1\tserver\r\n"));
+            QVERIFY(dialogs.questions.isEmpty());
+        }
+    }
+
+    void hostsAreLoadedAddedAndDeleted() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        writeHostsFile(m, "# names for the office, see the manual\r\n"
+                          "192.168.1.2\tprinter\r\n");
+        Dialogs dialogs;
+        OptiPage page;
+        // The comment's comma splits it in two entries.
+        QCOMPARE(page.hosts(),
+                 QStringList({"# names for the office", "see the manual", "192.168.1.2\tprinter"}));
+
+        type(page.ip[0], "10");
+        type(page.ip[1], "0");
+        type(page.ip[2], "0");
+        type(page.ip[3], "1");
+        page.txtHost->setText("server");
+        page.cmdadd->click();
+        QVERIFY(dialogs.questions.isEmpty());
+        QCOMPARE(hostsFile(m), QByteArray("# names for the office\r\n"
+                                          "see the manual\r\n"
+                                          "192.168.1.2\tprinter\r\n"
+                                          "10.0.0.1\tserver\r\n"));
+
+        // Nothing chosen: nothing asked, nothing deleted.
+        page.cmdDel->click();
+        QVERIFY(dialogs.questions.isEmpty());
+        QCOMPARE(page.hosts().size(), 4);
+
+        page.lslHosts->setCurrentRow(2);
+        dialogs.answer = false;
+        page.cmdDel->click();
+        QCOMPARE(page.hosts().size(), 4);
+        dialogs.answer = true;
+        page.cmdDel->click();
+        QCOMPARE(dialogs.questions, QStringList({"Save Changes ?", "Save Changes ?"}));
+        QCOMPARE(hostsFile(m), QByteArray("# names for the office\r\n"
+                                          "see the manual\r\n"
+                                          "10.0.0.1\tserver\r\n"));
+        // The entry that moved up is not chosen for the next Delete.
+        page.cmdDel->click();
+        QCOMPARE(dialogs.questions.size(), 2);
+        QCOMPARE(page.hosts().size(), 3);
+    }
+
+    void missingHostsFileIsAnEmptyList() {
+        PAGE_MACHINE(m);
+        makeWindows98();
+        OptiPage page;
+        QCOMPARE(page.hosts(), QStringList());
+        // The example entry is ready to be added.
+        QCOMPARE(page.ip[0]->text() + "." + page.ip[1]->text() + "." + page.ip[2]->text() + "." +
+                     page.ip[3]->text(),
+                 QStringLiteral("127.0.0.1"));
+        QCOMPARE(page.txtHost->text(), QStringLiteral("localhost"));
+        page.cmdadd->click();
+        QCOMPARE(hostsFile(m), QByteArray("127.0.0.1\tlocalhost\r\n"));
+        // Empty fields are taken as they stand.
+        for (QLineEdit* octet : page.ip)
+            octet->clear();
+        page.txtHost->clear();
+        page.cmdadd->click();
+        QCOMPARE(hostsFile(m), QByteArray("127.0.0.1\tlocalhost\r\n...\t\r\n"));
+    }
+};
+
+QTEST_MAIN(InetOptiTest)
+#include "InetOptiTest.moc"
