@@ -22,6 +22,15 @@ struct Placement {
     int left, top, width, height; // twips, relative to the control's parent
 };
 
+// Moves and sizes one control in twips, only when its rectangle really changes; sizes never
+// below 0.
+inline void place(QWidget* control, int left, int top, int width, int height) {
+    const QRect target(twips(left), twips(top), twips(width < 0 ? 0 : width),
+                       twips(height < 0 ? 0 : height));
+    if (control->geometry() != target)
+        control->setGeometry(target);
+}
+
 inline void place(std::initializer_list<Placement> placements) {
     for (const Placement& p : placements)
         p.control->setGeometry(twips(p.left), twips(p.top), twips(p.width), twips(p.height));

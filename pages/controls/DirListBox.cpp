@@ -1,6 +1,6 @@
 #include "DirListBox.h"
 
-#include "Ansi.h"
+#include "app/Ansi.h"
 
 #include <QHeaderView>
 #include <QSignalBlocker>

@@ -1,6 +1,6 @@
 #include "frmVHDD.h"
 
-#include "pages/controls/Ansi.h"
+#include "app/Ansi.h"
 #include "pages/controls/DirListBox.h"
 #include "pages/controls/DriveListBox.h"
 #include "resources/Catalogue.h"

@@ -1,8 +1,8 @@
 #include "frmVHDDrun.h"
 
+#include "app/Ansi.h"
 #include "app/Module.h"
 #include "app/RegQt.h"
-#include "pages/controls/Ansi.h"
 #include "platform/FieldReader.h"
 #include "resources/Catalogue.h"
 

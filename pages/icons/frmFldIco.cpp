@@ -1,11 +1,11 @@
 #include "frmFldIco.h"
 
+#include "app/Ansi.h"
 #include "app/Module.h"
+#include "app/Placement.h"
 #include "app/RegQt.h"
-#include "pages/controls/Ansi.h"
 #include "pages/controls/DirListBox.h"
 #include "pages/controls/DriveListBox.h"
-#include "pages/controls/Place.h"
 #include "resources/Catalogue.h"
 
 #include <QBuffer>

@@ -1,6 +1,7 @@
 #include "Drives.h"
 
 #include "../Win32Types.h"
+#include "NameCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,12 +11,6 @@
 namespace kestrel::wine {
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string linkPath(const DosPaths& paths, char letter) {
     return paths.dosdevices() + "/" +
@@ -34,7 +29,7 @@ char rootLetter(const std::string& root) {
 }
 
 std::uint32_t driveType(const DosPaths& paths, char letter, const std::string& declaredType) {
-    const std::string declared = lower(declaredType);
+    const std::string declared = asciiLower(declaredType);
     const std::string link = linkPath(paths, letter);
     struct stat st;
     if (lstat(link.c_str(), &st) != 0)

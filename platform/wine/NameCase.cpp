@@ -62,4 +62,11 @@ bool equalNoCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+std::string asciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace kestrel::wine

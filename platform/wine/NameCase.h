@@ -11,4 +11,7 @@ wchar_t upcase(wchar_t c);
 
 bool equalNoCase(const std::wstring& a, const std::wstring& b);
 
+// ASCII lower case, for command words, drive letters and Wine's own setting values.
+std::string asciiLower(std::string text);
+
 } // namespace kestrel::wine

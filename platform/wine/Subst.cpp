@@ -1,6 +1,7 @@
 #include "Subst.h"
 
 #include "../Codepage.h"
+#include "NameCase.h"
 #include "WinePrefix.h"
 
 #include <algorithm>
@@ -17,12 +18,6 @@ namespace kestrel::wine {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Splits a command line at blanks; double quotes group blanks into a word and are dropped.
 std::vector<std::string> words(const std::string& commandLine) {
@@ -50,7 +45,7 @@ std::vector<std::string> words(const std::string& commandLine) {
 
 bool isProgramSubst(const std::string& word) {
     const std::size_t slash = word.find_last_of("\\/");
-    const std::string name = lower(slash == std::string::npos ? word : word.substr(slash + 1));
+    const std::string name = asciiLower(slash == std::string::npos ? word : word.substr(slash + 1));
     return name == "subst" || name == "subst.exe";
 }
 
@@ -86,8 +81,8 @@ Subst::Result Subst::run(const std::string& commandLine) {
     if (w.size() == 1)
         return Result::Done;
     if (w.size() == 3) {
-        const bool deleteFirst = lower(w[1]) == "/d";
-        const bool deleteLast = lower(w[2]) == "/d";
+        const bool deleteFirst = asciiLower(w[1]) == "/d";
+        const bool deleteLast = asciiLower(w[2]) == "/d";
         if (deleteFirst && driveWord(w[2]))
             return unmap(driveWord(w[2]));
         if (deleteLast && driveWord(w[1]))

@@ -4,6 +4,7 @@
 #include "DosAttributes.h"
 #include "DosPaths.h"
 #include "Drives.h"
+#include "NameCase.h"
 #include "Process.h"
 #include "ProfileFile.h"
 #include "Subst.h"
@@ -24,12 +25,6 @@ namespace kestrel::wine {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool readWhole(const std::string& hostPath, std::string& bytes) {
     struct stat st;
@@ -407,7 +402,7 @@ bool WineMachine::winExec(const std::string& commandLine, int /*showCommand*/) {
     const auto words = commandWords(commandLine);
     if (words.empty())
         return false;
-    const std::string program = lower(words[0]);
+    const std::string program = asciiLower(words[0]);
     if (program == "explorer" || program == "explorer.exe") {
         // The rest of the line is the address: a web address, or a DOS path shown as the
         // host folder it stands for.
@@ -458,7 +453,7 @@ bool WineMachine::winExec(const std::string& commandLine, int /*showCommand*/) {
 
 std::uint32_t WineMachine::platformId() {
     const std::string version =
-        lower(impl_->registryString(HKEY_CURRENT_USER, "Software\\Wine", "Version"));
+        asciiLower(impl_->registryString(HKEY_CURRENT_USER, "Software\\Wine", "Version"));
     if (version == "win95" || version == "win98" || version == "winme")
         return VER_PLATFORM_WIN32_WINDOWS;
     if (version == "win20" || version == "win30" || version == "win31")

@@ -1,9 +1,9 @@
 // The context menu editor on a throw-away prefix: the listing of each scope, Add/Edit/Delete and
 // what they write, the enabled states, and the stale index after a delete.
 
-#include "PageMachine.h"
 #include "pages/shell/frmConFileMenu.h"
 #include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -76,7 +76,7 @@ private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void opensOnAllFiles() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         addItem("*\\Shell", "KestrelOne", "One", "one.exe %1");
         addItem("*\\Shell", "KestrelTwo", "Two", "two.exe %1");
         MenuPage page;
@@ -101,7 +101,7 @@ private slots:
     }
 
     void listsEachKindOfExtension() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         // A registered type, an extension with an empty type, and an unregistered one.
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstdoc", {}, "Kestrel.Document");
         addItem("Kestrel.Document\\Shell", "Print", "Print it", "print.exe \"%1\"");
@@ -138,7 +138,7 @@ private slots:
     }
 
     void typingAnExtensionDisablesTheButtonsUntilFind() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         MenuPage page;
         page.find("txt");
         QVERIFY(page.buttonsEnabled());
@@ -162,7 +162,7 @@ private slots:
     }
 
     void addForAnUnregisteredExtension() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         Dialogs dialogs;
         MenuPage page;
         page.find("kstnew");
@@ -177,15 +177,15 @@ private slots:
         dialogs.answer = true;
         page.cmdadd->click();
         QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(m.wineQuery("HKCR\\.kstnew\\Shell\\Open"), QStringLiteral("Open with Kestrel"));
-        QCOMPARE(m.wineQuery("HKCR\\.kstnew\\Shell\\Open\\command"),
+        QCOMPARE(wineQuery(m, "HKCR\\.kstnew\\Shell\\Open"), QStringLiteral("Open with Kestrel"));
+        QCOMPARE(wineQuery(m, "HKCR\\.kstnew\\Shell\\Open\\command"),
                  QStringLiteral("C:\\kestrel\\k.exe \"%1\""));
         // The extension key still has no type, so the list is not refilled.
         QCOMPARE(page.lstMenu->count(), 0);
     }
 
     void emptyNameIsRefused() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         addItem("*\\Shell", "KestrelOne", "One", "one.exe");
         Dialogs dialogs;
         MenuPage page;
@@ -201,7 +201,7 @@ private slots:
     }
 
     void editRewritesOrRenames() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstedit", {}, "");
         addItem(".kstedit\\Shell", "Alpha", "Alpha text", "alpha.exe");
         addItem(".kstedit\\Shell", "Beta", "Beta text", "beta.exe");
@@ -235,15 +235,15 @@ private slots:
         page.txtCaption->setText("Gamma");
         page.cmdEdit->click();
         QCOMPARE(subkeys(HKEY_CLASSES_ROOT, ".kstedit\\Shell").size(), 2);
-        QVERIFY(!m.wineKeyExists("HKCR\\.kstedit\\Shell\\Beta"));
-        QCOMPARE(m.wineQuery("HKCR\\.kstedit\\Shell\\Gamma"), QStringLiteral("Beta text"));
-        QCOMPARE(m.wineQuery("HKCR\\.kstedit\\Shell\\Gamma\\command"), QStringLiteral("beta.exe"));
+        QVERIFY(!wineKeyExists(m, "HKCR\\.kstedit\\Shell\\Beta"));
+        QCOMPARE(wineQuery(m, "HKCR\\.kstedit\\Shell\\Gamma"), QStringLiteral("Beta text"));
+        QCOMPARE(wineQuery(m, "HKCR\\.kstedit\\Shell\\Gamma\\command"), QStringLiteral("beta.exe"));
         // Wine keeps the new spelling of the renamed key.
-        QVERIFY(m.wineListing("HKCR\\.kstedit\\Shell").contains("\\ALPHA"));
+        QVERIFY(wineListing(m, "HKCR\\.kstedit\\Shell").contains("\\ALPHA"));
     }
 
     void deleteRemovesTheItemWithItsCommand() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstdel", {}, "");
         addItem(".kstdel\\Shell", "Alpha", "Alpha text", "alpha.exe");
         addItem(".kstdel\\Shell", "Beta", "Beta text", "beta.exe");
@@ -262,13 +262,13 @@ private slots:
         page.cmdDel->click();
         QCOMPARE(dialogs.questions.size(), 2);
         QCOMPARE(listed(page.lstMenu), QStringList({"Beta"}));
-        QVERIFY(!m.wineKeyExists("HKCR\\.kstdel\\Shell\\Alpha\\command"));
-        QVERIFY(!m.wineKeyExists("HKCR\\.kstdel\\Shell\\Alpha"));
-        QCOMPARE(m.wineQuery("HKCR\\.kstdel\\Shell\\Beta"), QStringLiteral("Beta text"));
+        QVERIFY(!wineKeyExists(m, "HKCR\\.kstdel\\Shell\\Alpha\\command"));
+        QVERIFY(!wineKeyExists(m, "HKCR\\.kstdel\\Shell\\Alpha"));
+        QCOMPARE(wineQuery(m, "HKCR\\.kstdel\\Shell\\Beta"), QStringLiteral("Beta text"));
     }
 
     void emptyListAsksNothing() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstempty", {}, "");
         Dialogs dialogs;
         MenuPage page;
@@ -285,7 +285,7 @@ private slots:
     }
 
     void staleIndexNeverTouchesTheShellKey() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale", {}, "");
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale\\Shell", {}, "Alpha");
         addItem(".kststale\\Shell", "Alpha", "Alpha text", "alpha.exe");
@@ -304,7 +304,7 @@ private slots:
         page.cmdDel->click();
         page.cmdEdit->click();
         QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(m.wineQuery("HKCR\\.kststale\\Shell"), QStringLiteral("Alpha"));
+        QCOMPARE(wineQuery(m, "HKCR\\.kststale\\Shell"), QStringLiteral("Alpha"));
         QCOMPARE(subkeys(HKEY_CLASSES_ROOT, ".kststale\\Shell"), QStringList({"Alpha"}));
         QCOMPARE(regValue(HKEY_CLASSES_ROOT, ".kststale\\Shell\\Alpha\\command", {}),
                  QStringLiteral("alpha.exe"));
@@ -320,7 +320,7 @@ private slots:
     }
 
     void narrowPageKeepsFieldWidthsNonNegative() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         MenuPage page;
         page.form.show();
         page.form.resize(700, 400);

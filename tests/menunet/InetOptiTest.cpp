@@ -1,10 +1,10 @@
 // The TCP/IP tuning page on a throw-away Windows 98 prefix: adapters, hints and the number
 // filter of its fields, Apply, and the lmhosts list.
 
-#include "PageMachine.h"
 #include "app/PageTable.h"
 #include "pages/internet/frmInetOpti.h"
 #include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -62,12 +62,12 @@ void addAdapter(const QString& number, const QString& description) {
     Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters + "\\" + number, "DeviceDesc", description);
 }
 
-QByteArray hostsFile(PageMachine& m) {
+QByteArray hostsFile(MachineOnPrefix& m) {
     QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeHostsFile(PageMachine& m, const QByteArray& bytes) {
+void writeHostsFile(MachineOnPrefix& m, const QByteArray& bytes) {
     QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
@@ -81,7 +81,7 @@ private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void adapterWithoutValuesShowsHints() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         QVERIFY(!IsWinNT());
         QVERIFY(findPage("Optim") && QLatin1String(findPage("Optim")->form) == "frmInetOpti");
@@ -115,7 +115,7 @@ private slots:
     }
 
     void numberFieldsFilterWhatIsTyped() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
         OptiPage page;
@@ -152,7 +152,7 @@ private slots:
     }
 
     void applyWritesTheFourValues() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
         Dialogs dialogs;
@@ -168,14 +168,14 @@ private slots:
         dialogs.answer = true;
         page.cmdAP->click();
         const QString adapter = "HKLM\\" + NetTrans + "0000";
-        QCOMPARE(m.wineQuery(adapter, "MaxMTU"), QStringLiteral("576"));
-        QCOMPARE(m.wineQuery(adapter, "MaxMSS"), QStringLiteral("536"));
-        QCOMPARE(m.wineQuery("HKLM\\" + Mstcp, "DefaultTTL"), QStringLiteral("64"));
-        QCOMPARE(m.wineQuery("HKLM\\" + Mstcp, "DefaultRcvWindow"), QStringLiteral("4288"));
+        QCOMPARE(wineQuery(m, adapter, "MaxMTU"), QStringLiteral("576"));
+        QCOMPARE(wineQuery(m, adapter, "MaxMSS"), QStringLiteral("536"));
+        QCOMPARE(wineQuery(m, "HKLM\\" + Mstcp, "DefaultTTL"), QStringLiteral("64"));
+        QCOMPARE(wineQuery(m, "HKLM\\" + Mstcp, "DefaultRcvWindow"), QStringLiteral("4288"));
     }
 
     void applyLeavesOutWhatIsNoSetting() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
         Dialogs dialogs;
@@ -207,7 +207,7 @@ private slots:
 
     void noAdapterDisablesApplyButHostsWork() {
         for (const bool emptyKey : {false, true}) {
-            PAGE_MACHINE(m);
+            KESTREL_QT_MACHINE(m);
             makeWindows98();
             if (emptyKey) {
                 // The key opens but holds no adapter.
@@ -233,7 +233,7 @@ private slots:
     }
 
     void hostsAreLoadedAddedAndDeleted() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         writeHostsFile(m, "# names for the office, see the manual\r\n"
                           "192.168.1.2\tprinter\r\n");
@@ -277,7 +277,7 @@ private slots:
     }
 
     void missingHostsFileIsAnEmptyList() {
-        PAGE_MACHINE(m);
+        KESTREL_QT_MACHINE(m);
         makeWindows98();
         OptiPage page;
         QCOMPARE(page.hosts(), QStringList());

@@ -5,12 +5,14 @@
 
 #include "MachineOnPrefix.h"
 #include "app/Module.h"
+#include "app/RegQt.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTest>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 // A fresh prefix made the current machine in a variable; without Wine the test fails on CI and
@@ -72,6 +74,59 @@ inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// The program's own registry layer: a value's text, nothing when it cannot be read.
+inline std::optional<QString> regValue(RootKey root, const QString& path, const QString& name) {
+    QString text;
+    if (!Reg::GetString(root, path, name, text))
+        return std::nullopt;
+    return text;
+}
+
+inline QStringList subkeys(RootKey root, const QString& path) {
+    QStringList names;
+    Reg::EnumKeys(names, root, path);
+    return names;
+}
+
+// "wine reg query KEY /v NAME" (or /ve for the default value): the REG_SZ data as the query
+// prints it, or nothing when the key or value is missing. Wine is the judge here.
+inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
+                                        const QString& name = {}) {
+    std::vector<std::string> args{"reg", "query", key.toStdString()};
+    if (name.isEmpty()) {
+        args.push_back("/ve");
+    } else {
+        args.push_back("/v");
+        args.push_back(name.toStdString());
+    }
+    const auto result = on.prefix().wine(args);
+    // A server left running would save its own copy of the registry over later edits.
+    on.prefix().stopWineServer();
+    if (result.exitCode != 0)
+        return std::nullopt;
+    // Lines look like "    NAME    REG_SZ    DATA".
+    for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
+        const int at = line.indexOf(QStringLiteral("REG_SZ"));
+        if (at >= 0)
+            return line.mid(at + 6).trimmed();
+    }
+    return std::nullopt;
+}
+
+// What "wine reg query KEY" prints; empty when the key is missing.
+inline QString wineListing(MachineOnPrefix& on, const QString& key) {
+    const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
+    on.prefix().stopWineServer();
+    return result.exitCode == 0 ? QString::fromStdString(result.output) : QString();
+}
+
+inline bool wineKeyExists(MachineOnPrefix& on, const QString& key) {
+    const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
+    on.prefix().stopWineServer();
+    return result.exitCode == 0;
+}
+
+#ifdef KESTREL_WIN32PROBE
 // Runs win32probe under Wine on this prefix and gives its output lines.
 inline QStringList probe(MachineOnPrefix& on, const std::vector<std::string>& args) {
     std::vector<std::string> command{KESTREL_WIN32PROBE};
@@ -97,5 +152,6 @@ inline unsigned wineDriveType(MachineOnPrefix& on, char letter) {
             return line.mid(2).toUInt();
     return 0;
 }
+#endif
 
 } // namespace kestrel::testing
