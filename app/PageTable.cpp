@@ -1,10 +1,24 @@
 #include "PageTable.h"
 
+#include "pages/restrictions/frmActDesk.h"
+#include "pages/restrictions/frmControlPanel.h"
+#include "pages/restrictions/frmExplorer.h"
+#include "pages/restrictions/frmIErestrict.h"
+#include "pages/restrictions/frmKestrel.h"
+#include "pages/restrictions/frmPusk.h"
+#include "pages/restrictions/frmStartUp.h"
+
 namespace kestrel {
 
 const std::vector<PageRow>& pageTable() {
     static const std::vector<PageRow> rows = {
-        // {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
+        {"Kestrel", "frmKestrel", [] { return new frmKestrel; }},
+        {"StartUp", "frmStartUp", [] { return new frmStartUp; }},
+        {"StartMenu", "frmPusk", [] { return new frmPusk; }},
+        {"ControlPanel", "frmControlPanel", [] { return new frmControlPanel; }},
+        {"Explorer", "frmExplorer", [] { return new frmExplorer; }},
+        {"IERes", "frmIErestrict", [] { return new frmIErestrict; }},
+        {"ActiveDesktop", "frmActDesk", [] { return new frmActDesk; }},
     };
     return rows;
 }
