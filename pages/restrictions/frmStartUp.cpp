@@ -5,10 +5,12 @@
 #include "app/Twips.h"
 #include "resources/Catalogue.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 
@@ -105,8 +107,14 @@ void frmStartUp::chkYN_Click() {
 void frmStartUp::cmdOk_Click() {
     // The shell closes this page (its save prompt runs there) and shows the About page. That
     // destroys the page, so it is done once this click has been handled, not inside it.
+    const QPointer<frmStartUp> self(this);
     QMetaObject::invokeMethod(
-        this, [] { MdlStart::ShowPage(QStringLiteral("About")); }, Qt::QueuedConnection);
+        qApp,
+        [self] {
+            if (self)
+                MdlStart::ShowPage(QStringLiteral("About"));
+        },
+        Qt::QueuedConnection);
 }
 
 void frmStartUp::save() {
