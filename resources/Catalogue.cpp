@@ -5,6 +5,14 @@
 #include <QLocale>
 #include <QTextStream>
 
+// The resources are compiled into a static library, whose unreferenced objects a linker drops:
+// register them from here, where every user of the catalogue links.
+static int registerResources() {
+    Q_INIT_RESOURCE(resources);
+    return 0;
+}
+static const int resourcesRegistered = registerResources();
+
 namespace kestrel {
 
 namespace {
