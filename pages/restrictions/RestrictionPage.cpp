@@ -44,6 +44,7 @@ void RestrictionPage::Form_Load() {
         Reg::GetString(r.root, QString::fromLatin1(r.path), QString::fromLatin1(r.name), text);
         chk_[i]->setChecked(text == QLatin1String("1"));
     }
+    layoutColumn(); // the captions decide the widths of fixed-width columns
     applyRules();
     clearChanged();
 }
@@ -83,8 +84,11 @@ void RestrictionPage::layoutColumn() {
         const bool indented = std::find(layout_.indented.begin(), layout_.indented.end(), index) !=
                               layout_.indented.end();
         const int left = twips(indented ? layout_.indentLeft : layout_.left);
-        const int width = layout_.fixedWidth > 0 ? twips(layout_.fixedWidth)
-                                                 : std::max(0, this->width() - left - margin);
+        // A fixed width was measured for a smaller font than today's screens use: a caption
+        // that needs more keeps its full width rather than being cut off.
+        const int width = layout_.fixedWidth > 0
+                              ? std::max(twips(layout_.fixedWidth), chk_[index]->sizeHint().width())
+                              : std::max(0, this->width() - left - margin);
         const QRect target(left, twips(layout_.top + slot * layout_.spacing), width,
                            twips(layout_.height));
         if (chk_[index]->geometry() != target)

@@ -48,8 +48,9 @@ struct ColumnLayout {
     int indentLeft = 0;
     std::vector<int> indented;
     std::vector<int> screenOrder;
-    // Nonzero: every box has this width whatever the page's size. Zero: the boxes reach to
-    // 60 twips from the page's right edge (never below zero width).
+    // Nonzero: every box has this width whatever the page's size, or the width its caption
+    // needs when that is more. Zero: the boxes reach to 60 twips from the page's right edge
+    // (never below zero width).
     int fixedWidth = 0;
 };
 
