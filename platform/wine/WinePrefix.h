@@ -1,5 +1,5 @@
 #pragma once
-// Where the Wine prefix lives and whether a folder is one.
+// Where the Wine prefix lives, whether a folder is one, and making a new one.
 
 #include <string>
 
@@ -18,5 +18,12 @@ PrefixState prefixState(const std::string& path);
 
 // A message for the user that explains a refused prefix folder.
 std::string notAPrefixMessage(const std::string& path);
+
+// Creates the smallest prefix Wine accepts and completes on its next start: system.reg,
+// user.reg and userdef.reg with Wine's headers and no keys, drive_c/windows/system32,
+// drive_c/users/<user>, and the drives C: (dosdevices/c: -> ../drive_c) and Z: (-> /).
+// The folder must not exist yet, or be empty. On failure error says why, and what was made is
+// removed again.
+bool createPrefix(const std::string& path, std::string& error);
 
 } // namespace kestrel::wine

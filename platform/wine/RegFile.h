@@ -1,0 +1,105 @@
+#pragma once
+// One of Wine's registry files (system.reg, user.reg, userdef.reg), held as the text Wine wrote.
+//
+// The file is kept as a list of sections: the preamble before the first key, then one section per
+// "[key] time" header, each with the exact bytes of its lines (the blank line that separates it
+// from the next section included). Nothing is re-rendered unless it is changed: an unchanged file
+// serializes byte for byte as it was read, a changed value rewrites only its own line(s) and the
+// two time stamps of its section, and a new key's section goes where Wine's next save would put
+// it (pre-order of the key tree, siblings sorted case-insensitively). Lines that cannot be
+// understood are kept verbatim and never dropped.
+//
+// Names and string data are UTF-16, as Wine keeps them; string values carry their terminating
+// zero in their data, exactly as the registry stores them.
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel::wine {
+
+// A key path relative to the file's root, one element per key name ("Software", "Wine").
+using RegPath = std::vector<std::u16string>;
+
+struct RegValue {
+    std::u16string name; // empty for the default value "@"
+    std::uint32_t type = 0;
+    std::string data; // raw bytes; strings as UTF-16LE
+};
+
+// Times as Windows FILETIME: 100 ns ticks since 1601-01-01 UTC.
+std::uint64_t fileTimeNow();
+
+class RegFile {
+public:
+    RegFile();
+    ~RegFile();
+    RegFile(RegFile&&) noexcept;
+    RegFile& operator=(RegFile&&) noexcept;
+
+    // Takes a file's whole text. Never fails; whether Wine would accept the file is told by
+    // hasWineHeader().
+    void load(std::string text);
+    // A new, empty file as Wine starts one; rootComment is what follows "relative to", e.g.
+    // "REGISTRY\\Machine" (written with Wine's escapes, "\\" between the names).
+    void loadEmpty(const std::string& rootComment);
+    // The file's text: the bytes read, with changed sections rewritten.
+    std::string text() const;
+    // True when the first line is exactly "WINE REGISTRY Version 2" (no BOM).
+    bool hasWineHeader() const;
+
+    // Keys. The root (empty path) always exists.
+    bool keyExists(const RegPath& path) const;
+    // Creates the key and any missing keys above it; true when it was created now.
+    bool createKey(const RegPath& path, std::uint64_t fileTime);
+    // Removes the key with all its subkeys; false when it did not exist (or is the root).
+    bool deleteKey(const RegPath& path);
+    // Names of the key's subkeys, sorted as Wine enumerates them (case-insensitively).
+    std::vector<std::u16string> subkeys(const RegPath& path) const;
+    std::size_t subkeyCount(const RegPath& path) const;
+    // The index-th subkey's name, as enumeration gives it; false past the end.
+    bool subkeyAt(const RegPath& path, std::size_t index, std::u16string& name) const;
+    // The spelling a key was first written with (case preserved); the path as given when missing.
+    RegPath canonicalPath(const RegPath& path) const;
+
+    // Values. A value line Wine could not read counts as an empty REG_NONE, as in Wine.
+    std::optional<RegValue> value(const RegPath& path, const std::u16string& name) const;
+    std::vector<RegValue> values(const RegPath& path) const;
+    // Creates the key when needed. Sets the section's time to fileTime.
+    void setValue(const RegPath& path, const RegValue& value, std::uint64_t fileTime);
+    // False when there was no such value (nothing changes then).
+    bool deleteValue(const RegPath& path, const std::u16string& name, std::uint64_t fileTime);
+
+    // Case-insensitive comparison of names as Wine sorts them.
+    static int compareNames(std::u16string_view a, std::u16string_view b);
+    // A value line as Wine writes it, with its line feed ("\"Name\"=dword:00000001\n").
+    static std::string formatValue(const RegValue& value);
+    // Wine's escaping of a string for a .reg file (the quote characters not included).
+    static std::string escape(std::u16string_view text, bool keyName);
+
+private:
+    struct Section;
+    struct Node;
+    using SectionList = std::list<Section>;
+
+    Node* find(const RegPath& path) const;
+    Node* ensureNode(const RegPath& path, bool& created);
+    SectionList::iterator insertSectionFor(Node* node, std::uint64_t fileTime);
+    SectionList::iterator positionFor(Node* node);
+    void dropSection(SectionList::iterator section);
+    void removeSubtreeSections(Node* node);
+    void fitSection(Node* node, std::uint64_t fileTime);
+    bool needsSection(const Node* node) const;
+    RegPath pathOf(const Node* node) const;
+
+    std::string original_;
+    SectionList sections_;
+    std::unique_ptr<Node> root_;
+};
+
+} // namespace kestrel::wine

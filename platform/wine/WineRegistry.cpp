@@ -1,0 +1,681 @@
+#include "WineRegistry.h"
+
+#include "../Codepage.h"
+#include "RegFile.h"
+#include "WineServer.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrel::wine {
+
+namespace {
+
+// The current user's key under HKEY_USERS, as Wine names it in every prefix.
+constexpr char16_t CurrentUserSid[] = u"S-1-5-21-0-0-0-1000";
+constexpr char16_t DefaultUser[] = u".Default";
+
+std::string errnoText(int error) {
+    return std::strerror(error);
+}
+
+long errorCodeFor(int error) {
+    return (error == EACCES || error == EPERM || error == EROFS) ? ERROR_ACCESS_DENIED
+                                                                 : ERROR_WRITE_FAULT;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+bool readWhole(const std::string& path, std::string& text, int& error) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    text.clear();
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && info.st_size > 0)
+        text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+// Writes text to path atomically: a temporary file in the same folder, flushed to disk, then
+// renamed over the old file, whose mode it keeps. A link is followed and its target replaced,
+// as Wine does. On failure the old file is untouched and error holds errno.
+bool writeAtomically(const std::string& path, const std::string& text, int& error) {
+    std::string target = path;
+    if (char* resolved = realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    mode_t mode = 0644;
+    struct stat info {};
+    if (stat(target.c_str(), &info) == 0)
+        mode = info.st_mode & 07777;
+
+    std::string temp = folder + "/." + base + ".kestrel-XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    auto fail = [&](int e) {
+        error = e;
+        close(fd);
+        unlink(temp.c_str());
+        return false;
+    };
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (fchmod(fd, mode) != 0 || fsync(fd) != 0)
+        return fail(errno);
+    if (close(fd) != 0) {
+        error = errno;
+        unlink(temp.c_str());
+        return false;
+    }
+    if (rename(temp.c_str(), target.c_str()) != 0) {
+        error = errno;
+        unlink(temp.c_str());
+        return false;
+    }
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+std::u16string utf16FromWide(const std::wstring& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (wchar_t wc : text) {
+        auto c = static_cast<std::uint32_t>(wc);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::wstring wideFromUtf16(const std::u16string& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        out.push_back(static_cast<wchar_t>(c));
+    }
+    return out;
+}
+
+bool isStringType(std::uint32_t type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// What a write does, so that it can be applied to a file or handed to Wine.
+struct Change {
+    enum Kind { CreateKey, SetValue, DeleteValue, DeleteKey } kind;
+    RegPath path;
+    RegValue value; // SetValue: the value; DeleteValue: its name
+};
+
+} // namespace
+
+struct WineRegistry::Impl {
+    struct Hive {
+        std::string path;
+        std::string rootComment;   // for a file that has to be started
+        std::u16string importRoot; // the key's name in a Windows .reg file
+        bool required = false;     // system.reg: without it the folder is no prefix
+        RegFile file;
+        bool loaded = false;
+        bool exists = false;
+        bool usable = false;
+        struct stat info {};
+    };
+
+    // Where a handle's key lives: a hive and a path in it, or the HKEY_USERS root itself.
+    struct Location {
+        Hive* hive = nullptr;
+        RegPath path;
+        bool usersRoot = false;
+    };
+
+    struct OpenKey {
+        RootKey root = 0;
+        RegPath path; // below the predefined root
+    };
+
+    std::string prefix;
+    unsigned codePage = 1252;
+    Hive system, user, userDefault;
+    std::map<RegHandle, OpenKey> handles;
+    RegHandle nextHandle = 0x1000;
+    std::string lastError;
+
+    std::u16string toUtf16(const std::string& ansi) const {
+        return utf16FromWide(codepage::toWide(ansi, codePage));
+    }
+    std::string toAnsi(const std::u16string& text) const {
+        return codepage::fromWide(wideFromUtf16(text), codePage);
+    }
+
+    RegPath split(const std::string& subKey) const {
+        RegPath path;
+        const std::u16string text = toUtf16(subKey);
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t sep = text.find(u'\\', start);
+            if (sep == std::u16string::npos)
+                sep = text.size();
+            if (sep > start)
+                path.push_back(text.substr(start, sep - start));
+            start = sep + 1;
+        }
+        return path;
+    }
+
+    bool resolveHandle(RegHandle key, OpenKey& out) const {
+        if (key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
+            key == HKEY_USERS) {
+            out = {static_cast<RootKey>(key), {}};
+            return true;
+        }
+        const auto it = handles.find(key);
+        if (it == handles.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+
+    bool locate(const OpenKey& key, Location& where) {
+        where = {};
+        switch (key.root) {
+        case HKEY_LOCAL_MACHINE:
+            where.hive = &system;
+            where.path = key.path;
+            return true;
+        case HKEY_CURRENT_USER:
+            where.hive = &user;
+            where.path = key.path;
+            return true;
+        case HKEY_CLASSES_ROOT:
+            where.hive = &system;
+            where.path = {u"Software", u"Classes"};
+            where.path.insert(where.path.end(), key.path.begin(), key.path.end());
+            return true;
+        case HKEY_USERS:
+            if (key.path.empty()) {
+                where.usersRoot = true;
+                return true;
+            }
+            if (RegFile::compareNames(key.path[0], DefaultUser) == 0)
+                where.hive = &userDefault;
+            else if (RegFile::compareNames(key.path[0], CurrentUserSid) == 0)
+                where.hive = &user;
+            else
+                return false;
+            where.path.assign(key.path.begin() + 1, key.path.end());
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Brings a hive up to date with its file (read again when it changed on disk).
+    bool refresh(Hive& hive) {
+        struct stat info {};
+        if (stat(hive.path.c_str(), &info) != 0) {
+            const int error = errno;
+            if (error == ENOENT && !hive.required) {
+                // A missing user file is an empty hive; the first write creates it.
+                if (!hive.loaded || hive.exists) {
+                    hive.file.loadEmpty(std::string(hive.rootComment));
+                    hive.loaded = true;
+                    hive.exists = false;
+                    hive.usable = true;
+                }
+                return true;
+            }
+            hive.loaded = false;
+            hive.usable = false;
+            lastError = error == ENOENT ? "The Wine prefix " + prefix +
+                                              " has no system.reg: it is not a Wine prefix."
+                                        : "Cannot read " + hive.path + ": " + errnoText(error);
+            return false;
+        }
+        if (hive.loaded && hive.exists && sameFile(info, hive.info))
+            return checkUsable(hive);
+        std::string text;
+        int error = 0;
+        if (!readWhole(hive.path, text, error)) {
+            hive.loaded = false;
+            lastError = "Cannot read " + hive.path + ": " + errnoText(error);
+            return false;
+        }
+        hive.file.load(std::move(text));
+        hive.info = info;
+        hive.loaded = true;
+        hive.exists = true;
+        hive.usable = hive.file.hasWineHeader();
+        return checkUsable(hive);
+    }
+
+    bool checkUsable(Hive& hive) {
+        if (hive.usable)
+            return true;
+        lastError = hive.path +
+                    " does not start with \"WINE REGISTRY Version 2\": Wine would not read it, "
+                    "and Kestrel leaves it as it is.";
+        return false;
+    }
+
+    // Holds the prefix's lock for the life of the object: Kestrel processes take turns to
+    // read-change-write a registry file.
+    struct PrefixLock {
+        int fd = -1;
+        explicit PrefixLock(const std::string& prefix) {
+            fd = open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0)
+                while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+                }
+        }
+        ~PrefixLock() {
+            if (fd >= 0)
+                close(fd); // releases the lock
+        }
+        PrefixLock(const PrefixLock&) = delete;
+        PrefixLock& operator=(const PrefixLock&) = delete;
+    };
+
+    long apply(RegFile& file, const Change& change) {
+        const std::uint64_t now = fileTimeNow();
+        switch (change.kind) {
+        case Change::CreateKey:
+            file.createKey(change.path, now);
+            return ERROR_SUCCESS;
+        case Change::SetValue:
+            file.setValue(change.path, change.value, now);
+            return ERROR_SUCCESS;
+        case Change::DeleteValue:
+            if (!file.keyExists(change.path))
+                return ERROR_KEY_DELETED;
+            return file.deleteValue(change.path, change.value.name, now) ? ERROR_SUCCESS
+                                                                         : ERROR_FILE_NOT_FOUND;
+        case Change::DeleteKey:
+            return file.deleteKey(change.path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        }
+        return ERROR_INVALID_PARAMETER;
+    }
+
+    // The change as a Windows .reg file for "wine reg import". Data goes as hex(type) so that it
+    // arrives byte for byte, whatever its type.
+    static std::u16string importText(const Hive& hive, const Change& change) {
+        std::u16string key = hive.importRoot;
+        for (const auto& name : change.path)
+            key += u"\\" + name;
+        auto quoted = [](const std::u16string& name) {
+            std::u16string out = u"\"";
+            for (char16_t c : name) {
+                if (c == u'\\' || c == u'"')
+                    out.push_back(u'\\');
+                out.push_back(c);
+            }
+            return out + u"\"";
+        };
+        std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n";
+        switch (change.kind) {
+        case Change::CreateKey:
+            text += u"[" + key + u"]\r\n";
+            break;
+        case Change::DeleteKey:
+            text += u"[-" + key + u"]\r\n";
+            break;
+        case Change::DeleteValue:
+            text += u"[" + key + u"]\r\n" +
+                    (change.value.name.empty() ? u"@" : quoted(change.value.name)) + u"=-\r\n";
+            break;
+        case Change::SetValue: {
+            text += u"[" + key + u"]\r\n" +
+                    (change.value.name.empty() ? u"@" : quoted(change.value.name)) + u"=hex(";
+            static const char16_t digits[] = u"0123456789abcdef";
+            std::u16string type;
+            for (std::uint32_t t = change.value.type;; t >>= 4) {
+                type.insert(type.begin(), digits[t & 0xF]);
+                if (t < 16)
+                    break;
+            }
+            text += type + u"):";
+            for (std::size_t i = 0; i < change.value.data.size(); ++i) {
+                const auto b = static_cast<unsigned char>(change.value.data[i]);
+                if (i)
+                    text += u",";
+                text.push_back(digits[b >> 4]);
+                text.push_back(digits[b & 0xF]);
+            }
+            text += u"\r\n";
+            break;
+        }
+        }
+        return text;
+    }
+
+    // Makes one change to a hive: on disk when no wineserver runs, else through Wine.
+    long modify(Hive& hive, const Change& change) {
+        long pid = 0;
+        if (wineServerRunning(prefix, &pid))
+            return modifyThroughWine(hive, change, pid);
+
+        PrefixLock lock(prefix);
+        if (!refresh(hive))
+            return ERROR_ACCESS_DENIED;
+        const long status = apply(hive.file, change);
+        if (status != ERROR_SUCCESS)
+            return status;
+        int error = 0;
+        if (!writeAtomically(hive.path, hive.file.text(), error)) {
+            lastError =
+                "Cannot save " + hive.path + ": " + errnoText(error) + ". The file is unchanged.";
+            hive.loaded = false; // forget the change: the next call reads the file again
+            return errorCodeFor(error);
+        }
+        stat(hive.path.c_str(), &hive.info);
+        hive.exists = true;
+        return ERROR_SUCCESS;
+    }
+
+    long modifyThroughWine(Hive& hive, const Change& change, long pid) {
+        if (!wineInstalled()) {
+            lastError = "Wine is running on the prefix " + prefix + " (wineserver process " +
+                        std::to_string(pid) +
+                        ") and would overwrite the change, but the wine program is not "
+                        "installed here to make it through Wine. Close the prefix's Windows "
+                        "programs (wineserver -k) and try again.";
+            return ERROR_ACCESS_DENIED;
+        }
+        if (!refresh(hive))
+            return ERROR_ACCESS_DENIED;
+        // Check against what Kestrel sees first, so that results match the direct path.
+        RegFile& file = hive.file;
+        if (change.kind == Change::DeleteValue) {
+            if (!file.keyExists(change.path))
+                return ERROR_KEY_DELETED;
+            if (!file.value(change.path, change.value.name))
+                return ERROR_FILE_NOT_FOUND;
+        }
+        if (change.kind == Change::DeleteKey && !file.keyExists(change.path))
+            return ERROR_FILE_NOT_FOUND;
+        std::string error;
+        if (!importThroughWine(prefix, importText(hive, change), error)) {
+            lastError = error;
+            return ERROR_WRITE_FAULT;
+        }
+        // The live registry has it now and writes it to the file at its next save. Until the
+        // file changes, Kestrel shows it from memory.
+        return apply(file, change);
+    }
+
+    long modifyAt(RegHandle key, const RegPath& below, Change change) {
+        OpenKey open;
+        if (!resolveHandle(key, open)) {
+            lastError = "Invalid registry key handle.";
+            return ERROR_INVALID_HANDLE;
+        }
+        open.path.insert(open.path.end(), below.begin(), below.end());
+        Location where;
+        if (!locate(open, where) || where.usersRoot) {
+            lastError = "Keys directly under HKEY_USERS cannot be changed.";
+            return ERROR_ACCESS_DENIED;
+        }
+        change.path = where.path;
+        const long status = modify(*where.hive, change);
+        if (status == ERROR_SUCCESS)
+            lastError.clear();
+        return status;
+    }
+};
+
+WineRegistry::WineRegistry(std::string prefixPath, unsigned codePage)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->prefix = std::move(prefixPath);
+    impl_->codePage = codePage;
+    auto setUp = [&](Impl::Hive& hive, const char* file, const char* comment,
+                     std::u16string importRoot) {
+        hive.path = impl_->prefix + "/" + file;
+        hive.rootComment = comment;
+        hive.importRoot = std::move(importRoot);
+    };
+    setUp(impl_->system, "system.reg", "REGISTRY\\\\Machine", u"HKEY_LOCAL_MACHINE");
+    setUp(impl_->user, "user.reg", "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000", u"HKEY_CURRENT_USER");
+    setUp(impl_->userDefault, "userdef.reg", "REGISTRY\\\\User\\\\.Default",
+          u"HKEY_USERS\\.Default");
+    impl_->system.required = true;
+}
+
+WineRegistry::~WineRegistry() = default;
+
+std::string WineRegistry::lastError() const {
+    return impl_->lastError;
+}
+
+long WineRegistry::openKey(RegHandle key, const std::string& subKey, std::uint32_t,
+                           RegHandle& result) {
+    result = 0;
+    Impl::OpenKey open;
+    if (!impl_->resolveHandle(key, open)) {
+        impl_->lastError = "Invalid registry key handle.";
+        return ERROR_INVALID_HANDLE;
+    }
+    const RegPath below = impl_->split(subKey);
+    open.path.insert(open.path.end(), below.begin(), below.end());
+    Impl::Location where;
+    if (!impl_->locate(open, where)) {
+        impl_->lastError = "The key does not exist.";
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (!where.usersRoot) {
+        if (!impl_->refresh(*where.hive))
+            return ERROR_ACCESS_DENIED;
+        if (!where.hive->file.keyExists(where.path)) {
+            impl_->lastError = "The key does not exist.";
+            return ERROR_FILE_NOT_FOUND;
+        }
+    }
+    result = impl_->nextHandle++;
+    impl_->handles[result] = std::move(open);
+    impl_->lastError.clear();
+    return ERROR_SUCCESS;
+}
+
+long WineRegistry::createKey(RegHandle key, const std::string& subKey, std::uint32_t access,
+                             RegHandle& result) {
+    const long opened = openKey(key, subKey, access, result);
+    if (opened != ERROR_FILE_NOT_FOUND)
+        return opened;
+    const RegPath below = impl_->split(subKey);
+    const long status = impl_->modifyAt(key, below, {Change::CreateKey, {}, {}});
+    if (status != ERROR_SUCCESS)
+        return status;
+    return openKey(key, subKey, access, result);
+}
+
+long WineRegistry::queryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+                              std::uint8_t* data, std::uint32_t& size) {
+    Impl::OpenKey open;
+    Impl::Location where;
+    if (!impl_->resolveHandle(key, open) || !impl_->locate(open, where)) {
+        impl_->lastError = "Invalid registry key handle.";
+        return ERROR_INVALID_HANDLE;
+    }
+    if (where.usersRoot) {
+        impl_->lastError = "The value does not exist.";
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (!impl_->refresh(*where.hive))
+        return ERROR_ACCESS_DENIED;
+    const RegFile& file = where.hive->file;
+    if (!file.keyExists(where.path)) {
+        impl_->lastError = "The key has been deleted.";
+        return ERROR_KEY_DELETED;
+    }
+    const auto value = file.value(where.path, impl_->toUtf16(name));
+    if (!value) {
+        impl_->lastError = "The value does not exist.";
+        return ERROR_FILE_NOT_FOUND;
+    }
+    std::string bytes = value->data;
+    if (isStringType(value->type)) {
+        // What the "A" call returns: the UTF-16 text in the ANSI code page, terminator included
+        // when it was stored.
+        std::u16string text(bytes.size() / 2, u'\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        bytes = impl_->toAnsi(text);
+    }
+    type = value->type;
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (data && needed > size) {
+        size = needed;
+        impl_->lastError = "The value is larger than the buffer.";
+        return ERROR_MORE_DATA;
+    }
+    if (data && needed > 0)
+        std::memcpy(data, bytes.data(), needed);
+    size = needed;
+    impl_->lastError.clear();
+    return ERROR_SUCCESS;
+}
+
+long WineRegistry::setValue(RegHandle key, const std::string& name, std::uint32_t type,
+                            const std::uint8_t* data, std::uint32_t size) {
+    RegValue value;
+    value.name = impl_->toUtf16(name);
+    value.type = type;
+    const std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+    if (isStringType(type)) {
+        for (char16_t c : impl_->toUtf16(bytes)) {
+            value.data.push_back(static_cast<char>(c & 0xFF));
+            value.data.push_back(static_cast<char>(c >> 8));
+        }
+    } else {
+        value.data = bytes;
+    }
+    Change change{Change::SetValue, {}, std::move(value)};
+    return impl_->modifyAt(key, {}, std::move(change));
+}
+
+long WineRegistry::deleteValue(RegHandle key, const std::string& name) {
+    Change change{Change::DeleteValue, {}, {}};
+    change.value.name = impl_->toUtf16(name);
+    const long status = impl_->modifyAt(key, {}, std::move(change));
+    if (status == ERROR_FILE_NOT_FOUND)
+        impl_->lastError = "The value does not exist.";
+    return status;
+}
+
+long WineRegistry::deleteKey(RegHandle key, const std::string& subKey) {
+    const RegPath below = impl_->split(subKey);
+    if (below.empty()) {
+        impl_->lastError = "No key to delete was named.";
+        return ERROR_INVALID_PARAMETER;
+    }
+    Impl::OpenKey open;
+    Impl::Location where;
+    if (impl_->resolveHandle(key, open)) {
+        open.path.insert(open.path.end(), below.begin(), below.end());
+        // The hives themselves (HKEY_USERS\.Default, the user's SID) stay.
+        if (impl_->locate(open, where) && where.path.empty()) {
+            impl_->lastError = "This key cannot be deleted.";
+            return ERROR_ACCESS_DENIED;
+        }
+    }
+    const long status = impl_->modifyAt(key, below, {Change::DeleteKey, {}, {}});
+    if (status == ERROR_FILE_NOT_FOUND)
+        impl_->lastError = "The key does not exist.";
+    return status;
+}
+
+long WineRegistry::enumKey(RegHandle key, std::uint32_t index, std::string& name) {
+    Impl::OpenKey open;
+    Impl::Location where;
+    if (!impl_->resolveHandle(key, open) || !impl_->locate(open, where)) {
+        impl_->lastError = "Invalid registry key handle.";
+        return ERROR_INVALID_HANDLE;
+    }
+    if (where.usersRoot) {
+        static const std::u16string users[] = {DefaultUser, CurrentUserSid};
+        if (index >= 2)
+            return ERROR_NO_MORE_ITEMS;
+        name = impl_->toAnsi(users[index]);
+        return ERROR_SUCCESS;
+    }
+    if (!impl_->refresh(*where.hive))
+        return ERROR_ACCESS_DENIED;
+    const RegFile& file = where.hive->file;
+    if (!file.keyExists(where.path)) {
+        impl_->lastError = "The key has been deleted.";
+        return ERROR_KEY_DELETED;
+    }
+    std::u16string subkey;
+    if (!file.subkeyAt(where.path, index, subkey))
+        return ERROR_NO_MORE_ITEMS;
+    name = impl_->toAnsi(subkey);
+    return ERROR_SUCCESS;
+}
+
+long WineRegistry::closeKey(RegHandle key) {
+    if (key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
+        key == HKEY_USERS)
+        return ERROR_SUCCESS;
+    if (impl_->handles.erase(key) == 0)
+        return ERROR_INVALID_HANDLE;
+    return ERROR_SUCCESS;
+}
+
+} // namespace kestrel::wine
