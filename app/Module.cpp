@@ -60,6 +60,21 @@ QString GetSysDir() {
     return QString::fromStdWString(Module::GetSysDir());
 }
 
+namespace {
+QString fromMachine(const std::string& text) {
+    return QString::fromStdWString(codepage::toWide(text, Machine::current().ansiCodePage()));
+}
+} // namespace
+
+QString GetCompName() {
+    return Machine::hasCurrent() ? fromMachine(Machine::current().computerName()).trimmed()
+                                 : QString();
+}
+
+QString GetUser() {
+    return Machine::hasCurrent() ? fromMachine(Machine::current().userName()) : QString();
+}
+
 QString DialogBox::OpenFile(const QString& caption, const QString& filter) {
     return chooseFile(false, caption, filter);
 }

@@ -17,6 +17,9 @@ void ShowMessage(const QString& text);
 
 bool IsWinNT();
 QString GetSysDir();
+// The machine's computer and user names (the About page shows them); empty when unknown.
+QString GetCompName();
+QString GetUser();
 
 // Opens the Open and Save dialogs. Results are DOS paths of the machine, empty on cancel.
 class DialogBox {

@@ -5,13 +5,15 @@
 #include <QLocale>
 #include <QTextStream>
 
-// The resources are compiled into a static library, whose unreferenced objects a linker drops:
-// register them from here, where every user of the catalogue links.
-static int registerResources() {
-    Q_INIT_RESOURCE(resources);
-    return 0;
+// The resources live in a static library: nothing refers to them from outside, so the linker
+// would leave them out unless they are registered by name.
+static void registerResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)registered;
 }
-static const int resourcesRegistered = registerResources();
 
 namespace kestrel {
 
@@ -22,6 +24,7 @@ Language currentLanguage = Catalogue::languageFromEnvironment();
 // strings/<lang>.txt: one "id<TAB>text" per line; "\n" in a text is a line break (CR LF),
 // "\t" a tab and "\\" a backslash. Lines starting with '#' are comments.
 QHash<int, QString> loadTable(Language language) {
+    registerResources();
     QHash<int, QString> table;
     QFile file(language == Language::Russian ? QStringLiteral(":/strings/ru.txt")
                                              : QStringLiteral(":/strings/en.txt"));
@@ -71,10 +74,12 @@ QString LoadResString(int id) {
 }
 
 QIcon LoadResPicture(const QString& name) {
+    registerResources();
     return QIcon(QStringLiteral(":/icons/") + name.toLower() + QStringLiteral(".png"));
 }
 
 QByteArray LoadResData(const QString& name, const QString& type) {
+    registerResources();
     QFile file(QStringLiteral(":/data/") + type.toUpper() + QLatin1Char('/') + name.toUpper());
     if (!file.open(QIODevice::ReadOnly))
         return {};

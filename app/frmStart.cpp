@@ -1,0 +1,217 @@
+#include "frmStart.h"
+
+#include "Page.h"
+#include "StatusText.h"
+#include "Twips.h"
+#include "frmAbout.h"
+#include "frmTR.h"
+#include "platform/Machine.h"
+#include "resources/Catalogue.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QPainter>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cmath>
+
+namespace kestrel {
+
+namespace {
+
+constexpr int StatusInterval = 10; // ms
+constexpr int MinWidthTwips = 10000;
+constexpr int MinHeightTwips = 6000;
+constexpr int TimeX = 70; // pixel positions of the two texts on the strip
+constexpr int PosX = 0;
+constexpr int MachineGap = 24;
+
+// Twips to pixels, rounded up so that the window is never smaller than asked.
+int pixelsAtLeast(int twipsValue) {
+    return (twipsValue + TwipsPerPixel - 1) / TwipsPerPixel;
+}
+
+template <typename T> void setIfDifferent(const T& current, const T& target, auto&& write) {
+    if (current != target)
+        write(target);
+}
+
+} // namespace
+
+// --- Status strip ----------------------------------------------------------------------------
+
+StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("statb"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+}
+
+QSize StatusStrip::sizeHint() const {
+    return {200, fontMetrics().height() + 4};
+}
+
+void StatusStrip::setMachineText(const QString& text) {
+    if (text == machine_)
+        return;
+    machine_ = text;
+    update();
+}
+
+void StatusStrip::tick() {
+    const QString time = StatusText::clockText(QTime::currentTime());
+    if (time != LastTime) {
+        LastTime = time;
+        ++redraws_;
+        update(TimeX, 0, width() - TimeX, height());
+    }
+    const QPoint cursor = QCursor::pos();
+    const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
+    if (pos != LastPos) {
+        LastPos = pos;
+        ++redraws_;
+        update(PosX, 0, TimeX, height());
+    }
+}
+
+void StatusStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const int baseline = 2 + fontMetrics().ascent();
+    painter.drawText(PosX, baseline, LastPos);
+    painter.drawText(TimeX, baseline, LastTime);
+    if (!machine_.isEmpty()) {
+        const int machineX =
+            TimeX + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + MachineGap;
+        painter.drawText(machineX, baseline, machine_);
+    }
+}
+
+// --- Main window -----------------------------------------------------------------------------
+
+frmStart::frmStart(PageLookup lookup, QWidget* parent)
+    : QWidget(parent), lookup_(std::move(lookup)) {
+    setObjectName(QStringLiteral("frmStart"));
+    // Start-up makes the About page current before anything is shown; it loads when placed.
+    CurPage_ = new frmAbout;
+    curForm_ = QStringLiteral("frmAbout");
+
+    // Form_Load
+    setWindowTitle(LoadResString(101));
+    setWindowIcon(LoadResPicture(QStringLiteral("APP")));
+    setMinimumSize(pixelsAtLeast(MinWidthTwips), pixelsAtLeast(MinHeightTwips));
+
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    frmTR_ = new frmTR(client_);
+    CurPage_->setParent(client_);
+    CurPage_->hide();
+    connect(frmTR_, &frmTR::nodeClick, this, &frmStart::showPage);
+
+    statb_ = new StatusStrip(this);
+    if (Machine::hasCurrent())
+        statb_->setMachineText(QString::fromStdString(Machine::current().description()));
+    tmrStat_ = new QTimer(this);
+    tmrStat_->setInterval(StatusInterval);
+    connect(tmrStat_, &QTimer::timeout, statb_, &StatusStrip::tick);
+    statb_->tick(); // the first texts are there before the first paint
+    tmrStat_->start();
+
+    MdlStart::setShell(this);
+    resize(qMax(900, minimumWidth()), qMax(640, minimumHeight()));
+}
+
+frmStart::~frmStart() {
+    if (MdlStart::shell() == this)
+        MdlStart::setShell(nullptr);
+}
+
+QSize frmStart::clientSize() const {
+    return client_->size();
+}
+
+void frmStart::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmStart::Form_Resize() {
+    if (isMinimized())
+        return;
+    // The strip along the bottom, the client area above it.
+    const int stripHeight = statb_->sizeHint().height();
+    const QRect strip(0, height() - stripHeight, width(), stripHeight);
+    const QRect area(0, 0, width(), height() - stripHeight);
+    setIfDifferent(statb_->geometry(), strip, [&](const QRect& r) { statb_->setGeometry(r); });
+    setIfDifferent(client_->geometry(), area, [&](const QRect& r) { client_->setGeometry(r); });
+
+    // Navigation window: the left third, full height.
+    const QRect nav(0, 0, qRound(area.width() / 3.0), area.height());
+    setIfDifferent(frmTR_->geometry(), nav, [&](const QRect& r) { frmTR_->setGeometry(r); });
+    if (!frmTR_->isVisible())
+        frmTR_->show();
+    arrangePage();
+}
+
+void frmStart::arrangePage() {
+    Page* page = CurPage_;
+    if (!page)
+        return;
+    if (!curLoaded_) {
+        curLoaded_ = true;
+        page->Form_Load();
+    }
+    if (page != CurPage_) // the page's load handler moved to another page
+        return;
+    const QSize area = client_->size();
+    const int left = frmTR_->width();
+    const int width = static_cast<int>(std::lround(float(area.width()) * 2.0f / 3.0f));
+    const QRect target(left, 0, width, area.height());
+    setIfDifferent(page->geometry(), target, [&](const QRect& r) { page->setGeometry(r); });
+    ShowCurPage();
+}
+
+void frmStart::ShowCurPage() {
+    if (CurPage_ && !CurPage_->isVisible()) {
+        CurPage_->setAttribute(Qt::WA_ShowWithoutActivating);
+        CurPage_->show();
+    }
+}
+
+void frmStart::unloadCurPage() {
+    Page* page = CurPage_;
+    if (!page)
+        return;
+    const bool loaded = curLoaded_;
+    CurPage_ = nullptr;
+    curLoaded_ = false;
+    if (loaded)
+        page->Form_Unload(); // may ask to save and write
+    page->hide();
+    // The page may be unloading itself from one of its own handlers (an OK button that returns
+    // to the About page): let that handler finish before the widget goes.
+    page->deleteLater();
+}
+
+void frmStart::showPage(const QString& key) {
+    unloadCurPage();
+    const PageRow* row = lookup_ ? lookup_(key) : nullptr;
+    if (row) {
+        CurPage_ = row->create();
+        curForm_ = QString::fromUtf8(row->form);
+    } else {
+        CurPage_ = new frmAbout;
+        curForm_ = QStringLiteral("frmAbout");
+    }
+    CurPage_->hide();
+    CurPage_->setParent(client_);
+    arrangePage();
+}
+
+void frmStart::closeEvent(QCloseEvent* event) {
+    // Closing the window unloads the page shown, so its save prompt comes before the end.
+    unloadCurPage();
+    tmrStat_->stop();
+    event->accept();
+}
+
+} // namespace kestrel

@@ -1,0 +1,92 @@
+#pragma once
+// The main window: the navigation tree on the left third, the current page on the right two
+// thirds, the status strip along the bottom. It carries out the page protocol for the whole
+// program (MdlStart forwards CurPage, ArrangePage and ShowPage here).
+
+#include "MdlStart.h"
+#include "PageTable.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QTimer;
+
+namespace kestrel {
+
+class frmTR;
+
+// The strip along the bottom: the cursor position at x 0, the clock at x 70 and, right of the
+// clock, which machine is being edited. Text is drawn only when it changed.
+class StatusStrip : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusStrip(QWidget* parent = nullptr);
+
+    void setMachineText(const QString& text);
+    // One tick of the status timer: reads the cursor and the clock and redraws what changed.
+    void tick();
+
+    const QString& lastPos() const { return LastPos; }
+    const QString& lastTime() const { return LastTime; }
+    const QString& machineText() const { return machine_; }
+    // How many times a text was found changed and redrawn (for tests and the benchmark).
+    int redraws() const { return redraws_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString LastTime;
+    QString LastPos;
+    QString machine_;
+    int redraws_ = 0;
+};
+
+class frmStart : public QWidget, public Shell {
+    Q_OBJECT
+public:
+    // Gives the page row for a node key, nullptr for the About page.
+    using PageLookup = std::function<const PageRow*(const QString& key)>;
+
+    explicit frmStart(PageLookup lookup = findPage, QWidget* parent = nullptr);
+    ~frmStart() override;
+
+    // Shell
+    Page* curPage() const override { return CurPage_; }
+    void arrangePage() override;
+    void showPage(const QString& key) override;
+
+    // The form name of the current page ("frmAbout", "frmPusk", …).
+    const QString& curForm() const { return curForm_; }
+
+    frmTR* navigation() const { return frmTR_; }
+    QWidget* client() const { return client_; }
+    StatusStrip* statb() const { return statb_; }
+    QTimer* tmrStat() const { return tmrStat_; }
+
+    // Client area size in pixels, not counting the status strip.
+    QSize clientSize() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Resize();
+    void unloadCurPage();
+    void ShowCurPage();
+
+    PageLookup lookup_;
+    QWidget* client_ = nullptr;
+    frmTR* frmTR_ = nullptr;
+    StatusStrip* statb_ = nullptr;
+    QTimer* tmrStat_ = nullptr;
+    Page* CurPage_ = nullptr;
+    bool curLoaded_ = false;
+    QString curForm_;
+};
+
+} // namespace kestrel

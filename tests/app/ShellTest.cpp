@@ -1,0 +1,483 @@
+// The main window: the navigation tree on both Windows families, the page protocol (unload the
+// old page, then load the new one), the layout in thirds and the status strip.
+
+#include "FakeMachine.h"
+#include "app/MdlStart.h"
+#include "app/Module.h"
+#include "app/Page.h"
+#include "app/StatusText.h"
+#include "app/frmAbout.h"
+#include "app/frmStart.h"
+#include "app/frmTR.h"
+#include "resources/Catalogue.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace kestrel;
+
+namespace {
+
+// What the test pages did, in order.
+QStringList journal;
+
+// A page that records its handlers and has a text field to take the focus.
+class RecordingPage : public SavingPage {
+public:
+    explicit RecordingPage(const char* form) : form_(QLatin1String(form)) {
+        field = new QLineEdit(this);
+        field->setGeometry(10, 10, 200, 24);
+        connect(field, &QLineEdit::textEdited, this, [this] { markChanged(); });
+    }
+    void Form_Load() override {
+        journal << form_ + QStringLiteral(":load");
+        clearChanged();
+    }
+    void Form_Unload() override {
+        journal << form_ + QStringLiteral(":unload");
+        SavingPage::Form_Unload();
+    }
+    QLineEdit* field = nullptr;
+
+protected:
+    void save() override { journal << form_ + QStringLiteral(":save"); }
+
+private:
+    QString form_;
+};
+
+const std::vector<PageRow>& testPages() {
+    static const std::vector<PageRow> rows = {
+        {"StartMenu", "frmPusk", [] { return new RecordingPage("frmPusk"); }},
+        {"Explorer", "frmExplorer", [] { return new RecordingPage("frmExplorer"); }},
+    };
+    return rows;
+}
+
+const PageRow* testLookup(const QString& key) {
+    for (const PageRow& row : testPages())
+        if (key == QLatin1String(row.key))
+            return &row;
+    return nullptr;
+}
+
+// Keys of the tree in display order, with parent keys and image keys.
+struct Node {
+    QString parent, key, text, image;
+};
+QList<Node> treeNodes(const frmTR& tr) {
+    QList<Node> nodes;
+    for (QTreeWidgetItemIterator it(tr.TR); *it; ++it)
+        nodes.append(
+            {frmTR::key((*it)->parent()), frmTR::key(*it), (*it)->text(0), frmTR::imageKey(*it)});
+    return nodes;
+}
+
+QList<Page*> visiblePages(const frmStart& w) {
+    QList<Page*> pages;
+    for (Page* page : w.client()->findChildren<Page*>(Qt::FindDirectChildrenOnly))
+        if (page->isVisible())
+            pages << page;
+    return pages;
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testing::CurrentFake> fake;
+    QStringList prompts;
+
+    std::unique_ptr<frmStart> openWindow() {
+        auto w = std::make_unique<frmStart>(testLookup);
+        w->show();
+        w->arrangePage();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+        w->navigation()->TR->expandAll();
+        return w;
+    }
+
+    static void click(frmStart& w, const QString& key) {
+        QTreeWidget* tree = w.navigation()->TR;
+        QTreeWidgetItem* item = w.navigation()->node(key);
+        QVERIFY2(item, qPrintable(key));
+        tree->scrollToItem(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(item).center());
+    }
+
+private slots:
+    void init() {
+        fake = std::make_unique<testing::CurrentFake>();
+        journal.clear();
+        prompts.clear();
+        Catalogue::setLanguage(Language::English);
+        kestrel::testing::setPromptHandler([this](const QString& question, const QString&) {
+            prompts << question;
+            journal << QStringLiteral("prompt");
+            return true;
+        });
+    }
+    void cleanup() {
+        kestrel::testing::setPromptHandler({});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        fake.reset();
+    }
+
+    // --- The tree ---------------------------------------------------------------------------
+
+    void ntFamilyTreeHas27NodesInTableOrder() {
+        fake->machine.platform = VER_PLATFORM_WIN32_NT;
+        frmTR tr;
+        const QList<Node> nodes = treeNodes(tr);
+        QCOMPARE(nodes.size(), 27);
+        const QStringList expected = {
+            "About",         "Windows",  "StartUp", "Kestrel", "StartMenu",    "Explorer",
+            "ActiveDesktop", "IE",       "IERes",   "IETB",    "ControlPanel", "Uninstall",
+            "GUI",           "DrvIco",   "FldIco",  "sysIco",  "FIcon",        "MenuItem",
+            "Short",         "Internet", "ieSF",    "Other",   "VHDD",         "Subst",
+            "runSubst",      "Clock",    "SysEl"};
+        QStringList keys;
+        for (const Node& n : nodes)
+            keys << n.key;
+        QCOMPARE(keys, expected);
+        QVERIFY(!tr.node("Optim"));
+        // The Internet group holds only the domain search on the NT family.
+        QCOMPARE(tr.node("Internet")->childCount(), 1);
+    }
+
+    void ninetyFiveFamilyTreeAddsOptimizationUnderInternet() {
+        fake->machine.platform = VER_PLATFORM_WIN32_WINDOWS;
+        frmTR tr;
+        const QList<Node> nodes = treeNodes(tr);
+        QCOMPARE(nodes.size(), 28);
+        QTreeWidgetItem* internet = tr.node("Internet");
+        QCOMPARE(internet->childCount(), 2);
+        QCOMPARE(frmTR::key(internet->child(0)), QStringLiteral("ieSF"));
+        QCOMPARE(frmTR::key(internet->child(1)), QStringLiteral("Optim"));
+        QCOMPARE(internet->child(1)->text(0), QStringLiteral("Optimization"));
+        QCOMPARE(frmTR::imageKey(internet->child(1)), QStringLiteral("imgTel"));
+    }
+
+    void nodesCarryTheirParentsTextsAndImages() {
+        fake->machine.platform = VER_PLATFORM_WIN32_WINDOWS;
+        frmTR tr;
+        QHash<QString, Node> byKey;
+        for (const Node& n : treeNodes(tr))
+            byKey.insert(n.key, n);
+        const QList<Node> expected = {
+            {"", "About", "About", "imgHlp"},
+            {"", "Windows", "System", "RootDir"},
+            {"Windows", "StartUp", "On StartUp", "imgStart"},
+            {"Windows", "Kestrel", "Administrations Tools", "imgAdm"},
+            {"Windows", "StartMenu", "Start Menu", "imgWin"},
+            {"Windows", "IE", "Internet Explorer", "imgIE"},
+            {"IE", "IERes", "Restrictions", "imgIE"},
+            {"IE", "IETB", "Interface", "imgIE"},
+            {"Windows", "ControlPanel", "Control Panel", "ControlPanel"},
+            {"Windows", "Uninstall", "Windows Uninstall", "Uninst"},
+            {"", "GUI", "User Interface", "RootDir"},
+            {"GUI", "DrvIco", "Disk Icon", "imgDrvIco"},
+            {"GUI", "sysIco", "System Icons", "imgIcons"},
+            {"GUI", "FIcon", "Files Icons", "FIcon"},
+            {"GUI", "MenuItem", "Context Menu...", "imgMenu"},
+            {"GUI", "Short", "Shortcuts", "imgShort"},
+            {"Internet", "ieSF", "Domain Find in IE", "imgSF"},
+            {"Other", "VHDD", "Virtual HDD", "RootDir"},
+            {"VHDD", "Subst", "Mount/Unmount", "Subst"},
+            {"VHDD", "runSubst", "Automount VHDD", "runSubst"},
+            {"Other", "Clock", "Clock Text", "imgClock"},
+            {"Other", "SysEl", "System Elements :)", "imgSE"},
+        };
+        for (const Node& e : expected) {
+            QVERIFY2(byKey.contains(e.key), qPrintable(e.key));
+            const Node& n = byKey[e.key];
+            QCOMPARE(n.parent, e.parent);
+            QCOMPARE(n.text, e.text);
+            QCOMPARE(n.image, e.image);
+        }
+        // Every image the tree uses exists as a 16×16 picture.
+        for (const Node& n : byKey) {
+            const QIcon icon = nodeImage(n.image);
+            QVERIFY2(!icon.isNull(), qPrintable(n.image));
+            QCOMPARE(icon.availableSizes().value(0), QSize(16, 16));
+        }
+        // Nodes start collapsed.
+        QVERIFY(!tr.node("Windows")->isExpanded());
+    }
+
+    void russianTreeUsesRussianTextsButFixedLiterals() {
+        Catalogue::setLanguage(Language::Russian);
+        frmTR tr;
+        QCOMPARE(tr.node("Windows")->text(0), QStringLiteral("Система"));
+        QCOMPARE(tr.node("IE")->text(0), QStringLiteral("Internet Explorer"));
+        QCOMPARE(tr.node("Uninstall")->text(0), QStringLiteral("Windows Uninstall"));
+    }
+
+    void winVerKeyFollowsTheFamily() {
+        fake->machine.platform = VER_PLATFORM_WIN32_NT;
+        MdlStart::setWinVerKeyFromPlatform();
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"));
+        fake->machine.platform = VER_PLATFORM_WIN32_WINDOWS;
+        MdlStart::setWinVerKeyFromPlatform();
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"));
+        fake->machine.platform = 0; // a failed version query counts as not NT
+        MdlStart::setWinVerKeyFromPlatform();
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"));
+    }
+
+    // --- The page protocol ------------------------------------------------------------------
+
+    void startUpShowsTheLoadedAboutPage() {
+        auto w = openWindow();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Kestrel"));
+        QCOMPARE(w->curForm(), QStringLiteral("frmAbout"));
+        auto* about = qobject_cast<frmAbout*>(w->curPage());
+        QVERIFY(about);
+        QVERIFY(about->isVisible());
+        QCOMPARE(about->lblVersion->text(), QStringLiteral("Kestrel  Version is 1.05"));
+        QCOMPARE(MdlStart::CurPage(), w->curPage());
+        QCOMPARE(visiblePages(*w).size(), 1);
+    }
+
+    void nodeClickUnloadsTheOldPageBeforeLoadingTheNew() {
+        auto w = openWindow();
+        click(*w, "StartMenu");
+        QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
+        QCOMPARE(journal, QStringList{"frmPusk:load"});
+
+        // A change on the page: leaving it asks first and saves before the next page loads.
+        auto* pusk = static_cast<RecordingPage*>(w->curPage());
+        QTest::keyClicks(pusk->field, "x");
+        click(*w, "Explorer");
+        QCOMPARE(journal, (QStringList{"frmPusk:load", "frmPusk:unload", "prompt", "frmPusk:save",
+                                       "frmExplorer:load"}));
+        QCOMPARE(prompts, QStringList{"Save Changes ?"});
+        QCOMPARE(w->curForm(), QStringLiteral("frmExplorer"));
+        QCOMPARE(visiblePages(*w), QList<Page*>{w->curPage()});
+    }
+
+    void clickingTheShownPageReloadsIt() {
+        auto w = openWindow();
+        click(*w, "Explorer");
+        QPointer<Page> first = w->curPage();
+        journal.clear();
+        click(*w, "Explorer");
+        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "frmExplorer:load"}));
+        QVERIFY(w->curPage() != first.data());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull()); // the old instance is gone: every opening starts from scratch
+    }
+
+    void groupNodesAndPagesNotBuiltYetOpenAbout() {
+        auto w = openWindow();
+        const QStringList keys = {"About",    "Windows", "IE",   "GUI",
+                                  "Internet", "Other",   "VHDD", "Clock"};
+        for (const QString& key : keys) {
+            click(*w, "StartMenu");
+            QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
+            click(*w, key);
+            QVERIFY2(w->curForm() == QStringLiteral("frmAbout"), qPrintable(key));
+            QVERIFY(qobject_cast<frmAbout*>(w->curPage()));
+        }
+        w->showPage(QStringLiteral("startmenu")); // keys are compared exactly
+        QCOMPARE(w->curForm(), QStringLiteral("frmAbout"));
+        MdlStart::ShowPage(QStringLiteral("StartMenu")); // what pages call
+        QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
+    }
+
+    void keyboardSelectionOpensPagesLikeAClick() {
+        auto w = openWindow();
+        QTreeWidget* tree = w->navigation()->TR;
+        tree->setFocus();
+        tree->setCurrentItem(w->navigation()->node("Kestrel"));
+        journal.clear();
+        QTest::keyClick(tree, Qt::Key_Down); // Kestrel → StartMenu
+        QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
+        QTest::keyClick(tree, Qt::Key_Down); // → Explorer
+        QCOMPARE(w->curForm(), QStringLiteral("frmExplorer"));
+        QCOMPARE(journal, (QStringList{"frmPusk:load", "frmPusk:unload", "frmExplorer:load"}));
+        // Typing the first letters of a node's text selects and opens it.
+        QTest::keyClicks(tree, "Start M");
+        QCOMPARE(frmTR::key(tree->currentItem()), QStringLiteral("StartMenu"));
+        QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
+        // A click on the node the keyboard selected reloads it once, not twice.
+        journal.clear();
+        click(*w, "StartMenu");
+        QCOMPARE(journal, (QStringList{"frmPusk:unload", "frmPusk:load"}));
+    }
+
+    void tabMovesFromTheTreeIntoThePage() {
+        auto w = openWindow();
+        click(*w, "StartMenu");
+        auto* page = static_cast<RecordingPage*>(w->curPage());
+        w->activateWindow();
+        w->navigation()->TR->setFocus();
+        QTRY_VERIFY(w->navigation()->TR->hasFocus());
+        QTest::keyClick(w->navigation()->TR, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(page->field));
+    }
+
+    void closingTheWindowUnloadsThePage() {
+        auto w = openWindow();
+        click(*w, "Explorer");
+        QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "y");
+        journal.clear();
+        QVERIFY(w->close());
+        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "prompt", "frmExplorer:save"}));
+        QVERIFY(!w->curPage());
+    }
+
+    void closingWithAnswerNoSavesNothing() {
+        kestrel::testing::setPromptHandler([](const QString&, const QString&) {
+            journal << QStringLiteral("prompt");
+            return false;
+        });
+        auto w = openWindow();
+        click(*w, "Explorer");
+        QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "y");
+        journal.clear();
+        w->close();
+        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "prompt"}));
+    }
+
+    // --- Layout -----------------------------------------------------------------------------
+
+    void windowKeepsItsMinimumSize() {
+        auto w = openWindow();
+        // 10000 × 6000 twips at 15 twips a pixel.
+        QVERIFY(w->minimumWidth() >= 667);
+        QVERIFY(w->minimumHeight() >= 400);
+        w->resize(300, 200);
+        QCOMPARE(w->size(), QSize(w->minimumWidth(), w->minimumHeight()));
+    }
+
+    void treeTakesOneThirdAndThePageTwoThirds() {
+        auto w = openWindow();
+        click(*w, "StartMenu");
+        for (const QSize size : {QSize(900, 600), QSize(1201, 700), QSize(1000, 800)}) {
+            w->resize(size);
+            QCoreApplication::processEvents();
+            const QSize client = w->clientSize();
+            QCOMPARE(client.width(), size.width());
+            QVERIFY(client.height() < size.height()); // the status strip is below
+            const QRect nav = w->navigation()->geometry();
+            const QRect page = w->curPage()->geometry();
+            QCOMPARE(nav.topLeft(), QPoint(0, 0));
+            QVERIFY(qAbs(nav.width() - client.width() / 3.0) <= 0.5);
+            QCOMPARE(nav.height(), client.height());
+            QCOMPARE(page.topLeft(), QPoint(nav.width(), 0));
+            QVERIFY(qAbs(page.width() - client.width() * 2 / 3.0) <= 0.5);
+            QCOMPARE(page.height(), client.height());
+            QCOMPARE(w->navigation()->TR->geometry(), QRect(QPoint(0, 0), nav.size()));
+            QCOMPARE(w->statb()->geometry().top(), client.height());
+        }
+    }
+
+    void unchangedLayoutMovesNothing() {
+        auto w = openWindow();
+        click(*w, "StartMenu");
+        QCoreApplication::processEvents();
+        int moves = 0;
+        struct Counter : QObject {
+            int* count;
+            explicit Counter(int* c) : count(c) {}
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Move || e->type() == QEvent::Resize)
+                    ++*count;
+                return false;
+            }
+        } counter(&moves);
+        w->curPage()->installEventFilter(&counter);
+        w->navigation()->installEventFilter(&counter);
+        w->arrangePage();
+        MdlStart::ArrangePage();
+        QCoreApplication::processEvents();
+        QCOMPARE(moves, 0);
+    }
+
+    void minimizingAndRestoringKeepsTheLayout() {
+        auto w = openWindow();
+        w->resize(1000, 700);
+        QCoreApplication::processEvents();
+        const QRect nav = w->navigation()->geometry();
+        const QRect page = w->curPage()->geometry();
+        w->showMinimized();
+        QCoreApplication::processEvents();
+        w->showNormal();
+        QCoreApplication::processEvents();
+        QCOMPARE(w->navigation()->geometry(), nav);
+        QCOMPARE(w->curPage()->geometry(), page);
+    }
+
+    // --- Status strip -----------------------------------------------------------------------
+
+    void cursorText_data() {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("top left") << 0 << 0 << "0001x0001";
+        QTest::newRow("bottom right of 1280x1024") << 1279 << 1023 << "1280x1024";
+        QTest::newRow("five digits in full") << 12344 << 9 << "12345x0010";
+        QTest::newRow("screen left of the primary") << -6 << -1 << "-0005x0000";
+    }
+    void cursorText() {
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(QString, text);
+        QCOMPARE(StatusText::cursorText(x, y), text);
+    }
+
+    void clockTextIs24HourWithSeconds() {
+        QCOMPARE(StatusText::clockText(QTime(14, 5, 9)), QStringLiteral("14:05:09"));
+        QCOMPARE(StatusText::clockText(QTime(0, 0, 0)), QStringLiteral("00:00:00"));
+        QCOMPARE(StatusText::clockText(QTime(23, 59, 59)), QStringLiteral("23:59:59"));
+    }
+
+    void statusStripDrawsOnlyWhenATextChanged() {
+        auto w = openWindow();
+        StatusStrip* strip = w->statb();
+        // Texts are there from the start, the machine's name right of the clock.
+        QVERIFY(!strip->lastTime().isEmpty());
+        QCOMPARE(strip->lastPos().size(), 9);
+        QCOMPARE(strip->machineText(), QStringLiteral("test machine"));
+        QCOMPARE(w->tmrStat()->interval(), 10);
+        QVERIFY(w->tmrStat()->isActive());
+
+        QCursor::setPos(100, 200);
+        strip->tick();
+        QCOMPARE(strip->lastPos(), QStringLiteral("0101x0201"));
+        // With the cursor still, ticks within one second draw nothing.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const QString time = strip->lastTime();
+            const int before = strip->redraws();
+            strip->tick();
+            strip->tick();
+            if (strip->lastTime() == time) {
+                QCOMPARE(strip->redraws(), before);
+                break;
+            }
+        }
+        const int before = strip->redraws();
+        QCursor::setPos(101, 200);
+        strip->tick();
+        QCOMPARE(strip->lastPos(), QStringLiteral("0102x0201"));
+        QVERIFY(strip->redraws() > before);
+        // The clock changes once a second under the running timer.
+        const QString time = strip->lastTime();
+        QTRY_VERIFY_WITH_TIMEOUT(strip->lastTime() != time, 2500);
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "ShellTest.moc"
