@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -118,8 +119,12 @@ frmAbout::frmAbout(QWidget* parent) : Page(parent) {
     grid->setRowMinimumHeight(2, 12);
     grid->addWidget(lblCN, 3, 1, 1, 2);
     grid->addWidget(lblUsr, 4, 1, 1, 2);
-    grid->addWidget(lblwo, 5, 1);
-    grid->addWidget(picWinOn, 5, 2);
+    auto* uptime = new QHBoxLayout;
+    uptime->setSpacing(0);
+    uptime->addWidget(lblwo);
+    uptime->addWidget(picWinOn);
+    uptime->addStretch(1);
+    grid->addLayout(uptime, 5, 1, 1, 2);
     grid->addWidget(lblDisp, 6, 1, 1, 2);
     grid->setRowMinimumHeight(7, 12);
     grid->addWidget(lblProgrammer, 8, 1, 1, 2);

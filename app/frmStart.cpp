@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -44,6 +45,10 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("statb"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
+    // A size at which the cursor text of a large screen ends before the clock at x 70.
+    QFont small = font();
+    small.setPointSizeF(qMin<qreal>(small.pointSizeF(), 8.0));
+    setFont(small);
 }
 
 QSize StatusStrip::sizeHint() const {
@@ -58,23 +63,35 @@ void StatusStrip::setMachineText(const QString& text) {
 }
 
 void StatusStrip::tick() {
-    const QString time = StatusText::clockText(QTime::currentTime());
-    if (time != LastTime) {
-        LastTime = time;
-        ++redraws_;
-        update(TimeX, 0, width() - TimeX, height());
+    // Texts are built only when what they show changed: an idle mouse within one second costs
+    // two comparisons per tick.
+    // The system clock is cheap to read; the local time (time zone rules) only once a second.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != lastSecond_) {
+        lastSecond_ = second;
+        const QString time = StatusText::clockText(QTime::currentTime());
+        if (time != LastTime) {
+            LastTime = time;
+            ++redraws_;
+            update(TimeX, 0, width() - TimeX, height());
+        }
     }
     const QPoint cursor = QCursor::pos();
-    const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
-    if (pos != LastPos) {
-        LastPos = pos;
-        ++redraws_;
-        update(PosX, 0, TimeX, height());
+    if (cursor != lastCursor_ || LastPos.isEmpty()) {
+        lastCursor_ = cursor;
+        const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
+        if (pos != LastPos) {
+            LastPos = pos;
+            ++redraws_;
+            update(PosX, 0, TimeX, height());
+        }
     }
 }
 
 void StatusStrip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, 0, width(), 0);
     painter.setPen(palette().color(QPalette::WindowText));
     const int baseline = 2 + fontMetrics().ascent();
     painter.drawText(PosX, baseline, LastPos);

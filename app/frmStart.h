@@ -43,6 +43,8 @@ private:
     QString LastPos;
     QString machine_;
     int redraws_ = 0;
+    qint64 lastSecond_ = -1;
+    QPoint lastCursor_;
 };
 
 class frmStart : public QWidget, public Shell {

@@ -1,0 +1,25 @@
+#pragma once
+// Choosing the machine at start-up: the Wine prefix Wine's own tools would use, created when it
+// does not exist yet, refused with a clear message when the folder is something else.
+
+#include "platform/Machine.h"
+
+#include <memory>
+#include <string>
+
+namespace kestrel {
+
+struct OpenedMachine {
+    std::unique_ptr<Machine> machine; // empty when the prefix cannot be used
+    std::string error;                // why, for the user
+    int exitCode = 0;                 // what the program ends with when machine is empty
+};
+
+// Opens the prefix at path as the machine to edit; the screen's mode comes from the windowing
+// side (QScreen), which knows it.
+OpenedMachine openPrefix(const std::string& path);
+
+// The primary screen's current mode in device pixels and colour depth; zeros without a screen.
+DisplayMode screenMode();
+
+} // namespace kestrel

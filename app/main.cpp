@@ -1,0 +1,41 @@
+// Kestrel: one window that switches Windows settings of the machine it edits. On Linux that
+// machine is a Wine prefix ($WINEPREFIX, else ~/.wine), created when it does not exist yet.
+
+#include "MdlStart.h"
+#include "StartUp.h"
+#include "frmStart.h"
+#include "platform/wine/WinePrefix.h"
+#include "resources/Catalogue.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+using namespace kestrel;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrel"));
+    QApplication::setWindowIcon(LoadResPicture(QStringLiteral("APP")));
+
+    OpenedMachine opened = openPrefix(wine::defaultPrefixPath());
+    if (!opened.machine) {
+        std::fprintf(stderr, "kestrel: %s\n", opened.error.c_str());
+        QMessageBox::critical(nullptr, LoadResString(101), QString::fromStdString(opened.error));
+        return opened.exitCode;
+    }
+    Machine::setCurrent(opened.machine.get());
+
+    // Start-up: the About page is current, the version key is chosen, the window shows.
+    MdlStart::setWinVerKeyFromPlatform();
+    int result = 0;
+    {
+        frmStart window;
+        window.show();
+        window.arrangePage();
+        result = QApplication::exec();
+    }
+    Machine::setCurrent(nullptr);
+    return result;
+}

@@ -1,0 +1,102 @@
+// The shell on a real Wine prefix: which prefix start-up accepts, and the tree and version key
+// on a prefix that reports Windows 98 and on one that reports the NT family.
+
+#include "app/MdlStart.h"
+#include "app/RegQt.h"
+#include "app/StartUp.h"
+#include "app/frmStart.h"
+#include "app/frmTR.h"
+#include "platform/wine/WinePrefix.h"
+#include "tests/support/MachineOnPrefix.h"
+
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+
+using namespace kestrel;
+
+namespace {
+
+int nodeCount(const frmTR& tr) {
+    int count = 0;
+    for (QTreeWidgetItemIterator it(tr.TR); *it; ++it)
+        ++count;
+    return count;
+}
+
+} // namespace
+
+#define MACHINE_ON_PREFIX(var)                                                                     \
+    std::string var##_reason;                                                                      \
+    auto var##_made = testing::TestPrefix::make(var##_reason);                                     \
+    if (!var##_made) {                                                                             \
+        if (testing::wineRequired())                                                               \
+            QFAIL(var##_reason.c_str());                                                           \
+        QSKIP(var##_reason.c_str());                                                               \
+    }                                                                                              \
+    testing::MachineOnPrefix var(std::move(*var##_made))
+
+class PrefixTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ninetyEightPrefixShowsOptimization() {
+        MACHINE_ON_PREFIX(on);
+        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));
+        MdlStart::setWinVerKeyFromPlatform();
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"));
+        frmTR tr;
+        QCOMPARE(nodeCount(tr), 28);
+        QVERIFY(tr.node("Optim"));
+        QCOMPARE(frmTR::key(tr.node("Optim")->parent()), QStringLiteral("Internet"));
+    }
+
+    void ntPrefixHidesOptimization() {
+        MACHINE_ON_PREFIX(on);
+        MdlStart::setWinVerKeyFromPlatform();
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"));
+        frmTR tr;
+        QCOMPARE(nodeCount(tr), 27);
+        QVERIFY(!tr.node("Optim"));
+    }
+
+    void windowShowsWhichPrefixIsEdited() {
+        MACHINE_ON_PREFIX(on);
+        frmStart window;
+        QVERIFY(window.statb()->machineText().contains(QString::fromStdString(on.prefix().path())));
+    }
+
+    void startUpRefusesAFolderThatIsNotAPrefix() {
+        QTemporaryDir home;
+        const std::string folder = home.filePath("documents").toStdString();
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+        std::ofstream(folder + "/letter.txt") << "keep me";
+        const OpenedMachine opened = openPrefix(folder);
+        QVERIFY(!opened.machine);
+        QCOMPARE(opened.exitCode, 2);
+        QCOMPARE(opened.error, wine::notAPrefixMessage(folder));
+        // Nothing was added to the folder.
+        QCOMPARE(
+            QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList{"letter.txt"});
+    }
+
+    void startUpCreatesAMissingPrefix() {
+        QTemporaryDir home;
+        const std::string path = home.filePath("new-prefix").toStdString();
+        const OpenedMachine opened = openPrefix(path);
+        QVERIFY2(opened.machine, opened.error.c_str());
+        QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
+        QVERIFY(opened.machine->description().find(path) != std::string::npos);
+        // A second start finds it ready and opens it as it is.
+        const OpenedMachine again = openPrefix(path);
+        QVERIFY(again.machine);
+        QCOMPARE(again.exitCode, 0);
+    }
+};
+
+QTEST_MAIN(PrefixTest)
+#include "PrefixTest.moc"
