@@ -2,7 +2,6 @@
 // options page (five rows, one of them under HKEY_LOCAL_MACHINE) on a real prefix.
 
 #include "PageHarness.h"
-#include "app/PageTable.h"
 #include "pages/restrictions/frmActDesk.h"
 #include "pages/restrictions/frmControlPanel.h"
 #include "pages/restrictions/frmIErestrict.h"
@@ -53,7 +52,6 @@ private slots:
     void onlyAnExactOneShowsTickedAndSavingRewritesAsDword();
     void captionsComeFromTheCatalogueAndShowAmpersands();
     void columnLayout();
-    void pageTableOpensTheSevenForms();
 };
 
 void RestrictionEngineTest::openingAndClosingWithoutAClickAsksNothingAndWritesNothing() {
@@ -248,32 +246,6 @@ void RestrictionEngineTest::columnLayout() {
                  QRect(left, 4 + 18 * i, std::max(485, desk->chk(i)->sizeHint().width()), 15));
     }
     closePage(desk);
-}
-
-void RestrictionEngineTest::pageTableOpensTheSevenForms() {
-    KESTREL_QT_MACHINE(env);
-    const QStringList keys = {QStringLiteral("Kestrel"),      QStringLiteral("StartUp"),
-                              QStringLiteral("StartMenu"),    QStringLiteral("ControlPanel"),
-                              QStringLiteral("Explorer"),     QStringLiteral("IERes"),
-                              QStringLiteral("ActiveDesktop")};
-    const QStringList forms = {QStringLiteral("frmKestrel"),  QStringLiteral("frmStartUp"),
-                               QStringLiteral("frmPusk"),     QStringLiteral("frmControlPanel"),
-                               QStringLiteral("frmExplorer"), QStringLiteral("frmIErestrict"),
-                               QStringLiteral("frmActDesk")};
-    Prompts prompts;
-    for (int i = 0; i < keys.size(); ++i) {
-        const PageRow* row = findPage(keys[i]);
-        QVERIFY2(row, qPrintable(keys[i]));
-        QCOMPARE(QString::fromLatin1(row->form), forms[i]);
-        std::unique_ptr<Page> page(row->create());
-        QCOMPARE(QString::fromLatin1(page->metaObject()->className()),
-                 QStringLiteral("kestrel::") + forms[i]);
-        page->Form_Load();
-        page->Form_Unload();
-    }
-    QCOMPARE(prompts.count, 0);
-    QVERIFY(!findPage(QStringLiteral("IE")));
-    QVERIFY(!findPage(QStringLiteral("startmenu")));
 }
 
 QTEST_MAIN(RestrictionEngineTest)
