@@ -28,7 +28,8 @@ RestrictionPage::RestrictionPage(std::span<const RestrictionRow> rows, ColumnLay
     for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
         auto* box = new QCheckBox(this);
         box->setObjectName(QStringLiteral("chk%1").arg(i));
-        // toggled also comes when loading sets a box, as the click of the original form did.
+        // toggled also comes when loading sets a box: that counts as a click too (rules run),
+        // and loading clears the changed flag as its last step.
         connect(box, &QCheckBox::toggled, this, [this, i] { chk_Click(i); });
         chk_.push_back(box);
     }
