@@ -5,12 +5,10 @@
 #include "app/Twips.h"
 #include "resources/Catalogue.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 
@@ -105,16 +103,9 @@ void frmStartUp::chkYN_Click() {
 }
 
 void frmStartUp::cmdOk_Click() {
-    // The shell closes this page (its save prompt runs there) and shows the About page. That
-    // destroys the page, so it is done once this click has been handled, not inside it.
-    const QPointer<frmStartUp> self(this);
-    QMetaObject::invokeMethod(
-        qApp,
-        [self] {
-            if (self)
-                MdlStart::ShowPage(QStringLiteral("About"));
-        },
-        Qt::QueuedConnection);
+    // The shell unloads this page (its save prompt runs there), destroys it once this click has
+    // been handled, and shows the About page.
+    MdlStart::ShowPage(QStringLiteral("About"));
 }
 
 void frmStartUp::save() {

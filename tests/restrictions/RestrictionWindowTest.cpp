@@ -227,7 +227,7 @@ void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
         auto* page = qobject_cast<frmStartUp*>(w.window.curPage());
         QVERIFY(page);
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
-        QTRY_COMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
+        QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
         QCOMPARE(prompts.count, 0);
 
         w.window.showPage(QStringLiteral("StartUp"));
@@ -235,7 +235,7 @@ void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
         page->chkYN()->click();
         page->txtTitle()->setText(QStringLiteral("Private computer"));
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
-        QTRY_COMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
+        QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
         QCOMPARE(prompts.count, 1);
         QCOMPARE(sz(HKEY_LOCAL_MACHINE, winlogon, QStringLiteral("LegalNoticeCaption")),
                  std::optional<QString>(QStringLiteral("Private computer")));
