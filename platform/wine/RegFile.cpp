@@ -15,32 +15,33 @@ constexpr std::uint32_t RegNone = 0, RegSz = 1, RegExpandSz = 2, RegBinary = 3, 
                         RegMultiSz = 7;
 constexpr std::string_view WineHeader = "WINE REGISTRY Version 2";
 
-// Upper case as Wine compares names: enough of towupper for the scripts a registry holds.
-char16_t upper(char16_t c) {
+// Lower case as Wine compares names (its server folds with towlower: '_' sorts before letters).
+char16_t lower(char16_t c) {
     if (c < 0x80)
-        return (c >= u'a' && c <= u'z') ? c - 0x20 : c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return c - 0x20;
-    if (c == 0xFF)
-        return 0x178;
-    if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149)
-        return ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) ? (c % 2 == 0 ? c - 1 : c)
-                                                                          : (c % 2 ? c - 1 : c);
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2)
-        return c - 0x20;
-    if (c >= 0x430 && c <= 0x44F)
-        return c - 0x20;
-    if (c >= 0x450 && c <= 0x45F)
-        return c - 0x50;
-    if (c >= 0x460 && c <= 0x4FF && c % 2 == 1 && !(c >= 0x482 && c <= 0x489))
-        return c - 1;
+        return (c >= u'A' && c <= u'Z') ? c + 0x20 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return c + 0x20;
+    if (c == 0x178)
+        return 0xFF;
+    if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+        const bool oddIsUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        return oddIsUpper ? (c % 2 ? c + 1 : c) : (c % 2 ? c : c + 1);
+    }
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2)
+        return c + 0x20;
+    if (c >= 0x410 && c <= 0x42F)
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
+    if (c >= 0x460 && c <= 0x4FF && c % 2 == 0 && !(c >= 0x482 && c <= 0x489))
+        return c + 1;
     return c;
 }
 
-std::u16string upperName(std::u16string_view name) {
+std::u16string foldedName(std::u16string_view name) {
     std::u16string out(name);
     for (auto& c : out)
-        c = upper(c);
+        c = lower(c);
     return out;
 }
 
@@ -449,7 +450,7 @@ struct RegFile::Section {
 
 struct RegFile::Node {
     std::u16string name; // as first written
-    std::u16string key;  // upper case, the sort key among siblings
+    std::u16string key;  // folded case, the sort key among siblings
     Node* parent = nullptr;
     std::map<std::u16string, std::unique_ptr<Node>> children;
     std::vector<SectionList::iterator> sections; // in file order
@@ -463,7 +464,7 @@ RegFile& RegFile::operator=(RegFile&&) noexcept = default;
 int RegFile::compareNames(std::u16string_view a, std::u16string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const char16_t ua = upper(a[i]), ub = upper(b[i]);
+        const char16_t ua = lower(a[i]), ub = lower(b[i]);
         if (ua != ub)
             return ua < ub ? -1 : 1;
     }
@@ -638,7 +639,7 @@ bool RegFile::hasWineHeader() const {
 RegFile::Node* RegFile::find(const RegPath& path) const {
     Node* node = root_.get();
     for (const auto& name : path) {
-        const auto it = node->children.find(upperName(name));
+        const auto it = node->children.find(foldedName(name));
         if (it == node->children.end())
             return nullptr;
         node = it->second.get();
@@ -650,7 +651,7 @@ RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
     Node* node = root_.get();
     created = false;
     for (const auto& name : path) {
-        std::u16string key = upperName(name);
+        std::u16string key = foldedName(name);
         auto it = node->children.find(key);
         if (it == node->children.end()) {
             auto child = std::make_unique<Node>();
@@ -809,15 +810,15 @@ RegFile::SectionList::iterator RegFile::insertSectionFor(Node* node, std::uint64
     Section section;
     section.changed = true;
     section.node = node;
+    // Every section but the last ends with the blank line that comes before the next one.
     if (position == sections_.end()) {
-        // Appended: the blank line goes before it, and the file so far must end its last line.
-        std::string lead = "\n";
         if (!sections_.empty()) {
-            const std::string_view last = sections_.back().text();
-            if (!last.empty() && last.back() != '\n')
-                lead = "\n\n";
+            Section& last = sections_.back();
+            if (!last.text().empty() && last.text().back() != '\n')
+                last.edit().push_back('\n');
+            last.edit().push_back('\n');
         }
-        section.owned = lead + body;
+        section.owned = body;
     } else {
         section.owned = body + "\n";
     }
@@ -876,7 +877,7 @@ bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
     // only because the key had no subkeys.
     Node* existing = root_.get();
     for (const auto& name : path) {
-        auto it = existing->children.find(upperName(name));
+        auto it = existing->children.find(foldedName(name));
         if (it == existing->children.end())
             break;
         existing = it->second.get();
@@ -920,8 +921,13 @@ void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t
         target = node->sections.empty() ? insertSectionFor(node, fileTime) : node->sections.front();
 
     std::string& text = target->edit();
-    const std::string line = formatValue(value);
     const auto items = parseItems(text);
+    // A value written again keeps the spelling of its name, as in Windows.
+    RegValue written = value;
+    for (const auto& item : items)
+        if (item.kind == LineKind::Value && compareNames(item.value.name, value.name) == 0)
+            written.name = item.value.name;
+    const std::string line = formatValue(written);
     std::optional<std::size_t> insertAt;
     std::size_t afterLast = 0;
     bool replaced = false;
@@ -947,6 +953,10 @@ void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t
         std::size_t at = insertAt.value_or(afterLast);
         std::string insert = line;
         if (at > 0 && text[at - 1] != '\n')
+            insert.insert(0, "\n");
+        // After a line that ends in a backslash Wine would read the new line as its data.
+        const std::string_view before = std::string_view(text).substr(0, at);
+        if (before.ends_with("\\\n") || before.ends_with("\\\r\n"))
             insert.insert(0, "\n");
         text.insert(at, insert);
     }

@@ -2,14 +2,19 @@
 
 #include "Process.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace kestrel::wine {
 
@@ -68,6 +73,63 @@ bool wineInstalled() {
     return programOnPath("wine");
 }
 
+int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
+            std::string& output) {
+    output.clear();
+    const char* tmp = std::getenv("TMPDIR");
+    std::string outputName = std::string(tmp && *tmp ? tmp : "/tmp") + "/kestrel-wine-XXXXXX";
+    const int outputFd = mkostemp(outputName.data(), O_CLOEXEC);
+    if (outputFd < 0)
+        return -1;
+    unlink(outputName.c_str());
+
+    std::vector<std::string> argv{"wine"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("WINEPREFIX=", 0) != 0 && entry.rfind("WINEDEBUG=", 0) != 0)
+            env.push_back(entry);
+    }
+    env.push_back("WINEPREFIX=" + prefixPath);
+    env.push_back("WINEDEBUG=-all");
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> out;
+        for (auto& s : strings)
+            out.push_back(s.data());
+        out.push_back(nullptr);
+        return out;
+    };
+    auto argp = pointers(argv);
+    auto envp = pointers(env);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        close(outputFd);
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    char buffer[4096];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(outputFd, buffer, sizeof buffer, at);
+        if (n <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+    close(outputFd);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool importThroughWine(const std::string& prefixPath, const std::u16string& regText,
                        std::string& error) {
     std::error_code ec;
@@ -101,12 +163,12 @@ bool importThroughWine(const std::string& prefixPath, const std::u16string& regT
         return false;
     }
     const std::string dosName = "C:\\windows\\temp\\" + fs::path(name).filename().string();
-    const auto result = runProcess({"wine", "reg", "import", dosName},
-                                   {{"WINEPREFIX", prefixPath}, {"WINEDEBUG", "-all"}});
+    std::string output;
+    const int exitCode = runWine(prefixPath, {"reg", "import", dosName}, output);
     unlink(name.c_str());
-    if (result.exitCode != 0) {
-        error = "Wine refused the change (wine reg import, exit code " +
-                std::to_string(result.exitCode) + "): " + result.output;
+    if (exitCode != 0) {
+        error = "Wine refused the change (wine reg import, exit code " + std::to_string(exitCode) +
+                "): " + output;
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 // lost. Kestrel then hands its changes to Wine's own "reg import" instead.
 
 #include <string>
+#include <vector>
 
 namespace kestrel::wine {
 
@@ -17,6 +18,12 @@ bool wineServerRunning(const std::string& prefixPath, long* pid = nullptr);
 
 // True when the "wine" program is installed (on PATH).
 bool wineInstalled();
+
+// Runs "wine ARGS..." on the prefix (WINEDEBUG=-all) and waits for it; output receives what it
+// printed. Wine may start its services from the call and they outlive it, so its output goes to
+// a file rather than a pipe that would stay open. The exit code, or -1 when it could not run.
+int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
+            std::string& output);
 
 // Imports a registry file (text in the format "Windows Registry Editor Version 5.00") into the
 // running prefix with "wine reg import". The file is placed in the prefix's C:\windows\temp for

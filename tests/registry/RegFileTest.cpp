@@ -1,0 +1,334 @@
+// The .reg file as text: what is kept, what a change rewrites, where new keys go, and the exact
+// form Wine writes values in.
+
+#include "platform/wine/RegFile.h"
+
+#include "tests/support/TestPrefix.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace kestrel::wine {
+namespace {
+
+using namespace std::string_literals;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+std::string utf16(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+RegValue stringValue(std::u16string name, std::u16string text, std::uint32_t type = 1) {
+    text.push_back(u'\0');
+    return {std::move(name), type, utf16(text)};
+}
+
+RegValue dwordValue(std::u16string name, std::uint32_t v) {
+    std::string data;
+    for (int i = 0; i < 4; ++i)
+        data.push_back(static_cast<char>(v >> (8 * i)));
+    return {std::move(name), 4, data};
+}
+
+// The lines that differ between two texts, as the window between their common first and last
+// lines: [first, lastA) in a and [first, lastB) in b.
+struct Window {
+    std::size_t first, lastA, lastB;
+};
+Window changedWindow(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    std::size_t first = 0;
+    while (first < a.size() && first < b.size() && a[first] == b[first])
+        ++first;
+    std::size_t endA = a.size(), endB = b.size();
+    while (endA > first && endB > first && a[endA - 1] == b[endB - 1])
+        --endA, --endB;
+    return {first, endA, endB};
+}
+
+// 2026-01-01 00:00:00 UTC as FILETIME.
+constexpr std::uint64_t Jan2026 = 116444736000000000ull + 1767225600ull * 10000000ull;
+
+const std::string Sample = "WINE REGISTRY Version 2\n"
+                           ";; All keys relative to REGISTRY\\\\Machine\n"
+                           "\n"
+                           "#arch=win64\n"
+                           "\n"
+                           "[Alpha] 1700000000\n"
+                           "#time=1da1a1a1a1a1a1a\n"
+                           "\"A\"=\"1\"\n"
+                           "\"C\"=dword:00000003\n"
+                           "\n"
+                           "[Beta\\\\One] 1700000000\n"
+                           "#time=1da1a1a1a1a1a1a\n"
+                           "@=\"one\"\n"
+                           "\n"
+                           "[Gamma] 1700000000\n"
+                           "#time=1da1a1a1a1a1a1a\n"
+                           "\"G\"=hex:01,02\n";
+
+TEST(RegFile, FreshPrefixFilesRoundTripByteForByte) {
+    KESTREL_TEST_PREFIX(prefix);
+    for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
+        const std::string text = readFile(prefix.file(name));
+        ASSERT_FALSE(text.empty()) << name;
+        RegFile file;
+        file.load(text);
+        EXPECT_TRUE(file.hasWineHeader()) << name;
+        EXPECT_TRUE(file.text() == text) << name << " changed on a load and save";
+    }
+}
+
+TEST(RegFile, EveryValueOfAFreshPrefixIsWrittenAsWineWroteIt) {
+    KESTREL_TEST_PREFIX(prefix);
+    for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
+        const auto all = lines(readFile(prefix.file(name)));
+        std::size_t checked = 0;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].empty() || (all[i][0] != '"' && all[i][0] != '@'))
+                continue;
+            std::string valueText = all[i] + "\n";
+            while (all[i].back() == '\\' && i + 1 < all.size())
+                valueText += all[++i] + "\n";
+            RegFile file;
+            file.load("WINE REGISTRY Version 2\n\n[K] 1\n" + valueText);
+            const auto values = file.values({u"K"});
+            ASSERT_EQ(values.size(), 1u) << valueText;
+            EXPECT_EQ(RegFile::formatValue(values[0]), valueText);
+            ++checked;
+        }
+        EXPECT_GT(checked, 10u) << name;
+    }
+}
+
+TEST(RegFile, FormatsValuesWithWinesEscapesAndWrapping) {
+    EXPECT_EQ(RegFile::formatValue(stringValue(u"Name", u"C:\\dir\\\"q\" \u0416\u0443\u043a")),
+              "\"Name\"=\"C:\\\\dir\\\\\\\"q\\\" \\x416\\x443\\x43a\"\n");
+    // A character above 0x7F followed by a hex digit is padded to four digits.
+    EXPECT_EQ(RegFile::formatValue(stringValue(u"", u"\u00e9a\u00e9g")), "@=\"\\x00e9a\\xe9g\"\n");
+    EXPECT_EQ(RegFile::formatValue(stringValue(u"Multi", std::u16string(u"one\0two\0", 8), 7)),
+              "\"Multi\"=str(7):\"one\\0two\\0\"\n");
+    EXPECT_EQ(RegFile::formatValue(stringValue(u"Expand", u"%SystemRoot%\\foo", 2)),
+              "\"Expand\"=str(2):\"%SystemRoot%\\\\foo\"\n");
+    EXPECT_EQ(RegFile::formatValue(stringValue(u"Ctl", u"\t\n\x01"
+                                                       u"7\x1b")),
+              "\"Ctl\"=\"\\t\\n\\0017\\e\"\n");
+    EXPECT_EQ(RegFile::formatValue(dwordValue(u"Dword257", 257)), "\"Dword257\"=dword:00000101\n");
+    EXPECT_EQ(RegFile::formatValue({u"Bin", 3, std::string("\x01\0\0\0", 4)}),
+              "\"Bin\"=hex:01,00,00,00\n");
+    EXPECT_EQ(RegFile::formatValue({u"Qword", 11, "\x88\x77\x66\x55\x44\x33\x22\x11"}),
+              "\"Qword\"=hex(b):88,77,66,55,44,33,22,11\n");
+    // A string without its terminator, or a DWORD of the wrong size, is written as hex.
+    EXPECT_EQ(RegFile::formatValue({u"Bare", 1, utf16(u"ab")}), "\"Bare\"=hex(1):61,00,62,00\n");
+    EXPECT_EQ(RegFile::formatValue({u"Short", 4, "\x01"}), "\"Short\"=hex(4):01\n");
+    std::string data;
+    for (int i = 0; i < 32; ++i)
+        data.push_back(static_cast<char>(i));
+    EXPECT_EQ(RegFile::formatValue({u"LongBin", 3, data}),
+              "\"LongBin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
+              "  15,16,17,18,19,1a,1b,1c,1d,1e,1f\n");
+    EXPECT_EQ(RegFile::escape(u"a[b]\\\"c", true), "a\\[b\\]\\\\\"c");
+}
+
+TEST(RegFile, ReadsWhatWineWrites) {
+    RegFile file;
+    file.load("WINE REGISTRY Version 2\n\n"
+              "[Software\\\\Wine\\\\Example] 1796481807\n"
+              "#time=1dd84c6fce8a95a\n"
+              "@=\"default value\"\n"
+              "\"Name\"=\"C:\\\\dir\\\\\\\"q\\\" \\x416\\x443\\x43a\"\n"
+              "\"Dword257\"=dword:00000101\n"
+              "\"Bin\"=hex:01,00,00,00\n"
+              "\"Expand\"=str(2):\"%SystemRoot%\\\\foo\"\n"
+              "\"Multi\"=str(7):\"one\\0two\\0\"\n"
+              "\"Long\"=hex:00,01,\\\n"
+              "  02,03\n"
+              "\"Utf8\"=\"\xD0\x96\"\n"
+              "\"Octal\"=\"\\101\\0\"\n");
+    const RegPath key{u"software", u"WINE", u"example"};
+    ASSERT_TRUE(file.keyExists(key));
+    EXPECT_EQ(file.value(key, u"")->data, utf16(u"default value") + std::string(2, '\0'));
+    EXPECT_EQ(file.value(key, u"name")->data,
+              utf16(u"C:\\dir\\\"q\" \u0416\u0443\u043a") + std::string(2, '\0'));
+    EXPECT_EQ(file.value(key, u"Dword257")->data, std::string("\x01\x01\0\0", 4));
+    EXPECT_EQ(file.value(key, u"Bin")->type, 3u);
+    EXPECT_EQ(file.value(key, u"Expand")->type, 2u);
+    EXPECT_EQ(file.value(key, u"Multi")->data, utf16(std::u16string(u"one\0two\0\0", 9)));
+    EXPECT_EQ(file.value(key, u"Long")->data, "\x00\x01\x02\x03"s);
+    EXPECT_EQ(file.value(key, u"Utf8")->data, utf16(u"\u0416") + std::string(2, '\0'));
+    EXPECT_EQ(file.value(key, u"Octal")->data, utf16(std::u16string(u"A\0\0", 3)));
+    EXPECT_EQ(file.values(key).size(), 9u);
+    EXPECT_EQ(file.subkeys({u"SOFTWARE"}), std::vector<std::u16string>{u"Wine"});
+}
+
+TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
+    const std::string text = "WINE REGISTRY Version 2\r\n"
+                             ";; a comment\r\n"
+                             "\r\n"
+                             "[Key] 1700000000\r\n"
+                             "#time=1da1a1a1a1a1a1a\r\n"
+                             "#class=\"cls\"\r\n"
+                             "\"Good\"=\"1\"\r\n"
+                             "this line means nothing\r\n"
+                             "\"Broken\"=dword:zz\r\n"
+                             "\"Cut\"=hex:01,02,\\\r\n"
+                             "[Unclosed\\\\Header 1700000000\n"
+                             "\"Orphan\"=\"kept\"\n"
+                             "\n"
+                             "[Other] 1700000000\n"
+                             "\"X\"=\"y\""; // no line break at the end
+    RegFile file;
+    file.load(text);
+    ASSERT_EQ(file.text(), text);
+    // A value Wine cannot read is an empty REG_NONE, as Wine loads it.
+    ASSERT_TRUE(file.value({u"Key"}, u"Broken"));
+    EXPECT_EQ(file.value({u"Key"}, u"Broken")->type, 0u);
+    EXPECT_TRUE(file.value({u"Key"}, u"Broken")->data.empty());
+    EXPECT_FALSE(file.keyExists({u"Unclosed"}));
+
+    file.setValue({u"Key"}, dwordValue(u"New", 5), Jan2026);
+    file.setValue({u"Other"}, dwordValue(u"Z", 1), Jan2026);
+    const std::string changed = file.text();
+    for (const char* kept :
+         {";; a comment\r\n", "#class=\"cls\"\r\n", "this line means nothing\r\n",
+          "\"Broken\"=dword:zz\r\n", "\"Cut\"=hex:01,02,\\\r\n",
+          "[Unclosed\\\\Header 1700000000\n\"Orphan\"=\"kept\"\n", "\"X\"=\"y\"\n"})
+        EXPECT_NE(changed.find(kept), std::string::npos) << kept;
+    // Never right after a line that continues: Wine would read the new line as its data.
+    EXPECT_NE(changed.find("\"Cut\"=hex:01,02,\\\r\n\n\"New\"=dword:00000005\n"),
+              std::string::npos);
+    EXPECT_NE(changed.find("\"X\"=\"y\"\n\"Z\"=dword:00000001\n"), std::string::npos);
+}
+
+TEST(RegFile, AChangeRewritesOnlyItsKeysLinesAndTimes) {
+    RegFile file;
+    file.load(Sample);
+    file.setValue({u"alpha"}, dwordValue(u"b", 2), Jan2026);
+    const auto before = lines(Sample), after = lines(file.text());
+    const Window w = changedWindow(before, after);
+    // The header and #time= lines of [Alpha] (lines 5, 6) change, and "b" goes between "A" and
+    // "C" (sorted without regard to case).
+    EXPECT_EQ(w.first, 5u);
+    EXPECT_EQ(w.lastA, 8u);
+    ASSERT_EQ(w.lastB, 9u);
+    EXPECT_EQ(after[5], "[Alpha] 1767225600");
+    EXPECT_EQ(after[6], "#time=1dc7ab192810000");
+    EXPECT_EQ(after[7], "\"A\"=\"1\"");
+    EXPECT_EQ(after[8], "\"b\"=dword:00000002");
+
+    // Changing a value in place replaces its line.
+    file.setValue({u"GAMMA"}, {u"g", 3, "\xff"}, Jan2026);
+    EXPECT_NE(file.text().find("[Gamma] 1767225600\n#time=1dc7ab192810000\n\"G\"=hex:ff"),
+              std::string::npos);
+    EXPECT_EQ(file.values({u"Gamma"}).size(), 1u);
+    EXPECT_EQ(file.values({u"Gamma"})[0].name, u"G");
+
+    // Deleting one: its line goes, the rest of the file stays.
+    EXPECT_TRUE(file.deleteValue({u"Alpha"}, u"C", Jan2026));
+    EXPECT_FALSE(file.deleteValue({u"Alpha"}, u"C", Jan2026));
+    EXPECT_EQ(file.text().find("\"C\"=dword:00000003"), std::string::npos);
+    EXPECT_NE(file.text().find("[Beta\\\\One] 1700000000\n"), std::string::npos);
+}
+
+TEST(RegFile, NewKeysGoWhereWineSortsThem) {
+    RegFile file;
+    file.load(Sample);
+    file.setValue({u"beta", u"Zed"}, dwordValue(u"v", 1), Jan2026);
+    file.setValue({u"Aardvark"}, dwordValue(u"v", 1), Jan2026);
+    file.setValue({u"Beta"}, dwordValue(u"v", 1), Jan2026); // had no section: only a subkey
+    file.setValue({u"_under"}, dwordValue(u"v", 1), Jan2026);
+    file.setValue({u"Zulu"}, dwordValue(u"v", 1), Jan2026);
+    file.createKey({u"Gamma", u"Sub"}, Jan2026);
+
+    std::vector<std::string> headers;
+    for (const auto& line : lines(file.text()))
+        if (!line.empty() && line[0] == '[')
+            headers.push_back(line.substr(0, line.find(']') + 1));
+    // '_' sorts before the letters: Wine compares in lower case.
+    EXPECT_EQ(headers, (std::vector<std::string>{"[_under]", "[Aardvark]", "[Alpha]", "[Beta]",
+                                                 "[Beta\\\\One]", "[Beta\\\\Zed]", "[Gamma]",
+                                                 "[Gamma\\\\Sub]", "[Zulu]"}));
+    // One blank line between sections, and the file still ends with its last value line.
+    EXPECT_EQ(file.text().find("\n\n\n"), std::string::npos);
+    EXPECT_TRUE(file.text().ends_with("[Zulu] 1767225600\n#time=1dc7ab192810000\n"
+                                      "\"v\"=dword:00000001\n"));
+    EXPECT_EQ(file.subkeys({}), (std::vector<std::u16string>{u"_under", u"Aardvark", u"Alpha",
+                                                             u"Beta", u"Gamma", u"Zulu"}));
+}
+
+TEST(RegFile, SectionsFollowWhatWineWouldWrite) {
+    RegFile file;
+    file.load(Sample);
+    // An empty key gets a section; once it has a subkey and still no values it needs none.
+    EXPECT_TRUE(file.createKey({u"Empty"}, Jan2026));
+    EXPECT_FALSE(file.createKey({u"EMPTY"}, Jan2026));
+    EXPECT_NE(file.text().find("[Empty] 1767225600\n#time=1dc7ab192810000\n\n[Gamma]"),
+              std::string::npos);
+    file.createKey({u"Empty", u"Child"}, Jan2026);
+    EXPECT_EQ(file.text().find("[Empty]"), std::string::npos);
+    EXPECT_NE(file.text().find("[Empty\\\\Child]"), std::string::npos);
+
+    // Deleting a key removes its whole subtree; a parent left without subkeys gets a section.
+    file.setValue({u"Beta", u"One", u"Two"}, dwordValue(u"v", 1), Jan2026);
+    EXPECT_TRUE(file.deleteKey({u"BETA", u"one"}));
+    EXPECT_FALSE(file.keyExists({u"Beta", u"One", u"Two"}));
+    EXPECT_EQ(file.text().find("One"), std::string::npos);
+    EXPECT_NE(file.text().find("[Beta] "), std::string::npos);
+    EXPECT_FALSE(file.deleteKey({u"Beta", u"One"}));
+    EXPECT_FALSE(file.deleteKey({}));
+
+    // Deleting the last key leaves no stray blank line at the end.
+    EXPECT_TRUE(file.deleteKey({u"Gamma"}));
+    EXPECT_NE(file.text().substr(file.text().size() - 2), "\n\n");
+}
+
+TEST(RegFile, AKeyWrittenInTwoSpellingsIsOneKey) {
+    RegFile file;
+    file.load("WINE REGISTRY Version 2\n\n"
+              "[Dup] 1\n\"A\"=\"first\"\n\"B\"=\"b\"\n\n"
+              "[DUP] 1\n\"a\"=\"second\"\n");
+    EXPECT_EQ(file.subkeys({}), std::vector<std::u16string>{u"Dup"});
+    EXPECT_EQ(file.value({u"dup"}, u"A")->data, utf16(u"second") + std::string(2, '\0'));
+    EXPECT_EQ(file.values({u"Dup"}).size(), 2u);
+    file.setValue({u"Dup"}, stringValue(u"A", u"third"), Jan2026);
+    EXPECT_EQ(file.value({u"dup"}, u"A")->data, utf16(u"third") + std::string(2, '\0'));
+    EXPECT_NE(file.text().find("\"A\"=\"first\""), std::string::npos); // overridden, as in Wine
+}
+
+TEST(RegFile, TellsAFileWineWouldReject) {
+    RegFile file;
+    file.load("\xEF\xBB\xBFWINE REGISTRY Version 2\n");
+    EXPECT_FALSE(file.hasWineHeader());
+    file.load("REGEDIT4\n");
+    EXPECT_FALSE(file.hasWineHeader());
+    file.load("");
+    EXPECT_FALSE(file.hasWineHeader());
+    file.loadEmpty("REGISTRY\\\\Machine");
+    EXPECT_TRUE(file.hasWineHeader());
+    file.setValue({u"A"}, dwordValue(u"v", 1), Jan2026);
+    EXPECT_EQ(file.text(), "WINE REGISTRY Version 2\n"
+                           ";; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n"
+                           "[A] 1767225600\n#time=1dc7ab192810000\n\"v\"=dword:00000001\n");
+}
+
+} // namespace
+} // namespace kestrel::wine

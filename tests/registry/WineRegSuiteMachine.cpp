@@ -1,0 +1,34 @@
+// The Reg procedures' suite on a Wine prefix: each test gets its own copy of the base prefix.
+
+#include "RegProceduresSuite.h"
+#include "platform/wine/WineRegistry.h"
+#include "tests/support/RegistryMachine.h"
+#include "tests/support/TestPrefix.h"
+
+namespace kestrel::testing {
+
+namespace {
+
+class PrefixRegistryMachine : public RegistryMachine {
+public:
+    PrefixRegistryMachine(TestPrefix&& prefix, std::unique_ptr<wine::WineRegistry> registry)
+        : RegistryMachine(*registry, 1252), prefix_(std::move(prefix)),
+          registry_(std::move(registry)) {}
+
+private:
+    TestPrefix prefix_;
+    std::unique_ptr<wine::WineRegistry> registry_;
+};
+
+} // namespace
+
+std::unique_ptr<Machine> makeRegSuiteMachine(std::string& reason, bool& failIfMissing) {
+    failIfMissing = wineRequired();
+    auto prefix = TestPrefix::make(reason);
+    if (!prefix)
+        return nullptr;
+    auto registry = std::make_unique<wine::WineRegistry>(prefix->path(), 1252);
+    return std::make_unique<PrefixRegistryMachine>(std::move(*prefix), std::move(registry));
+}
+
+} // namespace kestrel::testing

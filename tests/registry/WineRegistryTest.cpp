@@ -1,0 +1,553 @@
+// The Wine prefix's registry as Kestrel edits it, judged by Wine itself: what Kestrel writes Wine
+// reads, what Wine writes Kestrel reads, and the files stay as Wine would have them.
+
+#include "platform/wine/WineRegistry.h"
+
+#include "platform/Codepage.h"
+#include "platform/Reg.h"
+#include "platform/wine/Process.h"
+#include "platform/wine/WineServer.h"
+#include "tests/support/RegistryMachine.h"
+#include "tests/support/TestPrefix.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kestrel::wine {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TestPrefix;
+using namespace kestrel::Reg;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
+bool hasLine(const std::string& text, const std::string& wanted) {
+    for (const auto& line : lines(text))
+        if (line == wanted)
+            return true;
+    return false;
+}
+
+// The section headers of a .reg file, without their times, in file order.
+std::vector<std::string> headers(const std::string& text) {
+    std::vector<std::string> out;
+    for (const auto& line : lines(text))
+        if (!line.empty() && line[0] == '[')
+            out.push_back(line.substr(0, line.rfind(']') + 1));
+    return out;
+}
+
+struct WineResult {
+    int exitCode = -1;
+    std::string output;
+};
+// "wine ARGS" on the prefix. Its output goes through a file: Wine's services, started by the
+// call, may outlive it and would hold a pipe open.
+WineResult wineOn(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    WineResult result;
+    result.exitCode = runWine(prefix.path(), args, result.output);
+    return result;
+}
+
+// "wine reg export" of a key, as UTF-8 text with LF line ends: the exact strings, where
+// "wine reg query" prints '?' for every character outside ASCII.
+std::string exportKey(const TestPrefix& prefix, const std::string& key) {
+    const auto result = wineOn(prefix, {"reg", "export", key, "C:\\kestrel-export.reg", "/y"});
+    if (result.exitCode != 0)
+        return "export failed: " + result.output;
+    const std::string bytes = readFile(prefix.file("drive_c/kestrel-export.reg"));
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    std::wstring wide;
+    for (char16_t c : text)
+        if (c != 0xFEFF && c != u'\r')
+            wide.push_back(static_cast<wchar_t>(c));
+    return codepage::toUtf8(wide);
+}
+
+// A registry on the prefix, made the current machine with the given code page.
+class RegistryOn {
+public:
+    RegistryOn(const TestPrefix& prefix, unsigned codePage)
+        : registry_(prefix.path(), codePage), machine_(registry_, codePage), current_(machine_) {}
+    WineRegistry& registry() { return registry_; }
+
+private:
+    WineRegistry registry_;
+    testing::RegistryMachine machine_;
+    testing::CurrentMachine current_;
+};
+
+std::string rawValue(Registry& registry, RootKey root, const std::string& path,
+                     const std::string& name, std::uint32_t* type = nullptr) {
+    RegHandle key = 0;
+    if (registry.openKey(root, path, KEY_READ, key) != ERROR_SUCCESS)
+        return "(no key)";
+    std::string buffer(4096, '\0');
+    std::uint32_t size = 4096, valueType = 0;
+    const long status = registry.queryValue(key, name, valueType,
+                                            reinterpret_cast<std::uint8_t*>(buffer.data()), size);
+    registry.closeKey(key);
+    if (type)
+        *type = valueType;
+    return status == ERROR_SUCCESS ? buffer.substr(0, size) : "(no value)";
+}
+
+const std::wstring Cyrillic = L"C:\\dir \"q\" \u0416\u0443\u043a";
+const std::string CyrillicUtf8 = "C:\\dir \"q\" \xD0\x96\xD1\x83\xD0\xBA";
+
+TEST(WineRegistry, WineReadsWhatKestrelWrites) {
+    KESTREL_TEST_PREFIX(prefix);
+    {
+        RegistryOn on(prefix, 1251);
+        const std::wstring key = L"Software\\KestrelOracle";
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key, L"Text", Cyrillic));
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key, L"Dword", 257));
+        ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key, L"Bin", std::wstring(L"\x01\0\0\0", 4)));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key, L"Empty", L""));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key, L"", L"default"));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key + L"\\One\\Two\\Three\\Four", L"Deep", L"4"));
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key + L"\\MiXeD\\CaSe", L"MixedValue", 1));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key + L"\\mixed\\CASE", L"mixedvalue", L"x"));
+    }
+    const auto query = wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelOracle"});
+    ASSERT_EQ(query.exitCode, 0) << query.output;
+    for (const char* line :
+         {"HKEY_CURRENT_USER\\Software\\KestrelOracle", "    (Default)    REG_SZ    default",
+          "    Bin    REG_BINARY    01000000", "    Dword    REG_DWORD    0x101",
+          "    Empty    REG_SZ    ", "    Text    REG_SZ    C:\\dir \"q\" ???",
+          "HKEY_CURRENT_USER\\Software\\KestrelOracle\\MiXeD",
+          "HKEY_CURRENT_USER\\Software\\KestrelOracle\\One"})
+        EXPECT_TRUE(hasLine(query.output, line)) << line << "\n" << query.output;
+
+    const std::string exported = exportKey(prefix, "HKCU\\Software\\KestrelOracle");
+    EXPECT_TRUE(hasLine(exported, "\"Text\"=\"C:\\\\dir \\\"q\\\" \xD0\x96\xD1\x83\xD0\xBA\""))
+        << exported;
+    EXPECT_TRUE(hasLine(exported, "\"Empty\"=\"\"")) << exported;
+    EXPECT_TRUE(hasLine(exported, "[HKEY_CURRENT_USER\\Software\\KestrelOracle\\MiXeD\\CaSe]"))
+        << exported;
+    // The value keeps the spelling it was first written with, as in Windows.
+    EXPECT_TRUE(hasLine(exported, "\"MixedValue\"=\"x\"")) << exported;
+
+    const auto deep =
+        wineOn(prefix, {"reg", "query", "hkcu\\software\\kestreloracle\\ONE\\two\\Three\\four",
+                        "/v", "deep"});
+    // reg query prints the value's name as it was asked for.
+    EXPECT_TRUE(hasLine(deep.output, "    deep    REG_SZ    4")) << deep.output;
+}
+
+TEST(WineRegistry, KestrelReadsWhatWineWrites) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string key = "HKCU\\Software\\WineOracle";
+    const std::vector<std::vector<std::string>> adds = {
+        {key, "/v", "Text", "/d", CyrillicUtf8},
+        {key, "/v", "Dword", "/t", "REG_DWORD", "/d", "257"},
+        {key, "/v", "Bin", "/t", "REG_BINARY", "/d", "01000000"},
+        {key, "/v", "Empty", "/d", ""},
+        {key, "/ve", "/d", "default"},
+        {key + "\\One\\Two\\Three\\Four", "/v", "Deep", "/d", "4"},
+        {key + "\\MiXeD\\CaSe", "/v", "MixedValue", "/d", "m"},
+    };
+    for (auto args : adds) {
+        args.insert(args.begin(), {"reg", "add"});
+        args.push_back("/f");
+        const auto result = wineOn(prefix, args);
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+    }
+    prefix.stopWineServer(); // it writes the files as it exits
+
+    RegistryOn on(prefix, 1251);
+    const std::wstring path = L"Software\\WineOracle";
+    std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"Text", text));
+    EXPECT_EQ(text, Cyrillic);
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"Dword", text));
+    EXPECT_EQ(text, L"1");
+    EXPECT_EQ(rawValue(on.registry(), HKEY_CURRENT_USER, "Software\\WineOracle", "Dword"),
+              std::string("\x01\x01\0\0", 4));
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"Bin", text));
+    EXPECT_EQ(text, std::wstring(L"\x01\0\0", 3));
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"Empty", text));
+    EXPECT_EQ(text, L"");
+    std::uint32_t type = 0;
+    EXPECT_EQ(rawValue(on.registry(), HKEY_CURRENT_USER, "Software\\WineOracle", "Empty", &type),
+              std::string(1, '\0'));
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"", text));
+    EXPECT_EQ(text, L"default");
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path + L"\\one\\two\\three\\four", L"DEEP", text));
+    EXPECT_EQ(text, L"4");
+    std::vector<std::wstring> names;
+    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, path + L"\\mixed"));
+    EXPECT_EQ(names, std::vector<std::wstring>{L"CaSe"});
+    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, path));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"MiXeD", L"One"}));
+
+    // Under an English locale's code page the Cyrillic letters have no bytes: '?', as Windows.
+    RegistryOn western(prefix, 1252);
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, path, L"Text", text));
+    EXPECT_EQ(text, L"C:\\dir \"q\" ???");
+}
+
+TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string userdefBefore = readFile(prefix.file("userdef.reg"));
+    {
+        RegistryOn on(prefix, 1252);
+        ASSERT_TRUE(SaveString(HKEY_LOCAL_MACHINE, L"Software\\KestrelMachine", L"v", L"m"));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Software\\KestrelUser", L"v", L"u"));
+        ASSERT_TRUE(SaveString(HKEY_CLASSES_ROOT, L".kestreltest", L"", L"kestrelfile"));
+        ASSERT_TRUE(
+            SaveString(HKEY_USERS, L"S-1-5-21-0-0-0-1000\\Software\\KestrelSid", L"v", L"s"));
+        EXPECT_EQ(readFile(prefix.file("userdef.reg")), userdefBefore);
+        ASSERT_TRUE(SaveString(HKEY_USERS, L".DEFAULT\\Software\\KestrelDefault", L"v", L"d"));
+
+        // HKCR is HKLM\Software\Classes, and the SID is the current user.
+        std::wstring text;
+        EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.KESTRELTEST", L"", text));
+        EXPECT_EQ(text, L"kestrelfile");
+        EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelSid", L"v", text));
+        EXPECT_EQ(text, L"s");
+        std::vector<std::wstring> users;
+        EXPECT_TRUE(EnumKeys(users, HKEY_USERS, L""));
+        EXPECT_EQ(users, (std::vector<std::wstring>{L".Default", L"S-1-5-21-0-0-0-1000"}));
+        EXPECT_FALSE(SaveString(HKEY_USERS, L"S-1-5-21-9", L"v", L"x"));
+    }
+    const std::string system = readFile(prefix.file("system.reg"));
+    const std::string user = readFile(prefix.file("user.reg"));
+    const std::string userdef = readFile(prefix.file("userdef.reg"));
+    EXPECT_NE(system.find("[Software\\\\KestrelMachine] "), std::string::npos);
+    EXPECT_NE(system.find("[Software\\\\Classes\\\\.kestreltest] "), std::string::npos);
+    EXPECT_NE(user.find("[Software\\\\KestrelUser] "), std::string::npos);
+    EXPECT_NE(user.find("[Software\\\\KestrelSid] "), std::string::npos);
+    EXPECT_NE(userdef.find("[Software\\\\KestrelDefault] "), std::string::npos);
+
+    const std::pair<const char*, const char*> checks[] = {
+        {"HKLM\\Software\\KestrelMachine", "    v    REG_SZ    m"},
+        {"HKCR\\.kestreltest", "    (Default)    REG_SZ    kestrelfile"},
+        {"HKU\\.DEFAULT\\Software\\KestrelDefault", "    v    REG_SZ    d"},
+        {"HKCU\\Software\\KestrelSid", "    v    REG_SZ    s"}};
+    for (const auto& [key, line] : checks) {
+        const auto result = wineOn(prefix, {"reg", "query", key});
+        EXPECT_TRUE(hasLine(result.output, line)) << key << "\n" << result.output;
+    }
+}
+
+TEST(WineRegistry, OneValueChangeTouchesOnlyThatKey) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string systemBefore = readFile(prefix.file("system.reg"));
+    const std::string userdefBefore = readFile(prefix.file("userdef.reg"));
+    const auto before = lines(readFile(prefix.file("user.reg")));
+    {
+        RegistryOn on(prefix, 1252);
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
+                               L"C:\\kestrel.bmp"));
+    }
+    EXPECT_TRUE(readFile(prefix.file("system.reg")) == systemBefore);
+    EXPECT_TRUE(readFile(prefix.file("userdef.reg")) == userdefBefore);
+    const auto after = lines(readFile(prefix.file("user.reg")));
+
+    // Everything outside [Control Panel\\Desktop] is as it was; inside, only the header's time,
+    // #time= and the value line changed.
+    std::size_t header = 0;
+    while (header < before.size() && before[header].rfind("[Control Panel\\\\Desktop]", 0) != 0)
+        ++header;
+    ASSERT_LT(header, before.size());
+    std::size_t end = header + 1;
+    while (end < before.size() && !before[end].empty())
+        ++end;
+    std::size_t first = 0;
+    while (first < before.size() && first < after.size() && before[first] == after[first])
+        ++first;
+    std::size_t lastBefore = before.size(), lastAfter = after.size();
+    while (lastBefore > first && lastAfter > first &&
+           before[lastBefore - 1] == after[lastAfter - 1])
+        --lastBefore, --lastAfter;
+    EXPECT_EQ(first, header);
+    EXPECT_LE(lastBefore, end);
+    const std::vector<std::string> oldLines(before.begin() + header, before.begin() + lastBefore);
+    const std::vector<std::string> newLines(after.begin() + header, after.begin() + lastAfter);
+    std::vector<std::string> added;
+    for (const auto& line : newLines)
+        if (std::find(oldLines.begin(), oldLines.end(), line) == oldLines.end())
+            added.push_back(line);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(added[0].rfind("[Control Panel\\\\Desktop] ", 0), 0u);
+    EXPECT_EQ(added[1].rfind("#time=", 0), 0u);
+    EXPECT_EQ(added[2], "\"Wallpaper\"=\"C:\\\\kestrel.bmp\"");
+    EXPECT_TRUE(hasLine(readFile(prefix.file("user.reg")), "\"Wallpaper\"=\"C:\\\\kestrel.bmp\""));
+
+    const auto query =
+        wineOn(prefix, {"reg", "query", "HKCU\\Control Panel\\Desktop", "/v", "Wallpaper"});
+    EXPECT_TRUE(hasLine(query.output, "    Wallpaper    REG_SZ    C:\\kestrel.bmp"))
+        << query.output;
+}
+
+TEST(WineRegistry, NewKeysStayWhereWinesNextSavePutsThem) {
+    KESTREL_TEST_PREFIX(prefix);
+    {
+        RegistryOn on(prefix, 1252);
+        for (const wchar_t* key :
+             {L"Software\\_Kestrel", L"Software\\kestrel_b", L"Software\\Zz", L"AppEvents\\Kestrel",
+              L"Control Panel\\Desktop\\Kestrel", L"Software\\Wine\\Kestrel\\A\\B"})
+            ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key, L"v", 1));
+        ASSERT_FALSE(DeleteValue(HKEY_CURRENT_USER, L"Software\\EmptyKestrel", L"v"));
+    }
+    const std::string ours = readFile(prefix.file("user.reg"));
+    // Let Wine load the registry and write it back.
+    ASSERT_EQ(wineOn(prefix, {"reg", "add", "HKCU\\Software\\WineWasHere", "/f"}).exitCode, 0);
+    prefix.stopWineServer();
+    const std::string wines = readFile(prefix.file("user.reg"));
+
+    const auto a = headers(ours), b = headers(wines);
+    std::vector<std::string> common, commonInWine;
+    for (const auto& h : a)
+        if (std::find(b.begin(), b.end(), h) != b.end())
+            common.push_back(h);
+    for (const auto& h : b)
+        if (std::find(a.begin(), a.end(), h) != a.end())
+            commonInWine.push_back(h);
+    EXPECT_EQ(common, commonInWine);
+    for (const char* key :
+         {"[Software\\\\_Kestrel]", "[Software\\\\kestrel_b]", "[Software\\\\Zz]",
+          "[Software\\\\EmptyKestrel]", "[AppEvents\\\\Kestrel]",
+          "[Control Panel\\\\Desktop\\\\Kestrel]", "[Software\\\\Wine\\\\Kestrel\\\\A\\\\B]"})
+        EXPECT_NE(std::find(common.begin(), common.end(), key), common.end()) << key;
+}
+
+// Makes a folder impossible to write into, even for root, for the life of the object.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string path) : path_(std::move(path)) {
+        chmod(path_.c_str(), 0555);
+        if (geteuid() == 0)
+            immutable_ = runProcess({"chattr", "+i", path_}).exitCode == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_)
+            runProcess({"chattr", "-i", path_});
+        chmod(path_.c_str(), 0755);
+    }
+    bool effective() const {
+        const std::string probe = path_ + "/.kestrel-probe";
+        const int fd = open(probe.c_str(), O_CREAT | O_WRONLY, 0600);
+        if (fd < 0)
+            return true;
+        close(fd);
+        unlink(probe.c_str());
+        return false;
+    }
+
+private:
+    std::string path_;
+    bool immutable_ = false;
+};
+
+TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string before = readFile(prefix.file("user.reg"));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
+        ++entries;
+    RegistryOn on(prefix, 1252);
+    {
+        ReadOnlyFolder readOnly(prefix.path());
+        if (!readOnly.effective())
+            GTEST_SKIP() << "this file system lets the test write into a read-only folder";
+        EXPECT_FALSE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", 1));
+        EXPECT_FALSE(on.registry().lastError().empty());
+        EXPECT_NE(on.registry().lastError().find("user.reg"), std::string::npos);
+        std::wstring text;
+        EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", text));
+    }
+    EXPECT_TRUE(readFile(prefix.file("user.reg")) == before);
+    std::size_t after = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
+        ++after;
+    EXPECT_EQ(after, entries) << "a temporary file was left behind";
+    // Writable again: the same call works and keeps the file's mode.
+    chmod(prefix.file("user.reg").c_str(), 0640);
+    EXPECT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", 1));
+    struct stat info {};
+    stat(prefix.file("user.reg").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 200; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
+    KESTREL_TEST_PREFIX(prefix);
+    EXPECT_FALSE(wineServerRunning(prefix.path()));
+    ASSERT_TRUE(startDetached({"wineserver", "-p"},
+                              {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
+    long pid = 0;
+    EXPECT_TRUE(wineServerRunning(prefix.path(), &pid));
+    EXPECT_GT(pid, 0);
+
+    {
+        RegistryOn on(prefix, 1251);
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", Cyrillic))
+            << on.registry().lastError();
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", 5));
+        EXPECT_TRUE(DeleteValue(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone"));
+        ASSERT_TRUE(SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin",
+                               std::wstring(L"\x01\0\0\0", 4)));
+        // Kestrel shows what it wrote although the files do not have it yet.
+        std::wstring text;
+        EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
+        EXPECT_EQ(text, Cyrillic);
+        EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", text));
+    }
+    // Wine has it in the live registry.
+    const auto live = wineOn(prefix, {"reg", "query", "HKLM\\Software\\KestrelLive", "/v", "Bin"});
+    EXPECT_TRUE(hasLine(live.output, "    Bin    REG_BINARY    01000000")) << live.output;
+
+    prefix.stopWineServer();
+    EXPECT_FALSE(wineServerRunning(prefix.path()));
+    RegistryOn after(prefix, 1251);
+    std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
+    EXPECT_EQ(text, Cyrillic);
+    EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", text));
+    EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin", text));
+    EXPECT_EQ(text, std::wstring(L"\x01\0\0", 3));
+}
+
+TEST(WineRegistry, TwoWritersOnOnePrefixLoseNothing) {
+    KESTREL_TEST_PREFIX(prefix);
+    constexpr int Writers = 2, Values = 30;
+    std::vector<pid_t> children;
+    for (int w = 0; w < Writers; ++w) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            WineRegistry registry(prefix.path(), 1252);
+            testing::RegistryMachine machine(registry, 1252);
+            Machine::setCurrent(&machine);
+            bool ok = true;
+            for (int i = 0; i < Values; ++i) {
+                const std::wstring name = std::to_wstring(w) + L"-" + std::to_wstring(i);
+                ok &= SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelRace", name, i);
+                ok &= SaveDWord(HKEY_CURRENT_USER,
+                                L"Software\\KestrelRace\\Writer" + std::to_wstring(w), name, i);
+            }
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    RegistryOn on(prefix, 1252);
+    for (int w = 0; w < Writers; ++w)
+        for (int i = 0; i < Values; ++i) {
+            const std::wstring name = std::to_wstring(w) + L"-" + std::to_wstring(i);
+            std::wstring text;
+            EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelRace", name, text)) << w;
+            EXPECT_TRUE(GetString(HKEY_CURRENT_USER,
+                                  L"Software\\KestrelRace\\Writer" + std::to_wstring(w), name,
+                                  text));
+        }
+    const auto query = wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelRace"});
+    EXPECT_EQ(std::count(query.output.begin(), query.output.end(), '\n'),
+              Writers * Values + 5) // blank, key, values, blank, two subkeys
+        << query.output;
+}
+
+TEST(WineRegistry, DeleteKeyRemovesTheSubtree) {
+    KESTREL_TEST_PREFIX(prefix);
+    {
+        RegistryOn on(prefix, 1252);
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTree\\A\\B", L"v", 1));
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTree\\C", L"v", 1));
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTreeSibling", L"v", 1));
+        EXPECT_EQ(on.registry().deleteKey(HKEY_CURRENT_USER, "software\\kestreltree"),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(on.registry().deleteKey(HKEY_CURRENT_USER, "Software\\KestrelTree"),
+                  ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(on.registry().deleteKey(HKEY_USERS, ".DEFAULT"), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(readFile(prefix.file("user.reg")).find("KestrelTree\\\\"), std::string::npos);
+    EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTree"}).exitCode, 1);
+    EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTreeSibling"}).exitCode, 0);
+}
+
+TEST(WineRegistry, RefusesWhatIsNoRegistry) {
+    KESTREL_TEST_PREFIX(prefix);
+    // A folder without system.reg is no prefix.
+    const std::string empty = prefix.file("not-a-prefix");
+    fs::create_directories(empty);
+    WineRegistry none(empty, 1252);
+    RegHandle key = 0;
+    EXPECT_NE(none.openKey(HKEY_LOCAL_MACHINE, "Software", KEY_READ, key), ERROR_SUCCESS);
+    EXPECT_NE(none.lastError().find("system.reg"), std::string::npos) << none.lastError();
+    EXPECT_NE(none.createKey(HKEY_LOCAL_MACHINE, "Software\\X", KEY_WRITE, key), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(empty + "/system.reg"));
+
+    // A file Wine would ignore is left alone.
+    const std::string broken = "\xEF\xBB\xBFWINE REGISTRY Version 2\n\n[Software] 1\n";
+    {
+        std::ofstream out(prefix.file("user.reg"), std::ios::binary | std::ios::trunc);
+        out << broken;
+    }
+    WineRegistry registry(prefix.path(), 1252);
+    EXPECT_NE(registry.createKey(HKEY_CURRENT_USER, "Software\\X", KEY_WRITE, key), ERROR_SUCCESS);
+    EXPECT_NE(registry.lastError().find("WINE REGISTRY Version 2"), std::string::npos);
+    EXPECT_EQ(readFile(prefix.file("user.reg")), broken);
+    // The other files are still usable.
+    EXPECT_EQ(registry.openKey(HKEY_LOCAL_MACHINE, "Software\\Wine", KEY_READ, key), ERROR_SUCCESS);
+    registry.closeKey(key);
+
+    // A missing userdef.reg is an empty hive that the first write creates as Wine would.
+    fs::remove(prefix.file("userdef.reg"));
+    RegHandle created = 0;
+    ASSERT_EQ(registry.createKey(HKEY_USERS, ".DEFAULT\\Software\\K", KEY_WRITE, created),
+              ERROR_SUCCESS);
+    registry.closeKey(created);
+    EXPECT_EQ(readFile(prefix.file("userdef.reg"))
+                  .rfind("WINE REGISTRY Version 2\n"
+                         ";; All keys relative to REGISTRY\\\\User\\\\.Default\n",
+                         0),
+              0u);
+}
+
+} // namespace
+} // namespace kestrel::wine
