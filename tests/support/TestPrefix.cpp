@@ -27,6 +27,10 @@ std::optional<TestPrefix> TestPrefix::make(std::string& reason) {
         reason = "KESTREL_TEST_BASE_PREFIX is not set: run the tests through ctest";
         return std::nullopt;
     }
+    return makeFrom(base, reason);
+}
+
+std::optional<TestPrefix> TestPrefix::makeFrom(const std::string& base, std::string& reason) {
     std::error_code ec;
     if (!fs::exists(fs::path(base) / ".kestrel-complete", ec)) {
         reason = "no base Wine prefix at " + base + " (is Wine installed? see make-base-prefix.sh)";

@@ -19,6 +19,8 @@ public:
     // A fresh copy of the base prefix, or nothing when no base prefix can be had; then reason
     // says why. Whether that is a failure or a skip is for wineRequired() to decide.
     static std::optional<TestPrefix> make(std::string& reason);
+    // The same from another complete base prefix (one holding the file ".kestrel-complete").
+    static std::optional<TestPrefix> makeFrom(const std::string& base, std::string& reason);
 
     TestPrefix(TestPrefix&& other) noexcept;
     TestPrefix& operator=(TestPrefix&&) = delete;

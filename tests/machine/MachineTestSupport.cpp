@@ -1,0 +1,169 @@
+#include "MachineTestSupport.h"
+
+#include "platform/Win32Types.h"
+#include "platform/wine/Process.h"
+#include "platform/wine/WineMachine.h"
+#include "platform/wine/WinePrefix.h"
+
+#include <atomic>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace kestrel::testing {
+
+namespace {
+
+fs::path testArea() {
+    const std::string base = basePrefixPath();
+    if (!base.empty())
+        return fs::path(base).parent_path();
+    return fs::temp_directory_path() / "kestrel-machine-tests";
+}
+
+} // namespace
+
+ScratchPrefix::ScratchPrefix() {
+    static std::atomic<int> counter{0};
+    const fs::path dir =
+        testArea() / "scratch" / ("s" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    fs::create_directories(dir.parent_path(), ec);
+    std::string error;
+    if (!wine::createPrefix(dir.string(), error))
+        throw std::runtime_error(error);
+    path_ = dir.string();
+}
+
+ScratchPrefix::~ScratchPrefix() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string ScratchPrefix::makeFolder(const std::string& relative) const {
+    const fs::path dir = fs::path(path_) / relative;
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+std::string ScratchPrefix::makeFile(const std::string& relative, const std::string& bytes) const {
+    const fs::path file = fs::path(path_) / relative;
+    fs::create_directories(file.parent_path());
+    spit(file.string(), bytes);
+    return file.string();
+}
+
+std::string slurp(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void spit(const std::string& hostPath, const std::string& bytes) {
+    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string kestrelMadeBase(std::string& reason) {
+    if (!wine::programOnPath("wineboot")) {
+        reason = "Wine is not installed (no wineboot on PATH)";
+        return {};
+    }
+    const fs::path dir = testArea() / "test-prefix-kestrel";
+    std::error_code ec;
+    fs::create_directories(testArea(), ec);
+    // One test process makes it; the others wait here for it.
+    const std::string lockPath = (testArea() / "test-prefix-kestrel.lock").string();
+    const int lock = open(lockPath.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+        reason = "cannot lock " + lockPath;
+        return {};
+    }
+    struct Unlock {
+        int fd;
+        ~Unlock() {
+            flock(fd, LOCK_UN);
+            close(fd);
+        }
+    } unlock{lock};
+    if (fs::exists(dir / ".kestrel-complete", ec))
+        return dir.string();
+
+    fs::remove_all(dir, ec);
+    std::string error;
+    if (!wine::createPrefix(dir.string(), error)) {
+        reason = error;
+        return {};
+    }
+    {
+        wine::WineMachine machine(dir.string());
+        RegHandle key = 0;
+        const std::string marker = "made by Kestrel";
+        if (machine.registry().createKey(HKEY_CURRENT_USER, "Software\\Kestrel\\PrefixTest",
+                                         KEY_ALL_ACCESS, key) != ERROR_SUCCESS ||
+            machine.registry().setValue(
+                key, "Marker", REG_SZ, reinterpret_cast<const std::uint8_t*>(marker.c_str()),
+                static_cast<std::uint32_t>(marker.size() + 1)) != ERROR_SUCCESS) {
+            reason = "cannot write the marker value into the new prefix";
+            return {};
+        }
+        machine.registry().closeKey(key);
+        fs::create_directories(dir / "drive_c" / "kestrel", ec);
+        if (!machine.writeFile("C:\\kestrel\\marker.txt", "marker") ||
+            !machine.setFileAttributes("C:\\kestrel\\marker.txt", FILE_ATTRIBUTE_HIDDEN)) {
+            reason = "cannot write the marker file into the new prefix";
+            return {};
+        }
+    }
+    const std::map<std::string, std::string> env{{"WINEPREFIX", dir.string()},
+                                                 {"WINEDEBUG", "-all"},
+                                                 {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+    const auto boot = wine::runProcess({"wineboot"}, env);
+    wine::runProcess({"wineserver", "-w"}, env);
+    if (boot.exitCode != 0 || !fs::exists(dir / "drive_c/windows/system32/kernel32.dll", ec)) {
+        reason = "wineboot did not complete the prefix Kestrel made (exit " +
+                 std::to_string(boot.exitCode) + "): " + boot.output;
+        return {};
+    }
+    spit((dir / ".kestrel-complete").string(), "");
+    return dir.string();
+}
+
+std::string kindName(PrefixKind kind) {
+    return kind == PrefixKind::Wineboot ? "Wineboot" : "KestrelMade";
+}
+
+std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason) {
+    if (kind == PrefixKind::Wineboot)
+        return TestPrefix::make(reason);
+    const std::string base = kestrelMadeBase(reason);
+    if (base.empty())
+        return std::nullopt;
+    return TestPrefix::makeFrom(base, reason);
+}
+
+std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{KESTREL_WIN32PROBE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    // A persistent server keeps every call after the first one quick; the prefix stops it.
+    prefix.run({"wineserver", "-p"});
+    const auto result = prefix.wine(argv);
+    std::vector<std::string> lines;
+    std::istringstream in(result.output);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace kestrel::testing

@@ -1,0 +1,61 @@
+#pragma once
+// Helpers of the machine tests: scratch prefixes made by Kestrel without Wine, the prefix
+// Kestrel made and Wine completed, and the Win32 probe run under Wine as the oracle.
+
+#include "tests/support/TestPrefix.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::testing {
+
+// A prefix made by createPrefix in a fresh folder (no Wine involved), removed afterwards.
+class ScratchPrefix {
+public:
+    ScratchPrefix();
+    ~ScratchPrefix();
+    ScratchPrefix(const ScratchPrefix&) = delete;
+    ScratchPrefix& operator=(const ScratchPrefix&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& relative) const { return path_ + "/" + relative; }
+    // Makes a folder (and its parents) and optionally a file in it; returns the host path.
+    std::string makeFolder(const std::string& relative) const;
+    std::string makeFile(const std::string& relative, const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+// Reads and writes whole host files.
+std::string slurp(const std::string& hostPath);
+void spit(const std::string& hostPath, const std::string& bytes);
+
+// The base prefix Kestrel created itself and Wine then completed with wineboot (made once per
+// test run, on first use). Before wineboot, Kestrel wrote the registry value
+// HKCU\Software\Kestrel\PrefixTest "Marker" = "made by Kestrel" and the hidden file
+// C:\kestrel\marker.txt ("marker"). Empty with a reason when it cannot be had.
+std::string kestrelMadeBase(std::string& reason);
+
+// Which base a test's throw-away prefix is copied from.
+enum class PrefixKind { Wineboot, KestrelMade };
+std::string kindName(PrefixKind kind);
+std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason);
+
+// Runs the Win32 probe (win32probe.c) under Wine in the prefix; its output lines.
+std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args);
+
+} // namespace kestrel::testing
+
+// A throw-away prefix of the given kind in a variable, or the test fails (CI) or skips.
+#define KESTREL_KIND_PREFIX(var, kind)                                                             \
+    std::string var##_reason;                                                                      \
+    auto var##_made = ::kestrel::testing::makePrefix(kind, var##_reason);                          \
+    if (!var##_made) {                                                                             \
+        if (::kestrel::testing::wineRequired())                                                    \
+            FAIL() << var##_reason;                                                                \
+        else                                                                                       \
+            GTEST_SKIP() << var##_reason;                                                          \
+    }                                                                                              \
+    ::kestrel::testing::TestPrefix& var = *var##_made

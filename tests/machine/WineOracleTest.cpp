@@ -1,0 +1,324 @@
+// Wine as the judge: the Win32 probe, run under Wine in the same prefix, must report what the
+// backend says about drives, directories, attributes, INI files, the version and the names,
+// after the backend made its changes (and the backend must read what Wine's tools changed).
+// Every test runs on a copy of a prefix made by wineboot and on one Kestrel created itself.
+#include "MachineTestSupport.h"
+#include "platform/Module.h"
+#include "platform/Win32Types.h"
+#include "platform/wine/WineMachine.h"
+#include "platform/wine/WinePrefix.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace kestrel::testing {
+namespace {
+
+std::string hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", value);
+    return text;
+}
+
+long setString(Registry& registry, RootKey root, const std::string& key, const std::string& name,
+               const std::string& value) {
+    RegHandle handle = 0;
+    long rc = registry.createKey(root, key, KEY_ALL_ACCESS, handle);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    rc = registry.setValue(handle, name, REG_SZ,
+                           reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                           static_cast<std::uint32_t>(value.size() + 1));
+    registry.closeKey(handle);
+    return rc;
+}
+
+class WineOracle : public ::testing::TestWithParam<PrefixKind> {};
+
+TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
+    KESTREL_KIND_PREFIX(prefix, GetParam());
+    wine::WineMachine machine(prefix.path());
+    const fs::path root(prefix.path());
+    fs::create_directories(root / "drive_c/kst/Mapped Folder");
+    spit((root / "drive_c/kst/Mapped Folder/hello.txt").string(), "hello from E");
+    ASSERT_TRUE(machine.winExec("Subst E: \"C:\\KST\\mapped folder\"", SW_HIDE));
+    // Drives set up by hand or in winecfg, some with declared types.
+    fs::create_symlink(root / "gone", root / "dosdevices/f:");
+    fs::create_directory_symlink("/proc", root / "dosdevices/g:");
+    fs::create_directory_symlink(root / "drive_c/kst", root / "dosdevices/h:");
+    fs::create_directory_symlink(root / "drive_c/kst", root / "dosdevices/k:");
+    fs::create_symlink(root / "gone", root / "dosdevices/l:");
+    for (const auto& [name, type] : std::map<std::string, std::string>{
+             {"h:", "cdrom"}, {"k:", "floppy"}, {"l:", "cdrom"}, {"n:", "network"}})
+        ASSERT_EQ(
+            setString(machine.registry(), HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", name, type),
+            ERROR_SUCCESS);
+
+    auto expectAgreement = [&](const std::string& when) {
+        const auto lines = probe(prefix, {"drives"});
+        ASSERT_EQ(lines.size(), 24u) << when;
+        for (const auto& line : lines) {
+            const std::string root = line.substr(0, 1) + ":\\";
+            EXPECT_EQ(line, line.substr(0, 2) + std::to_string(machine.getDriveType(root))) << when;
+        }
+        EXPECT_EQ(probe(prefix, {"logical"}), std::vector<std::string>{machine.logicalDrives()})
+            << when;
+        prefix.stopWineServer();
+    };
+    expectAgreement("after mapping E:");
+    EXPECT_EQ(machine.getDriveType("E:\\"), DRIVE_FIXED);
+    EXPECT_EQ(machine.getDriveType("H:\\"), DRIVE_CDROM);
+
+    // Wine reads the mapped folder's files through the new letter.
+    EXPECT_EQ(probe(prefix, {"read", "E:\\hello.txt"}), std::vector<std::string>{"hello from E"});
+    EXPECT_EQ(probe(prefix, {"dirs"}),
+              (std::vector<std::string>{machine.windowsDirectory(), machine.systemDirectory()}));
+
+    // C:, Z: and the user's own drives survive Subst /D; E: goes.
+    for (const char* line : {"Subst /D C:", "Subst /D Z:", "Subst /D H:", "subst /d f:"})
+        EXPECT_FALSE(machine.winExec(line, SW_HIDE)) << line;
+    EXPECT_TRUE(machine.winExec("Subst /D E:", SW_HIDE));
+    expectAgreement("after unmapping");
+    EXPECT_EQ(machine.getDriveType("C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(machine.getDriveType("Z:\\"), DRIVE_FIXED);
+    EXPECT_EQ(machine.getDriveType("E:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(probe(prefix, {"read", "C:\\kst\\Mapped Folder\\hello.txt"}),
+              std::vector<std::string>{"hello from E"});
+}
+
+TEST_P(WineOracle, AttributesAgreeBothWays) {
+    KESTREL_KIND_PREFIX(prefix, GetParam());
+    wine::WineMachine machine(prefix.path());
+    const fs::path dir = fs::path(prefix.path()) / "drive_c/kst/attr";
+    fs::create_directories(dir / "Folder");
+    fs::create_directories(dir / "SysFolder");
+    for (const char* name : {"plain.txt", "icon.ico", "ro.txt", ".dotfile", "wine-h.txt",
+                             "wine-hs.txt", "wine-r.txt", "wine-s.txt", "was-ro.txt"})
+        spit((dir / name).string(), name);
+
+    // Kestrel's changes, as the folder icon page makes them and takes them off.
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\icon.ico", 6));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\SysFolder", 4));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\Folder", 4));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\Folder", 0));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\was-ro.txt", 7));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\was-ro.txt", FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(machine.setFileAttributes("C:\\kst\\attr\\.dotfile", 0));
+
+    // Wine's attrib applies one flag per call.
+    for (const auto& [flag, name] :
+         std::vector<std::pair<std::string, std::string>>{{"+h", "wine-h.txt"},
+                                                          {"+h", "wine-hs.txt"},
+                                                          {"+s", "wine-hs.txt"},
+                                                          {"+r", "wine-r.txt"},
+                                                          {"+s", "wine-s.txt"}})
+        prefix.wine({"cmd", "/c", "attrib", flag, "C:\\kst\\attr\\" + name});
+
+    const std::map<std::string, std::uint32_t> expected{
+        {"plain.txt", 0x20},   {"icon.ico", 0x26},   {"ro.txt", 0x21},     {".dotfile", 0x22},
+        {"Folder", 0x10},      {"SysFolder", 0x14},  {"was-ro.txt", 0x20}, {"wine-h.txt", 0x22},
+        {"wine-hs.txt", 0x26}, {"wine-r.txt", 0x21}, {"wine-s.txt", 0x24}, {"missing", 0xffffffff}};
+    std::vector<std::string> args{"attr"};
+    for (const auto& [name, attributes] : expected)
+        args.push_back("C:\\kst\\attr\\" + name);
+    const auto lines = probe(prefix, args);
+    ASSERT_EQ(lines.size(), expected.size());
+    std::size_t i = 0;
+    for (const auto& [name, attributes] : expected) {
+        const std::uint32_t ours = machine.getFileAttributes("C:\\kst\\attr\\" + name);
+        EXPECT_EQ(lines[i], hex(ours)) << name << " (Wine, Kestrel)";
+        EXPECT_EQ(ours, attributes) << name;
+        ++i;
+    }
+}
+
+TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
+    KESTREL_KIND_PREFIX(prefix, GetParam());
+    wine::WineMachine machine(prefix.path());
+    const fs::path dir = fs::path(prefix.path()) / "drive_c/kst/Folder";
+    fs::create_directories(dir);
+    const std::string original = "; the shell's own comment, with odd spacing\r\n"
+                                 "[.ShellClassInfo]\r\n"
+                                 "  IconFile = C:\\Icons\\old.ico  \r\n"
+                                 "InfoTip=\"A quoted tip\"\r\n"
+                                 "Bare\r\n"
+                                 "\r\n"
+                                 "[ViewState]\r\n"
+                                 "Mode=\r\n"
+                                 "Vid= {137E7700-3573-11CF-AE69-08002B2E1262}\r\n"
+                                 "[.SHELLCLASSINFO]\r\n"
+                                 "Hidden=only in the second section\r\n";
+    spit((dir / "desktop.ini").string(), original);
+    const std::string ini = "C:\\kst\\Folder\\Desktop.ini";
+    ASSERT_TRUE(
+        machine.writePrivateProfileString(".ShellClassInfo", "IconFile", "KestrelFld0.ico", ini));
+    ASSERT_TRUE(machine.writePrivateProfileString(".ShellClassInfo", "IconIndex", "0", ini));
+    ASSERT_TRUE(machine.writePrivateProfileString(".ShellClassInfo", "OriginalIcon", "%", ini));
+    ASSERT_TRUE(machine.writePrivateProfileString(".ShellClassInfo", "ConfirmFileOp", "0", ini));
+    ASSERT_TRUE(machine.writePrivateProfileString("Kestrel", "New", "  made here", ini));
+
+    // Only the written line changed; the new keys and section went where Wine puts them.
+    EXPECT_EQ(slurp((dir / "desktop.ini").string()),
+              "; the shell's own comment, with odd spacing\r\n"
+              "[.ShellClassInfo]\r\n"
+              "IconFile=KestrelFld0.ico\r\n"
+              "InfoTip=\"A quoted tip\"\r\n"
+              "Bare\r\n"
+              "IconIndex=0\r\n"
+              "OriginalIcon=%\r\n"
+              "ConfirmFileOp=0\r\n"
+              "\r\n"
+              "[ViewState]\r\n"
+              "Mode=\r\n"
+              "Vid= {137E7700-3573-11CF-AE69-08002B2E1262}\r\n"
+              "[.SHELLCLASSINFO]\r\n"
+              "Hidden=only in the second section\r\n"
+              "\r\n"
+              "[Kestrel]\r\n"
+              "New=made here\r\n");
+
+    struct Query {
+        std::string section, key, def;
+        unsigned size;
+    };
+    const std::vector<Query> queries{{".ShellClassInfo", "IconFile", "0", 127},
+                                     {".shellclassinfo", "ICONFILE", "0", 6},
+                                     {".ShellClassInfo", "IconFile", "0", 1},
+                                     {" .ShellClassInfo ", " IconIndex ", "x", 127},
+                                     {".ShellClassInfo", "InfoTip", "0", 127},
+                                     {".ShellClassInfo", "InfoTip", "0", 13},
+                                     {".ShellClassInfo", "InfoTip", "0", 12},
+                                     {".ShellClassInfo", "InfoTip", "0", 5},
+                                     {".ShellClassInfo", "Bare", "dflt", 127},
+                                     {".ShellClassInfo", "Hidden", "none", 127},
+                                     {".ShellClassInfo", "Missing", "dflt  ", 127},
+                                     {".ShellClassInfo", "Missing", "dflt", 3},
+                                     {"ViewState", "Mode", "dflt", 127},
+                                     {"viewstate", "vid", "0", 127},
+                                     {"Kestrel", "New", "0", 127},
+                                     {"NoSection", "IconFile", "\"q\"", 127}};
+    std::vector<std::string> args{"ini", ini};
+    std::vector<std::string> ours;
+    for (const auto& q : queries) {
+        std::string value;
+        const auto length =
+            machine.getPrivateProfileString(q.section, q.key, q.def, value, q.size, ini);
+        ours.push_back(std::to_string(length) + " [" + value + "]");
+        args.insert(args.end(), {q.section, q.key, q.def, std::to_string(q.size)});
+    }
+    const auto wine = probe(prefix, args);
+    ASSERT_EQ(wine.size(), queries.size());
+    for (std::size_t i = 0; i < queries.size(); ++i)
+        EXPECT_EQ(wine[i], ours[i])
+            << queries[i].section << "/" << queries[i].key << " size " << queries[i].size;
+    // A missing file: the default, cut to the buffer.
+    std::string value;
+    const auto length = machine.getPrivateProfileString(".ShellClassInfo", "IconFile", "default",
+                                                        value, 4, "C:\\kst\\none\\desktop.ini");
+    EXPECT_EQ(probe(prefix, {"ini", "C:\\kst\\none\\desktop.ini", ".ShellClassInfo", "IconFile",
+                             "default", "4"}),
+              std::vector<std::string>{std::to_string(length) + " [" + value + "]"});
+    EXPECT_EQ(value, "def");
+}
+
+TEST_P(WineOracle, VersionNamesAndTicksAgree) {
+    KESTREL_KIND_PREFIX(prefix, GetParam());
+    auto machineOwner = std::make_unique<wine::WineMachine>(prefix.path());
+    wine::WineMachine& machine = *machineOwner;
+    Machine::setCurrent(&machine);
+    struct Reset {
+        ~Reset() { Machine::setCurrent(nullptr); }
+    } reset;
+
+    EXPECT_EQ(probe(prefix, {"version"}), std::vector<std::string>{"2"});
+    EXPECT_EQ(machine.platformId(), VER_PLATFORM_WIN32_NT);
+    EXPECT_TRUE(Module::IsWinNT());
+    prefix.stopWineServer();
+    for (const auto& [version, id] :
+         std::vector<std::pair<std::string, std::uint32_t>>{{"win98", VER_PLATFORM_WIN32_WINDOWS},
+                                                            {"winme", VER_PLATFORM_WIN32_WINDOWS},
+                                                            {"win95", VER_PLATFORM_WIN32_WINDOWS},
+                                                            {"winxp", VER_PLATFORM_WIN32_NT}}) {
+        ASSERT_EQ(
+            setString(machine.registry(), HKEY_CURRENT_USER, "Software\\Wine", "Version", version),
+            ERROR_SUCCESS);
+        EXPECT_EQ(machine.platformId(), id) << version;
+        EXPECT_EQ(Module::IsWinNT(), id == VER_PLATFORM_WIN32_NT) << version;
+        EXPECT_EQ(probe(prefix, {"version"}), std::vector<std::string>{std::to_string(id)})
+            << version;
+        prefix.stopWineServer();
+    }
+
+    const auto names = probe(prefix, {"names"});
+    EXPECT_EQ(names, (std::vector<std::string>{machine.computerName(), machine.userName()}));
+
+    const std::uint32_t before = machine.tickCount();
+    const auto tick = probe(prefix, {"tick"});
+    const std::uint32_t after = machine.tickCount();
+    ASSERT_EQ(tick.size(), 1u);
+    const auto wineTick = static_cast<std::uint32_t>(std::stoul(tick[0]));
+    EXPECT_LE(before, wineTick + 1000);
+    EXPECT_LE(wineTick, after + 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, WineOracle,
+                         ::testing::Values(PrefixKind::Wineboot, PrefixKind::KestrelMade),
+                         [](const auto& info) { return kindName(info.param); });
+
+// The prefix Kestrel made before Wine ever ran in it: wineboot completed it into a working
+// prefix and kept what Kestrel had written.
+TEST(KestrelMadePrefix, WinebootKeepsKestrelsValuesAndFiles) {
+    KESTREL_KIND_PREFIX(prefix, PrefixKind::KestrelMade);
+    EXPECT_TRUE(fs::exists(prefix.file("drive_c/windows/system32/kernel32.dll")));
+    EXPECT_TRUE(fs::exists(prefix.file(".update-timestamp")));
+    const auto query =
+        prefix.wine({"reg", "query", "HKCU\\Software\\Kestrel\\PrefixTest", "/v", "Marker"});
+    EXPECT_NE(query.output.find("made by Kestrel"), std::string::npos) << query.output;
+    EXPECT_EQ(probe(prefix, {"attr", "C:\\kestrel\\marker.txt"}), std::vector<std::string>{"0x22"});
+    EXPECT_EQ(probe(prefix, {"read", "C:\\kestrel\\marker.txt"}),
+              std::vector<std::string>{"marker"});
+    prefix.stopWineServer();
+
+    // Kestrel still reads its value after Wine rewrote the registry files.
+    wine::WineMachine machine(prefix.path());
+    RegHandle key = 0;
+    ASSERT_EQ(machine.registry().openKey(HKEY_CURRENT_USER, "Software\\Kestrel\\PrefixTest",
+                                         KEY_READ, key),
+              ERROR_SUCCESS);
+    char data[64] = {};
+    std::uint32_t type = 0, size = sizeof data;
+    ASSERT_EQ(machine.registry().queryValue(key, "Marker", type,
+                                            reinterpret_cast<std::uint8_t*>(data), size),
+              ERROR_SUCCESS);
+    machine.registry().closeKey(key);
+    EXPECT_EQ(std::string(data), "made by Kestrel");
+    // Wine filled in the rest: the user's folder, C: and Z:.
+    EXPECT_EQ(machine.getDriveType("C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(machine.getDriveType("Z:\\"), DRIVE_FIXED);
+    EXPECT_EQ(machine.getFileAttributes("C:\\users\\" + machine.userName()),
+              FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(KestrelMadePrefix, CreatingRefusesAFolderThatIsInUse) {
+    ScratchPrefix existing;
+    std::string error;
+    EXPECT_FALSE(wine::createPrefix(existing.path(), error));
+    EXPECT_NE(error.find(existing.path()), std::string::npos);
+    // The layout and the hive headers Wine expects.
+    EXPECT_EQ(fs::read_symlink(existing.file("dosdevices/c:")), "../drive_c");
+    EXPECT_EQ(fs::read_symlink(existing.file("dosdevices/z:")), "/");
+    EXPECT_TRUE(fs::is_directory(existing.file("drive_c/windows/system32")));
+    EXPECT_EQ(
+        slurp(existing.file("user.reg")),
+        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
+        "\n#arch=win64\n");
+    EXPECT_EQ(wine::prefixState(existing.path()), wine::PrefixState::Ready);
+}
+
+} // namespace
+} // namespace kestrel::testing

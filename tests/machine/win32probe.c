@@ -1,0 +1,123 @@
+/* A small Windows program run under Wine by the machine tests: it prints what the Win32 API
+ * reports about the prefix it runs in, one answer per line, so the tests can compare Wine's view
+ * with the backend's.
+ *
+ *   win32probe drives                      C=3 ... Z=1, one line per letter
+ *   win32probe logical                     GetLogicalDrives as letters ("CZ")
+ *   win32probe dirs                        GetWindowsDirectoryA, GetSystemDirectoryA
+ *   win32probe attr PATH...                GetFileAttributesA of each path, as 0x%x
+ *   win32probe setattr PATH HEX            SetFileAttributesA; prints 1 or 0
+ *   win32probe ini FILE (SECTION KEY DEFAULT SIZE)...
+ *                                          GetPrivateProfileStringA: "length [value]" per query
+ *   win32probe writeini FILE SECTION KEY VALUE
+ *                                          WritePrivateProfileStringA; prints 1 or 0
+ *   win32probe read PATH                   the file's bytes through CreateFileA, or "FAILED"
+ *   win32probe version                     GetVersionExA's platform id
+ *   win32probe names                       GetComputerNameA, then GetUserNameA
+ *   win32probe tick                        GetTickCount
+ */
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int drives(void) {
+    char root[4] = "C:\\";
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        root[0] = letter;
+        printf("%c=%u\n", letter, GetDriveTypeA(root));
+    }
+    return 0;
+}
+
+static int dirs(void) {
+    char buffer[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
+    printf("%.*s\n", (int)n, buffer);
+    n = GetSystemDirectoryA(buffer, sizeof buffer);
+    printf("%.*s\n", (int)n, buffer);
+    return 0;
+}
+
+static int ini(int argc, char** argv) {
+    if (argc < 7 || (argc - 3) % 4 != 0)
+        return 2;
+    for (int i = 3; i + 3 < argc; i += 4) {
+        DWORD size = (DWORD)strtoul(argv[i + 3], NULL, 10);
+        char* buffer = calloc(size + 1, 1);
+        DWORD n = GetPrivateProfileStringA(argv[i], argv[i + 1], argv[i + 2], buffer, size, argv[2]);
+        printf("%lu [%s]\n", (unsigned long)n, buffer);
+        free(buffer);
+    }
+    return 0;
+}
+
+static int readFile(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        printf("FAILED\n");
+        return 1;
+    }
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &n, NULL) && n > 0)
+        fwrite(buffer, 1, n, stdout);
+    CloseHandle(file);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return 2;
+    const char* what = argv[1];
+    if (!strcmp(what, "drives"))
+        return drives();
+    if (!strcmp(what, "logical")) {
+        DWORD mask = GetLogicalDrives();
+        for (int i = 0; i < 26; ++i)
+            if (mask & (1u << i))
+                putchar('A' + i);
+        putchar('\n');
+        return 0;
+    }
+    if (!strcmp(what, "dirs"))
+        return dirs();
+    if (!strcmp(what, "attr")) {
+        for (int i = 2; i < argc; ++i)
+            printf("0x%lx\n", (unsigned long)GetFileAttributesA(argv[i]));
+        return 0;
+    }
+    if (!strcmp(what, "setattr") && argc == 4) {
+        printf("%d\n", SetFileAttributesA(argv[2], strtoul(argv[3], NULL, 16)) ? 1 : 0);
+        return 0;
+    }
+    if (!strcmp(what, "ini"))
+        return ini(argc, argv);
+    if (!strcmp(what, "writeini") && argc == 6) {
+        printf("%d\n", WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2]) ? 1 : 0);
+        return 0;
+    }
+    if (!strcmp(what, "read") && argc == 3)
+        return readFile(argv[2]);
+    if (!strcmp(what, "version")) {
+        OSVERSIONINFOA info;
+        memset(&info, 0, sizeof info);
+        info.dwOSVersionInfoSize = sizeof info;
+        GetVersionExA(&info);
+        printf("%lu\n", (unsigned long)info.dwPlatformId);
+        return 0;
+    }
+    if (!strcmp(what, "names")) {
+        char name[256];
+        DWORD size = sizeof name;
+        printf("%s\n", GetComputerNameA(name, &size) ? name : "");
+        size = sizeof name;
+        printf("%s\n", GetUserNameA(name, &size) ? name : "");
+        return 0;
+    }
+    if (!strcmp(what, "tick")) {
+        printf("%lu\n", (unsigned long)GetTickCount());
+        return 0;
+    }
+    return 2;
+}
