@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QIcon>
+#include <QPixmap>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
@@ -64,9 +65,16 @@ const std::vector<const char*>& imageKeys() {
 QIcon nodeImage(const QString& imageKey) {
     static QHash<QString, QIcon> images;
     auto found = images.find(imageKey);
-    if (found == images.end())
-        found = images.insert(
-            imageKey, QIcon(QStringLiteral(":/icons/tree/") + imageKey + QStringLiteral(".png")));
+    if (found == images.end()) {
+        // The same picture when the node is selected, not a tinted one.
+        const QPixmap picture(QStringLiteral(":/icons/tree/") + imageKey + QStringLiteral(".png"));
+        QIcon icon;
+        if (!picture.isNull()) {
+            icon.addPixmap(picture, QIcon::Normal);
+            icon.addPixmap(picture, QIcon::Selected);
+        }
+        found = images.insert(imageKey, icon);
+    }
     return *found;
 }
 

@@ -75,7 +75,15 @@ QString LoadResString(int id) {
 
 QIcon LoadResPicture(const QString& name) {
     registerResources();
-    return QIcon(QStringLiteral(":/icons/") + name.toLower() + QStringLiteral(".png"));
+    const QString base = QStringLiteral(":/icons/") + name.toLower();
+    QIcon icon(base + QStringLiteral(".png"));
+    // The program's icon also comes in the sizes desktops ask for.
+    for (int size : {16, 48, 64, 128, 256}) {
+        const QString file = base + QStringLiteral("-%1.png").arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
 }
 
 QByteArray LoadResData(const QString& name, const QString& type) {
