@@ -1,0 +1,255 @@
+// The seven pages opened from the running main window: every box reads and writes its own value
+// (names and keys checked against the list below, not against the pages' tables), and the logon
+// page's OK button and the closing of the window go through the shell's page protocol.
+
+#include "PageHarness.h"
+#include "app/frmStart.h"
+#include "pages/restrictions/RestrictionPage.h"
+#include "pages/restrictions/frmStartUp.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+
+namespace {
+
+const QString Policies = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Policies");
+
+// Where each box's value lives: E, S, N, A = the Explorer, System, Network and ActiveDesktop
+// policy keys, B = the browser restrictions key, U = HKEY_LOCAL_MACHINE's Update key.
+struct Value {
+    char key;
+    const char* name;
+};
+struct PageValues {
+    const char* node;
+    std::vector<Value> values;
+};
+const PageValues pages[] = {
+    {"Kestrel",
+     {{'E', "NoDesktop"},
+      {'E', "NoNetHood"},
+      {'E', "NoSaveSettings"},
+      {'S', "DisableRegistryTools"},
+      {'U', "UpdateMode"}}},
+    {"StartMenu",
+     {{'E', "NoRecentDocsMenu"},
+      {'E', "NoSMHelp"},
+      {'E', "NoClose"},
+      {'E', "NoRun"},
+      {'E', "ClearRecentDocsOnExit"},
+      {'E', "NoSMMyDocs"},
+      {'E', "NoFind"},
+      {'E', "NoSetActiveDesktop"},
+      {'E', "NoChangeStartMenu"},
+      {'E', "NoSetFolders"},
+      {'E', "NoSetTaskbar"},
+      {'E', "NoControlPanel"},
+      {'E', "NoFavoritesMenu"},
+      {'E', "NoLogOff"}}},
+    {"ControlPanel",
+     {{'S', "NoDispCPL"},
+      {'S', "NoDispAppearancePage"},
+      {'S', "NoDispBackgroundPage"},
+      {'S', "NoDispScrSavPage"},
+      {'S', "NoDispSettingsPage"},
+      {'S', "NoSystem"},
+      {'S', "NoDevMgrPage"},
+      {'S', "NoConfigPage"},
+      {'S', "NoFileSysPage"},
+      {'S', "NoVirtMemPage"},
+      {'N', "NoNetSetup"},
+      {'N', "NoFileSharingControl"},
+      {'N', "NoNetSetupIDPage"},
+      {'N', "NoNetSetupSecurityPage"},
+      {'S', "NoSecCPL"},
+      {'S', "NoPwdPage"},
+      {'S', "NoAdminPage"},
+      {'S', "NoProfilePage"}}},
+    {"Explorer",
+     {{'E', "NoFileMenu"},
+      {'E', "NoViewContextMenu"},
+      {'B', "NoBrowserClose"},
+      {'E', "NoExpandedNewMenu"},
+      {'E', "NoFolderOptions"}}},
+    {"IERes",
+     {{'B', "NoBrowserClose"},
+      {'B', "NoBrowserContextMenu"},
+      {'B', "NoBrowserOptions"},
+      {'B', "NoBrowserSaveAs"},
+      {'B', "NoFavorites"},
+      {'B', "NoFileNew"},
+      {'B', "NoFileOpen"},
+      {'B', "NoFindFiles"},
+      {'B', "NoSelectDownloadDir"},
+      {'B', "NoTheaterMode"},
+      {'B', "NoAddressBar"},
+      {'B', "NoToolBar"},
+      {'B', "NoLinksBar"},
+      {'B', "NoHelpMenu"},
+      {'B', "NoHelpItemNetscapeHelp"},
+      {'B', "NoHelpItemSendFeedback"},
+      {'B', "NoHelpItemTipOfTheDay"},
+      {'B', "NoHelpItemTutorial"}}},
+    {"ActiveDesktop",
+     {{'E', "NoActiveDesktopChanges"},
+      {'A', "NoChangingWallpaper"},
+      {'A', "NoComponents"},
+      {'A', "NoAddingComponents"},
+      {'A', "NoDeletingComponents"},
+      {'A', "NoEditingComponents"},
+      {'A', "NoCloseDragDropBands"},
+      {'A', "NoMovingBands"}}},
+};
+
+RootKey rootOf(const Value& v) {
+    return v.key == 'U' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+QString pathOf(const Value& v) {
+    switch (v.key) {
+    case 'E':
+        return Policies + QStringLiteral("\\Explorer");
+    case 'S':
+        return Policies + QStringLiteral("\\System");
+    case 'N':
+        return Policies + QStringLiteral("\\Network");
+    case 'A':
+        return Policies + QStringLiteral("\\ActiveDesktop");
+    case 'B':
+        return QStringLiteral("Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions");
+    default:
+        return QStringLiteral("SYSTEM\\CurrentControlSet\\Control\\Update");
+    }
+}
+
+bool usable(QCheckBox* box) {
+    return box->isEnabled() && box->isVisible();
+}
+
+// The main window on the current machine, with its first page shown.
+struct Window {
+    Window() {
+        window.resize(1000, 700);
+        MdlStart::setShell(&window);
+        window.show();
+        window.showPage(QStringLiteral("About"));
+    }
+    ~Window() {
+        window.close();
+        MdlStart::setShell(nullptr);
+    }
+    frmStart window;
+};
+
+} // namespace
+
+class RestrictionWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyBoxReadsAndWritesItsOwnValue_data();
+    void everyBoxReadsAndWritesItsOwnValue();
+    void logonPageOkAndClosingTheWindowGoThroughTheShell();
+};
+
+void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue_data() {
+    QTest::addColumn<bool>("windows98");
+    QTest::newRow("NT family") << false;
+    QTest::newRow("Windows 98") << true;
+}
+
+void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
+    QFETCH(bool, windows98);
+    KESTREL_QT_MACHINE(env);
+    if (windows98) {
+        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, QStringLiteral("Software\\Wine"),
+                                QStringLiteral("Version"), QStringLiteral("win98")));
+        MdlStart::setWinVerKeyFromPlatform();
+    }
+    Prompts prompts(true);
+    Window w;
+
+    for (const PageValues& p : pages) {
+        const QString node = QString::fromLatin1(p.node);
+        const int n = static_cast<int>(p.values.size());
+        for (int i = 0; i < n; ++i) {
+            const QString where = node + QStringLiteral(" box ") + QString::number(i);
+            // Only value i is 1; every other value of the page is 0.
+            for (int j = 0; j < n; ++j)
+                QVERIFY(Reg::SaveDWord(rootOf(p.values[j]), pathOf(p.values[j]),
+                                       QString::fromLatin1(p.values[j].name), j == i ? 1 : 0));
+
+            w.window.showPage(node);
+            auto* page = qobject_cast<RestrictionPage*>(w.window.curPage());
+            QVERIFY2(page, qPrintable(where));
+            QCOMPARE(page->count(), n);
+            // The control panel's system box never shows ticked.
+            const bool neverTicked = node == QLatin1String("ControlPanel") && i == 5;
+            for (int j = 0; j < n; ++j)
+                QVERIFY2(page->chk(j)->isChecked() == (j == i && !neverTicked),
+                         qPrintable(where + QStringLiteral(" read, box ") + QString::number(j)));
+
+            // Untick it by a click where the user can; elsewhere change another box twice, so
+            // that the page saves and writes box i with the state it was loaded with.
+            std::uint32_t expected = neverTicked ? 0 : 1;
+            if (usable(page->chk(i))) {
+                page->chk(i)->click();
+                expected = 0;
+            } else {
+                int other = 0;
+                while (!usable(page->chk(other)))
+                    ++other;
+                page->chk(other)->click();
+                page->chk(other)->click();
+            }
+            const int asked = prompts.count;
+            w.window.showPage(QStringLiteral("About"));
+            QCOMPARE(prompts.count, asked + 1);
+            for (int j = 0; j < n; ++j)
+                QVERIFY2(dword(rootOf(p.values[j]), pathOf(p.values[j]),
+                               QString::fromLatin1(p.values[j].name)) ==
+                             std::optional<std::uint32_t>(j == i ? expected : 0),
+                         qPrintable(where + QStringLiteral(" written, value ") +
+                                    QString::fromLatin1(p.values[j].name)));
+        }
+    }
+}
+
+void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
+    KESTREL_QT_MACHINE(env);
+    const QString winlogon = MdlStart::WinVerKey + QStringLiteral("\\Winlogon");
+    Prompts prompts(true);
+    {
+        Window w;
+        w.window.showPage(QStringLiteral("StartUp"));
+        auto* page = qobject_cast<frmStartUp*>(w.window.curPage());
+        QVERIFY(page);
+        QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
+        QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
+        QCOMPARE(prompts.count, 0);
+
+        w.window.showPage(QStringLiteral("StartUp"));
+        page = qobject_cast<frmStartUp*>(w.window.curPage());
+        page->chkYN()->click();
+        page->txtTitle()->setText(QStringLiteral("Private computer"));
+        QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
+        QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
+        QCOMPARE(prompts.count, 1);
+        QCOMPARE(sz(HKEY_LOCAL_MACHINE, winlogon, QStringLiteral("LegalNoticeCaption")),
+                 std::optional<QString>(QStringLiteral("Private computer")));
+
+        // A changed page asks when the main window closes.
+        w.window.showPage(QStringLiteral("Kestrel"));
+        auto* admin = qobject_cast<RestrictionPage*>(w.window.curPage());
+        admin->chk(1)->click();
+    }
+    QCOMPARE(prompts.count, 2);
+    QCOMPARE(dword(HKEY_CURRENT_USER, Policies + QStringLiteral("\\Explorer"),
+                   QStringLiteral("NoNetHood")),
+             std::optional<std::uint32_t>(1));
+}
+
+QTEST_MAIN(RestrictionWindowTest)
+#include "RestrictionWindowTest.moc"
