@@ -20,13 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QStringList items(const QComboBox* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
-}
-
 struct AutoPage {
     MachineOnPrefix& on;
     Dialogs dialogs;

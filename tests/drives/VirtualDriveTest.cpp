@@ -17,13 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QStringList items(const QComboBox* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
-}
-
 // The letters from C: to Z: of the given Wine drive type, as "E:".
 QStringList wineLetters(MachineOnPrefix& on, unsigned type) {
     QStringList list;

@@ -7,6 +7,7 @@
 #include "app/Module.h"
 #include "app/RegQt.h"
 
+#include <QComboBox>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -72,6 +73,14 @@ inline std::string readHost(const std::string& path) {
 
 inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The entries of a combo box, top to bottom.
+inline QStringList items(const QComboBox* box) {
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
 }
 
 // The program's own registry layer: a value's text, nothing when it cannot be read.
