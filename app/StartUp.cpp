@@ -1,13 +1,31 @@
 #include "StartUp.h"
 
+#ifdef _WIN32
+#include "platform/win32/Win32Machine.h"
+#else
 #include "platform/wine/WineMachine.h"
 #include "platform/wine/WinePrefix.h"
+#endif
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <filesystem>
 
 namespace kestrel {
+
+#ifdef _WIN32
+
+OpenedMachine openMachine() {
+    OpenedMachine opened;
+    opened.machine = std::make_unique<Win32Machine>();
+    return opened;
+}
+
+#else
+
+OpenedMachine openMachine() {
+    return openPrefix(wine::defaultPrefixPath());
+}
 
 OpenedMachine openPrefix(const std::string& path) {
     OpenedMachine opened;
@@ -39,6 +57,8 @@ OpenedMachine openPrefix(const std::string& path) {
     opened.machine = std::move(machine);
     return opened;
 }
+
+#endif
 
 DisplayMode screenMode() {
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -1,10 +1,9 @@
-// Kestrel: one window that switches Windows settings of the machine it edits. On Linux that
-// machine is a Wine prefix ($WINEPREFIX, else ~/.wine), created when it does not exist yet.
+// Kestrel: one window that switches Windows settings of the machine it edits: on Windows the
+// computer itself; on Linux a Wine prefix ($WINEPREFIX, else ~/.wine), created when missing.
 
 #include "MdlStart.h"
 #include "StartUp.h"
 #include "frmStart.h"
-#include "platform/wine/WinePrefix.h"
 #include "resources/Catalogue.h"
 
 #include <QApplication>
@@ -19,7 +18,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrel"));
     QApplication::setWindowIcon(LoadResPicture(QStringLiteral("APP")));
 
-    OpenedMachine opened = openPrefix(wine::defaultPrefixPath());
+    OpenedMachine opened = openMachine();
     if (!opened.machine) {
         std::fprintf(stderr, "kestrel: %s\n", opened.error.c_str());
         QMessageBox::critical(nullptr, LoadResString(101), QString::fromStdString(opened.error));
