@@ -221,6 +221,8 @@ void frmStart::showPage(const QString& key) {
     }
     CurPage_->hide();
     CurPage_->setParent(client_);
+    if (frmTR_)
+        frmTR_->markNode(key);
     arrangePage();
 }
 

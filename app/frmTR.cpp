@@ -123,6 +123,14 @@ QTreeWidgetItem* frmTR::node(const QString& key) const {
     return nullptr;
 }
 
+void frmTR::markNode(const QString& key) {
+    QTreeWidgetItem* target = node(key);
+    if (!target || TR->currentItem() == target)
+        return;
+    const QSignalBlocker quiet(TR);
+    TR->setCurrentItem(target);
+}
+
 QString frmTR::key(const QTreeWidgetItem* node) {
     return node ? node->data(0, KeyRole).toString() : QString();
 }

@@ -42,6 +42,10 @@ public:
     static QString key(const QTreeWidgetItem* node);
     static QString imageKey(const QTreeWidgetItem* node);
 
+    // Selects the node of the page a page itself opened (an OK button returning to About), without
+    // opening anything; the selection then shows where the user is.
+    void markNode(const QString& key);
+
 signals:
     // A node was clicked, or the selection moved to it with the keyboard.
     void nodeClick(const QString& key);

@@ -304,6 +304,17 @@ private slots:
         QCOMPARE(w->curForm(), QStringLiteral("frmPusk"));
     }
 
+    void aPageReturningToAboutMovesTheSelectionWithoutReopening() {
+        auto w = openWindow();
+        click(*w, "StartMenu");
+        journal.clear();
+        MdlStart::ShowPage(QStringLiteral("About")); // as the logon page's OK button does
+        QCOMPARE(w->curForm(), QStringLiteral("frmAbout"));
+        QCOMPARE(frmTR::key(w->navigation()->TR->currentItem()), QStringLiteral("About"));
+        // Marking the node opened nothing more: frmPusk unloaded once, About loaded once.
+        QCOMPARE(journal, QStringList{QStringLiteral("frmPusk:unload")});
+    }
+
     void keyboardSelectionOpensPagesLikeAClick() {
         auto w = openWindow();
         QTreeWidget* tree = w->navigation()->TR;
