@@ -269,10 +269,8 @@ void frmConFileMenu::cmdadd_Click() {
 }
 
 void frmConFileMenu::cmdEdit_Click() {
-    if (lstMenu->count() == 0)
-        return;
-    // After a rebuild that shortened the list CurIndex may point past its end: there is no
-    // item to change until the user picks one.
+    // An empty list, or CurIndex past the end after a rebuild that shortened the list: there is
+    // no item to change until the user picks one.
     const QString old = entryAtCurIndex();
     if (old.isEmpty())
         return;
@@ -292,8 +290,7 @@ void frmConFileMenu::cmdEdit_Click() {
 }
 
 void frmConFileMenu::cmdDel_Click() {
-    if (lstMenu->count() == 0)
-        return;
+    // As in Edit: nothing to delete without an item at CurIndex.
     const QString old = entryAtCurIndex();
     if (old.isEmpty())
         return;

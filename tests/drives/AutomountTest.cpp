@@ -140,7 +140,7 @@ private slots:
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
         AutoPage p(on);
         tickAutorunFromOff(p);
-        QCOMPARE(QByteArray::fromStdString(readHost(launcherFile(on))), launcher);
+        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
     }
 
     void existingLauncherLeftUntouched() {
@@ -148,7 +148,7 @@ private slots:
         writeHost(launcherFile(on), "somebody else's kstSubst");
         AutoPage p(on);
         tickAutorunFromOff(p);
-        QCOMPARE(readHost(launcherFile(on)), std::string("somebody else's kstSubst"));
+        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
         QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
     }
 
@@ -159,8 +159,8 @@ private slots:
         AutoPage p(on);
         tickAutorunFromOff(p);
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
-        const std::string profiles = readHost(profileFile(on));
-        const std::string launcher = readHost(launcherFile(on));
+        const std::string profiles = readHostFile(profileFile(on));
+        const std::string launcher = readHostFile(launcherFile(on));
         p.chkAutorun()->click();
         QVERIFY(!p.chkAutorun()->isChecked());
         QVERIFY(!p.frameO()->isVisibleTo(&p.page));
@@ -170,8 +170,8 @@ private slots:
         QVERIFY(
             Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"), other));
         QCOMPARE(other, QStringLiteral("other.exe"));
-        QCOMPARE(readHost(profileFile(on)), profiles);
-        QCOMPARE(readHost(launcherFile(on)), launcher);
+        QCOMPARE(readHostFile(profileFile(on)), profiles);
+        QCOMPARE(readHostFile(launcherFile(on)), launcher);
     }
 
     void profileFileOfTwoProfiles() {
@@ -180,7 +180,7 @@ private slots:
         tickAutorunFromOff(p);
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         p.add(QStringLiteral("F:"), QStringLiteral("D:\\Work"));
-        QCOMPARE(readHost(profileFile(on)), std::string("E:C:\\Games\r\nF:D:\\Work\r\n"));
+        QCOMPARE(readHostFile(profileFile(on)), std::string("E:C:\\Games\r\nF:D:\\Work\r\n"));
         // The launcher reads the same file through Wine.
         QCOMPARE(probe(on, {"read", "C:\\windows\\system32\\kstSubst.ini"}),
                  (QStringList{QStringLiteral("E:C:\\Games"), QStringLiteral("F:D:\\Work")}));
@@ -221,7 +221,7 @@ private slots:
         p.txtpN()->setText(QStringLiteral("C:\\Work2"));
         p.click("btnsN");
         QVERIFY(p.overview());
-        QCOMPARE(readHost(profileFile(on)),
+        QCOMPARE(readHostFile(profileFile(on)),
                  std::string("E:C:\\Games\r\nG:C:\\Music\r\nF:C:\\Work2\r\n"));
         QCOMPARE(p.cboD()->currentIndex(), 0);
         QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Games"));
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(items(p.cboD()), QStringList{QStringLiteral("H:")});
         QCOMPARE(p.cboD()->currentIndex(), 0);
         QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
-        QCOMPARE(readHost(profileFile(on)), std::string("H:C:\\One\r\n"));
+        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\n"));
 
         // Deleting the last one leaves an empty file; deleting again changes nothing.
         p.click("btnD");
@@ -268,7 +268,7 @@ private slots:
         p.click("btnS");
         QVERIFY(p.overview());
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
-        const std::string saved = readHost(profileFile(on));
+        const std::string saved = readHostFile(profileFile(on));
 
         const QStringList bad{QStringLiteral("C:\\a,b"), QStringLiteral("\"C:\\Games\""),
                               QString()};
@@ -280,7 +280,7 @@ private slots:
             QCOMPARE(p.dialogs.messages.size(), 1);
             QVERIFY(p.editing());
             p.click("btnC");
-            QCOMPARE(readHost(profileFile(on)), saved);
+            QCOMPARE(readHostFile(profileFile(on)), saved);
             QCOMPARE(p.cboD()->count(), 1);
         }
         QVERIFY(p.dialogs.messages.first().contains(QStringLiteral("comma")) ||
@@ -300,7 +300,7 @@ private slots:
         p.click("btnsN");
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(p.editing());
-        QCOMPARE(readHost(profileFile(on)), saved);
+        QCOMPARE(readHostFile(profileFile(on)), saved);
     }
 
     // Tick autorun, save two profiles, take both letters away, and start the prefix as Windows

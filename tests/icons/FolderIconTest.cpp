@@ -201,7 +201,7 @@ private slots:
         f.control<QCheckBox>("chk")->setChecked(true);
 
         f.apply();
-        QCOMPARE(readHost(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
+        QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
         QCOMPARE(f.counter(), QStringLiteral("0"));
         QCOMPARE(f.iniValue("IconFile"), QStringLiteral("KestrelFld0.ico"));
         f.apply();
@@ -232,7 +232,7 @@ private slots:
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         f.control<QCheckBox>("chk")->setChecked(true);
         f.apply();
-        QCOMPARE(readHost(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
+        QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
     }
 
     void ownFileWithoutCopy() {
@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
         QVERIFY(!f.counter().size());
         // The keys stand in the order they were written.
-        const std::string ini = readHost(f.host("C:\\Work\\Desktop.ini"));
+        const std::string ini = readHostFile(f.host("C:\\Work\\Desktop.ini"));
         const auto at = [&](const char* key) { return ini.find(key); };
         QVERIFY(at("[.ShellClassInfo]") < at("IconFile="));
         QVERIFY(at("IconFile=") < at("IconIndex="));
@@ -366,7 +366,7 @@ private slots:
         const QStringList view =
             probe(on, {"ini", "C:\\Work\\Desktop.ini", "ViewState", "Mode", "(none)", "260"});
         QCOMPARE(view.value(0), QStringLiteral("1 [4]"));
-        const std::string ini = readHost(f.host("C:\\Work\\Desktop.ini"));
+        const std::string ini = readHostFile(f.host("C:\\Work\\Desktop.ini"));
         QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
         QVERIFY(ini.find("old.ico") == std::string::npos);
     }

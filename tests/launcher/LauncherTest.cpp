@@ -22,11 +22,6 @@ using kestrel::testing::TestPrefix;
 
 namespace {
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 void writeFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
@@ -70,7 +65,7 @@ std::vector<std::string> substCalls(const TestPrefix& prefix) {
         std::string line;
     };
     std::vector<Call> calls;
-    std::istringstream record(readFile(system32(prefix) / "subst-calls.txt"));
+    std::istringstream record(kestrel::testing::readHostFile(system32(prefix) / "subst-calls.txt"));
     std::string line;
     while (std::getline(record, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -171,7 +166,7 @@ TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
 }
 
 TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
-    const std::string bytes = readFile(KESTREL_WINDOWS_LAUNCHER);
+    const std::string bytes = kestrel::testing::readHostFile(KESTREL_WINDOWS_LAUNCHER);
     ASSERT_GT(bytes.size(), 0x40u);
     ASSERT_EQ(bytes.substr(0, 2), "MZ");
     const auto pe = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[0x3C])) |

@@ -14,13 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -89,7 +82,7 @@ const std::string Sample = "WINE REGISTRY Version 2\n"
 TEST(RegFile, FreshPrefixFilesRoundTripByteForByte) {
     KESTREL_TEST_PREFIX(prefix);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const std::string text = readFile(prefix.file(name));
+        const std::string text = kestrel::testing::readHostFile(prefix.file(name));
         ASSERT_FALSE(text.empty()) << name;
         RegFile file;
         file.load(text);
@@ -101,7 +94,7 @@ TEST(RegFile, FreshPrefixFilesRoundTripByteForByte) {
 TEST(RegFile, EveryValueOfAFreshPrefixIsWrittenAsWineWroteIt) {
     KESTREL_TEST_PREFIX(prefix);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const auto all = lines(readFile(prefix.file(name)));
+        const auto all = lines(kestrel::testing::readHostFile(prefix.file(name)));
         std::size_t checked = 0;
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (all[i].empty() || (all[i][0] != '"' && all[i][0] != '@'))

@@ -29,13 +29,6 @@ namespace fs = std::filesystem;
 using testing::TestPrefix;
 using namespace kestrel::Reg;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -81,7 +74,8 @@ std::string exportKey(const TestPrefix& prefix, const std::string& key) {
     const auto result = wineOn(prefix, {"reg", "export", key, "C:\\kestrel-export.reg", "/y"});
     if (result.exitCode != 0)
         return "export failed: " + result.output;
-    const std::string bytes = readFile(prefix.file("drive_c/kestrel-export.reg"));
+    const std::string bytes =
+        kestrel::testing::readHostFile(prefix.file("drive_c/kestrel-export.reg"));
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
@@ -219,7 +213,7 @@ TEST(WineRegistry, KestrelReadsWhatWineWrites) {
 
 TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
     KESTREL_TEST_PREFIX(prefix);
-    const std::string userdefBefore = readFile(prefix.file("userdef.reg"));
+    const std::string userdefBefore = kestrel::testing::readHostFile(prefix.file("userdef.reg"));
     {
         RegistryOn on(prefix, 1252);
         ASSERT_TRUE(SaveString(HKEY_LOCAL_MACHINE, L"Software\\KestrelMachine", L"v", L"m"));
@@ -227,7 +221,7 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
         ASSERT_TRUE(SaveString(HKEY_CLASSES_ROOT, L".kestreltest", L"", L"kestrelfile"));
         ASSERT_TRUE(
             SaveString(HKEY_USERS, L"S-1-5-21-0-0-0-1000\\Software\\KestrelSid", L"v", L"s"));
-        EXPECT_EQ(readFile(prefix.file("userdef.reg")), userdefBefore);
+        EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("userdef.reg")), userdefBefore);
         ASSERT_TRUE(SaveString(HKEY_USERS, L".DEFAULT\\Software\\KestrelDefault", L"v", L"d"));
 
         // HKCR is HKLM\Software\Classes, and the SID is the current user.
@@ -241,9 +235,9 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
         EXPECT_EQ(users, (std::vector<std::wstring>{L".Default", L"S-1-5-21-0-0-0-1000"}));
         EXPECT_FALSE(SaveString(HKEY_USERS, L"S-1-5-21-9", L"v", L"x"));
     }
-    const std::string system = readFile(prefix.file("system.reg"));
-    const std::string user = readFile(prefix.file("user.reg"));
-    const std::string userdef = readFile(prefix.file("userdef.reg"));
+    const std::string system = kestrel::testing::readHostFile(prefix.file("system.reg"));
+    const std::string user = kestrel::testing::readHostFile(prefix.file("user.reg"));
+    const std::string userdef = kestrel::testing::readHostFile(prefix.file("userdef.reg"));
     EXPECT_NE(system.find("[Software\\\\KestrelMachine] "), std::string::npos);
     EXPECT_NE(system.find("[Software\\\\Classes\\\\.kestreltest] "), std::string::npos);
     EXPECT_NE(user.find("[Software\\\\KestrelUser] "), std::string::npos);
@@ -263,17 +257,17 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
 
 TEST(WineRegistry, OneValueChangeTouchesOnlyThatKey) {
     KESTREL_TEST_PREFIX(prefix);
-    const std::string systemBefore = readFile(prefix.file("system.reg"));
-    const std::string userdefBefore = readFile(prefix.file("userdef.reg"));
-    const auto before = lines(readFile(prefix.file("user.reg")));
+    const std::string systemBefore = kestrel::testing::readHostFile(prefix.file("system.reg"));
+    const std::string userdefBefore = kestrel::testing::readHostFile(prefix.file("userdef.reg"));
+    const auto before = lines(kestrel::testing::readHostFile(prefix.file("user.reg")));
     {
         RegistryOn on(prefix, 1252);
         ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
                                L"C:\\kestrel.bmp"));
     }
-    EXPECT_TRUE(readFile(prefix.file("system.reg")) == systemBefore);
-    EXPECT_TRUE(readFile(prefix.file("userdef.reg")) == userdefBefore);
-    const auto after = lines(readFile(prefix.file("user.reg")));
+    EXPECT_TRUE(kestrel::testing::readHostFile(prefix.file("system.reg")) == systemBefore);
+    EXPECT_TRUE(kestrel::testing::readHostFile(prefix.file("userdef.reg")) == userdefBefore);
+    const auto after = lines(kestrel::testing::readHostFile(prefix.file("user.reg")));
 
     // Everything outside [Control Panel\\Desktop] is as it was; inside, only the header's time,
     // #time= and the value line changed.
@@ -303,7 +297,8 @@ TEST(WineRegistry, OneValueChangeTouchesOnlyThatKey) {
     EXPECT_EQ(added[0].rfind("[Control Panel\\\\Desktop] ", 0), 0u);
     EXPECT_EQ(added[1].rfind("#time=", 0), 0u);
     EXPECT_EQ(added[2], "\"Wallpaper\"=\"C:\\\\kestrel.bmp\"");
-    EXPECT_TRUE(hasLine(readFile(prefix.file("user.reg")), "\"Wallpaper\"=\"C:\\\\kestrel.bmp\""));
+    EXPECT_TRUE(hasLine(kestrel::testing::readHostFile(prefix.file("user.reg")),
+                        "\"Wallpaper\"=\"C:\\\\kestrel.bmp\""));
 
     const auto query =
         wineOn(prefix, {"reg", "query", "HKCU\\Control Panel\\Desktop", "/v", "Wallpaper"});
@@ -321,11 +316,11 @@ TEST(WineRegistry, NewKeysStayWhereWinesNextSavePutsThem) {
             ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key, L"v", 1));
         ASSERT_FALSE(DeleteValue(HKEY_CURRENT_USER, L"Software\\EmptyKestrel", L"v"));
     }
-    const std::string ours = readFile(prefix.file("user.reg"));
+    const std::string ours = kestrel::testing::readHostFile(prefix.file("user.reg"));
     // Let Wine load the registry and write it back.
     ASSERT_EQ(wineOn(prefix, {"reg", "add", "HKCU\\Software\\WineWasHere", "/f"}).exitCode, 0);
     prefix.stopWineServer();
-    const std::string wines = readFile(prefix.file("user.reg"));
+    const std::string wines = kestrel::testing::readHostFile(prefix.file("user.reg"));
 
     const auto a = headers(ours), b = headers(wines);
     std::vector<std::string> common, commonInWine;
@@ -373,7 +368,7 @@ private:
 
 TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
     KESTREL_TEST_PREFIX(prefix);
-    const std::string before = readFile(prefix.file("user.reg"));
+    const std::string before = kestrel::testing::readHostFile(prefix.file("user.reg"));
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
         ++entries;
@@ -388,7 +383,7 @@ TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
         std::wstring text;
         EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", text));
     }
-    EXPECT_TRUE(readFile(prefix.file("user.reg")) == before);
+    EXPECT_TRUE(kestrel::testing::readHostFile(prefix.file("user.reg")) == before);
     std::size_t after = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
         ++after;
@@ -511,7 +506,8 @@ TEST(WineRegistry, DeleteKeyRemovesTheSubtree) {
                   ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(on.registry().deleteKey(HKEY_USERS, ".DEFAULT"), ERROR_ACCESS_DENIED);
     }
-    EXPECT_EQ(readFile(prefix.file("user.reg")).find("KestrelTree\\\\"), std::string::npos);
+    EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")).find("KestrelTree\\\\"),
+              std::string::npos);
     EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTree"}).exitCode, 1);
     EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTreeSibling"}).exitCode, 0);
 }
@@ -537,7 +533,7 @@ TEST(WineRegistry, RefusesWhatIsNoRegistry) {
     WineRegistry registry(prefix.path(), 1252);
     EXPECT_NE(registry.createKey(HKEY_CURRENT_USER, "Software\\X", KEY_WRITE, key), ERROR_SUCCESS);
     EXPECT_NE(registry.lastError().find("WINE REGISTRY Version 2"), std::string::npos);
-    EXPECT_EQ(readFile(prefix.file("user.reg")), broken);
+    EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")), broken);
     // The other files are still usable.
     EXPECT_EQ(registry.openKey(HKEY_LOCAL_MACHINE, "Software\\Wine", KEY_READ, key), ERROR_SUCCESS);
     registry.closeKey(key);
@@ -548,7 +544,7 @@ TEST(WineRegistry, RefusesWhatIsNoRegistry) {
     ASSERT_EQ(registry.createKey(HKEY_USERS, ".DEFAULT\\Software\\K", KEY_WRITE, created),
               ERROR_SUCCESS);
     registry.closeKey(created);
-    EXPECT_EQ(readFile(prefix.file("userdef.reg"))
+    EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("userdef.reg"))
                   .rfind("WINE REGISTRY Version 2\n"
                          ";; All keys relative to REGISTRY\\\\User\\\\.Default\n",
                          0),

@@ -66,11 +66,6 @@ inline std::string hostPath(MachineOnPrefix& on, const std::string& dosPath) {
     return on.machine().hostPathFromDos(dosPath);
 }
 
-inline std::string readHost(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

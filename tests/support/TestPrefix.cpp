@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -14,6 +16,11 @@ namespace kestrel::testing {
 bool wineRequired() {
     const char* ci = std::getenv("CI");
     return ci && *ci && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
+std::string readHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string basePrefixPath() {

@@ -49,6 +49,9 @@ private:
 // True when tests that need Wine must fail rather than skip without it (CI is set).
 bool wineRequired();
 
+// The whole content of a file of the computer the tests run on; empty when it cannot be read.
+std::string readHostFile(const std::string& path);
+
 // The base prefix made for this test run (KESTREL_TEST_BASE_PREFIX), empty when not set.
 std::string basePrefixPath();
 
