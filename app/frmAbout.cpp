@@ -1,6 +1,6 @@
 #include "frmAbout.h"
 
-#include "Module.h"
+#include "ui/Module.h"
 #include "resources/Catalogue.h"
 
 #include <QEvent>

@@ -2,7 +2,7 @@
 // The About page: title, version and build, computer and user names, how long Windows has been
 // running (live), the display mode (every 5 s), the credit line and the web address.
 
-#include "Page.h"
+#include "ui/Page.h"
 #include "platform/Machine.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #include "frmStart.h"
 
-#include "Page.h"
+#include "ui/Page.h"
 #include "StatusText.h"
-#include "Twips.h"
+#include "ui/Twips.h"
 #include "frmAbout.h"
 #include "frmTR.h"
 #include "platform/Machine.h"

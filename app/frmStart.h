@@ -3,7 +3,7 @@
 // thirds, the status strip along the bottom. It carries out the page protocol for the whole
 // program (MdlStart forwards CurPage, ArrangePage and ShowPage here).
 
-#include "MdlStart.h"
+#include "ui/MdlStart.h"
 #include "PageTable.h"
 
 #include <QString>

@@ -9,8 +9,8 @@
 //
 // The idle figure is also given with the status timer stopped, which tells the timer's share.
 
-#include "app/MdlStart.h"
-#include "app/Page.h"
+#include "ui/MdlStart.h"
+#include "ui/Page.h"
 #include "app/StartUp.h"
 #include "app/frmStart.h"
 #include "platform/wine/WinePrefix.h"

@@ -1,8 +1,8 @@
 #include "frmVHDD.h"
 
-#include "app/Ansi.h"
-#include "pages/controls/DirListBox.h"
-#include "pages/controls/DriveListBox.h"
+#include "ui/Ansi.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
 #include "resources/Catalogue.h"
 
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // Virtual drive page: mounts a folder as a free drive letter with "Subst E: "C:\Folder"" and
 // unmounts a letter with "Subst /D E:", then shows the letters as they are a second later.
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 class QComboBox;
 class QGroupBox;

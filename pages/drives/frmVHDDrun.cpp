@@ -1,8 +1,8 @@
 #include "frmVHDDrun.h"
 
-#include "app/Ansi.h"
-#include "app/Module.h"
-#include "app/RegQt.h"
+#include "ui/Ansi.h"
+#include "ui/Module.h"
+#include "ui/RegQt.h"
 #include "platform/FieldReader.h"
 #include "resources/Catalogue.h"
 

@@ -3,7 +3,7 @@
 // start of Windows, kept in kstSubst.ini in the system directory, and the launcher's start-up
 // entry.
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 class QCheckBox;
 class QComboBox;

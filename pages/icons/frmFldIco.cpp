@@ -1,11 +1,11 @@
 #include "frmFldIco.h"
 
-#include "app/Ansi.h"
-#include "app/Module.h"
-#include "app/Placement.h"
-#include "app/RegQt.h"
-#include "pages/controls/DirListBox.h"
-#include "pages/controls/DriveListBox.h"
+#include "ui/Ansi.h"
+#include "ui/Module.h"
+#include "ui/Placement.h"
+#include "ui/RegQt.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
 #include "resources/Catalogue.h"
 
 #include <QBuffer>

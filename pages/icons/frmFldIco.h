@@ -2,7 +2,7 @@
 // Folder icon page: gives a folder its own icon through its desktop.ini and the system
 // attribute, optionally with a numbered copy of the icon inside the folder, and takes it off.
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 class QCheckBox;
 class QLabel;

@@ -4,7 +4,7 @@
 // window, when the user applies. The lower half edits the lmhosts file in the Windows directory,
 // rewriting it at once after every Add or Delete.
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "RestrictionPage.h"
 
-#include "app/RegQt.h"
-#include "app/Twips.h"
+#include "ui/RegQt.h"
+#include "ui/Twips.h"
 #include "resources/Catalogue.h"
 
 #include <QCheckBox>

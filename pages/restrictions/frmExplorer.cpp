@@ -1,6 +1,6 @@
 #include "frmExplorer.h"
 
-#include "app/Module.h"
+#include "ui/Module.h"
 
 #include <QCheckBox>
 

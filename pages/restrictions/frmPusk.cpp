@@ -1,6 +1,6 @@
 #include "frmPusk.h"
 
-#include "app/Module.h"
+#include "ui/Module.h"
 
 #include <QCheckBox>
 

@@ -1,8 +1,8 @@
 #include "frmStartUp.h"
 
-#include "app/MdlStart.h"
-#include "app/RegQt.h"
-#include "app/Twips.h"
+#include "ui/MdlStart.h"
+#include "ui/RegQt.h"
+#include "ui/Twips.h"
 #include "resources/Catalogue.h"
 
 #include <QCheckBox>

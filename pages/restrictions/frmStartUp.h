@@ -3,7 +3,7 @@
 // dialog, "LegalNoticeCaption" and "LegalNoticeText" of the Winlogon key. Ticking chkYN turns
 // the notice on (both values written on saving); unticking turns it off (both deleted).
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 class QCheckBox;
 class QLabel;

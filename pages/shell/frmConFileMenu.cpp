@@ -1,9 +1,9 @@
 #include "frmConFileMenu.h"
 
-#include "app/Ansi.h"
-#include "app/Module.h"
-#include "app/Placement.h"
-#include "app/RegQt.h"
+#include "ui/Ansi.h"
+#include "ui/Module.h"
+#include "ui/Placement.h"
+#include "ui/RegQt.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "resources/Catalogue.h"

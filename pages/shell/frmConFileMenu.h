@@ -4,7 +4,7 @@
 // whose default value is the menu text and whose "command" subkey holds the command line. Add,
 // Edit and Delete write at once after a confirmation; closing the page writes nothing.
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 class QLabel;
 class QLineEdit;

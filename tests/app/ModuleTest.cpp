@@ -1,6 +1,6 @@
 // The shared window helpers: the save prompt and the file dialog's filter.
 
-#include "app/Module.h"
+#include "ui/Module.h"
 
 #include "FakeMachine.h"
 #include "resources/Catalogue.h"

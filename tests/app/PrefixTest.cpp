@@ -1,8 +1,8 @@
 // The shell on a real Wine prefix: which prefix start-up accepts, and the tree and version key
 // on a prefix that reports Windows 98 and on one that reports the NT family.
 
-#include "app/MdlStart.h"
-#include "app/RegQt.h"
+#include "ui/MdlStart.h"
+#include "ui/RegQt.h"
 #include "app/StartUp.h"
 #include "app/frmStart.h"
 #include "app/frmTR.h"

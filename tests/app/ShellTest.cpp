@@ -2,9 +2,9 @@
 // old page, then load the new one), the layout in thirds and the status strip.
 
 #include "FakeMachine.h"
-#include "app/MdlStart.h"
-#include "app/Module.h"
-#include "app/Page.h"
+#include "ui/MdlStart.h"
+#include "ui/Module.h"
+#include "ui/Page.h"
 #include "app/StatusText.h"
 #include "app/frmAbout.h"
 #include "app/frmStart.h"

@@ -1,7 +1,7 @@
 // The automount page on a throw-away prefix: the start-up entry, the launcher file, the profile
 // file, the editor, and the launcher mapping the letters again when the prefix starts.
 
-#include "app/RegQt.h"
+#include "ui/RegQt.h"
 #include "pages/drives/frmVHDDrun.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"

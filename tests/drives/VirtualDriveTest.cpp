@@ -2,7 +2,7 @@
 // starts, the one-second wait, and Wine's GetDriveTypeA on the result.
 
 #include "RecordingMachine.h"
-#include "pages/controls/DirListBox.h"
+#include "ui/controls/DirListBox.h"
 #include "pages/drives/frmVHDD.h"
 #include "tests/support/PageTestKit.h"
 

@@ -1,9 +1,9 @@
 // The folder icon page and the drive and folder lists, on a throw-away prefix, with Wine's
 // GetFileAttributesA and GetPrivateProfileStringA as judges.
 
-#include "app/RegQt.h"
-#include "pages/controls/DirListBox.h"
-#include "pages/controls/DriveListBox.h"
+#include "ui/RegQt.h"
+#include "ui/controls/DirListBox.h"
+#include "ui/controls/DriveListBox.h"
 #include "pages/icons/frmFldIco.h"
 #include "tests/support/PageTestKit.h"
 

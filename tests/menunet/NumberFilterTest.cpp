@@ -1,6 +1,6 @@
 // The number filter of numeric fields, as a pure function.
 
-#include "app/NumberFilter.h"
+#include "ui/NumberFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // turned on and off by chkYN, saved on closing, and cmdOk leaving through the shell.
 
 #include "PageHarness.h"
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "pages/restrictions/frmStartUp.h"
 
 #include <QCheckBox>

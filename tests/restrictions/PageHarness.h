@@ -3,9 +3,9 @@
 // prompt that answers by itself and counts, opening and closing a page the way the shell does,
 // and reading values back with their types.
 
-#include "app/MdlStart.h"
-#include "app/Module.h"
-#include "app/RegQt.h"
+#include "ui/MdlStart.h"
+#include "ui/Module.h"
+#include "ui/RegQt.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "tests/support/MachineOnPrefix.h"

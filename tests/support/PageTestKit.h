@@ -4,8 +4,8 @@
 // the win32probe program.
 
 #include "MachineOnPrefix.h"
-#include "app/Module.h"
-#include "app/RegQt.h"
+#include "ui/Module.h"
+#include "ui/RegQt.h"
 
 #include <QComboBox>
 #include <QString>

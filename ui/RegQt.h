@@ -1,7 +1,7 @@
 #pragma once
 // The registry procedures with Qt strings, for the pages.
 
-#include "../platform/Reg.h"
+#include "platform/Reg.h"
 
 #include <QString>
 #include <QStringList>

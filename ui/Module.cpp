@@ -1,9 +1,9 @@
 #include "Module.h"
 
-#include "../platform/Codepage.h"
-#include "../platform/Machine.h"
-#include "../platform/Module.h"
-#include "../resources/Catalogue.h"
+#include "platform/Codepage.h"
+#include "platform/Machine.h"
+#include "platform/Module.h"
+#include "resources/Catalogue.h"
 
 #include <QApplication>
 #include <QFileDialog>

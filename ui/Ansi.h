@@ -2,8 +2,8 @@
 // Qt strings to and from the machine's ANSI code page, for the pages that call the registry or
 // the file functions of the machine directly.
 
-#include "../platform/Codepage.h"
-#include "../platform/Machine.h"
+#include "platform/Codepage.h"
+#include "platform/Machine.h"
 
 #include <QString>
 #include <string>

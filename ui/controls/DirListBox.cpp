@@ -1,6 +1,6 @@
 #include "DirListBox.h"
 
-#include "app/Ansi.h"
+#include "ui/Ansi.h"
 
 #include <QHeaderView>
 #include <QSignalBlocker>
