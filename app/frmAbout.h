@@ -2,8 +2,8 @@
 // The About page: title, version and build, computer and user names, how long Windows has been
 // running (live), the display mode (every 5 s), the credit line and the web address.
 
-#include "ui/Page.h"
 #include "platform/Machine.h"
+#include "ui/Page.h"
 
 #include <QString>
 #include <cstdint>

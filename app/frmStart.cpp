@@ -1,12 +1,12 @@
 #include "frmStart.h"
 
-#include "ui/Page.h"
 #include "StatusText.h"
-#include "ui/Twips.h"
 #include "frmAbout.h"
 #include "frmTR.h"
 #include "platform/Machine.h"
 #include "resources/Catalogue.h"
+#include "ui/Page.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QCursor>

@@ -3,8 +3,8 @@
 // thirds, the status strip along the bottom. It carries out the page protocol for the whole
 // program (MdlStart forwards CurPage, ArrangePage and ShowPage here).
 
-#include "ui/MdlStart.h"
 #include "PageTable.h"
+#include "ui/MdlStart.h"
 
 #include <QString>
 #include <QWidget>

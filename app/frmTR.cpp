@@ -1,7 +1,7 @@
 #include "frmTR.h"
 
-#include "ui/Module.h"
 #include "resources/Catalogue.h"
+#include "ui/Module.h"
 
 #include <QEvent>
 #include <QHash>

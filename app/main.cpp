@@ -1,10 +1,10 @@
 // Kestrel: one window that switches Windows settings of the machine it edits: on Windows the
 // computer itself; on Linux a Wine prefix ($WINEPREFIX, else ~/.wine), created when missing.
 
-#include "ui/MdlStart.h"
 #include "StartUp.h"
 #include "frmStart.h"
 #include "resources/Catalogue.h"
+#include "ui/MdlStart.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
 #include "frmVHDD.h"
 
+#include "resources/Catalogue.h"
 #include "ui/Ansi.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
-#include "resources/Catalogue.h"
 
 #include <QComboBox>
 #include <QGroupBox>

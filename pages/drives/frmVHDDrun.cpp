@@ -1,10 +1,10 @@
 #include "frmVHDDrun.h"
 
+#include "platform/FieldReader.h"
+#include "resources/Catalogue.h"
 #include "ui/Ansi.h"
 #include "ui/Module.h"
 #include "ui/RegQt.h"
-#include "platform/FieldReader.h"
-#include "resources/Catalogue.h"
 
 #include <QCheckBox>
 #include <QComboBox>

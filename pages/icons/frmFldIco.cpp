@@ -1,12 +1,12 @@
 #include "frmFldIco.h"
 
+#include "resources/Catalogue.h"
 #include "ui/Ansi.h"
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
-#include "resources/Catalogue.h"
 
 #include <QBuffer>
 #include <QCheckBox>

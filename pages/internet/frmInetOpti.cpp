@@ -1,14 +1,14 @@
 #include "frmInetOpti.h"
 
+#include "platform/FieldReader.h"
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+#include "resources/Catalogue.h"
 #include "ui/Ansi.h"
 #include "ui/Module.h"
 #include "ui/NumberFilter.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
-#include "platform/FieldReader.h"
-#include "platform/Machine.h"
-#include "platform/Registry.h"
-#include "resources/Catalogue.h"
 
 #include <QComboBox>
 #include <QGroupBox>

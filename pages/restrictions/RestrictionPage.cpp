@@ -1,8 +1,8 @@
 #include "RestrictionPage.h"
 
+#include "resources/Catalogue.h"
 #include "ui/RegQt.h"
 #include "ui/Twips.h"
-#include "resources/Catalogue.h"
 
 #include <QCheckBox>
 #include <algorithm>

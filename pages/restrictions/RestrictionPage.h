@@ -8,8 +8,8 @@
 // index order when the user agrees to save on closing, and lays the column out. A page gives its
 // row table and its measures, and adds its own rules through applyRules() and afterClick().
 
-#include "ui/Page.h"
 #include "platform/Win32Types.h"
+#include "ui/Page.h"
 
 #include <QString>
 #include <span>

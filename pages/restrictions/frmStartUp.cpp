@@ -1,9 +1,9 @@
 #include "frmStartUp.h"
 
+#include "resources/Catalogue.h"
 #include "ui/MdlStart.h"
 #include "ui/RegQt.h"
 #include "ui/Twips.h"
-#include "resources/Catalogue.h"
 
 #include <QCheckBox>
 #include <QLabel>

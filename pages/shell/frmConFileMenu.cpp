@@ -1,12 +1,12 @@
 #include "frmConFileMenu.h"
 
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+#include "resources/Catalogue.h"
 #include "ui/Ansi.h"
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
-#include "platform/Machine.h"
-#include "platform/Registry.h"
-#include "resources/Catalogue.h"
 
 #include <QLabel>
 #include <QLineEdit>
