@@ -3,7 +3,9 @@
 #include "pages/drives/frmVHDD.h"
 #include "pages/drives/frmVHDDrun.h"
 #include "pages/icons/frmFldIco.h"
+#include "pages/icons/frmIETB.h"
 #include "pages/internet/frmInetOpti.h"
+#include "pages/internet/frmSiteFind.h"
 #include "pages/restrictions/frmActDesk.h"
 #include "pages/restrictions/frmControlPanel.h"
 #include "pages/restrictions/frmExplorer.h"
@@ -25,10 +27,12 @@ const std::vector<PageRow>& pageTable() {
         {"IERes", "frmIErestrict", [] { return new frmIErestrict; }},
         {"ActiveDesktop", "frmActDesk", [] { return new frmActDesk; }},
         {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
+        {"IETB", "frmIETB", [] { return new frmIETB; }},
         {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
+        {"ieSF", "frmSiteFind", [] { return new frmSiteFind; }},
     };
     return rows;
 }

@@ -61,9 +61,15 @@ private slots:
     void everyIdExistsInBothLanguages() {
         const QList<int> expected = expectedIds();
         QCOMPARE(expected.size(), 246);
-        QCOMPARE(Catalogue::ids(Language::English), expected);
-        QCOMPARE(Catalogue::ids(Language::Russian), expected);
-        for (int id : expected) {
+        // The program's own texts (messages the pages add) have ids from 900 up.
+        QList<int> english = Catalogue::ids(Language::English);
+        const QList<int> own(
+            std::find_if(english.begin(), english.end(), [](int id) { return id >= 900; }),
+            english.end());
+        english.resize(english.size() - own.size());
+        QCOMPARE(english, expected);
+        QCOMPARE(Catalogue::ids(Language::Russian), expected + own);
+        for (int id : expected + own) {
             QVERIFY2(!textIn(Language::English, id).trimmed().isEmpty(),
                      qPrintable(QString::number(id)));
             QVERIFY2(!textIn(Language::Russian, id).trimmed().isEmpty(),

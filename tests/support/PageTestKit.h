@@ -8,6 +8,7 @@
 #include "ui/RegQt.h"
 
 #include <QComboBox>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -122,6 +123,37 @@ inline QString wineListing(MachineOnPrefix& on, const QString& key) {
     const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
     on.prefix().stopWineServer();
     return result.exitCode == 0 ? QString::fromStdString(result.output) : QString();
+}
+
+// The string values of a key and its subkeys as "wine reg query KEY /s" prints them: the value's
+// path below KEY ("Main\\Window Title", "Version") mapped to its data. Empty when KEY is missing.
+inline QMap<QString, QString> wineValues(MachineOnPrefix& on, const QString& key) {
+    const auto result = on.prefix().wine({"reg", "query", key.toStdString(), "/s"});
+    on.prefix().stopWineServer();
+    QMap<QString, QString> values;
+    if (result.exitCode != 0)
+        return values;
+    QString top, below; // the first key printed is KEY itself
+    for (QString line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
+        line.remove(QLatin1Char('\r'));
+        if (line.isEmpty())
+            continue;
+        if (!line.startsWith(QLatin1Char(' '))) {
+            if (top.isEmpty())
+                top = line;
+            below = line.mid(top.size() + 1);
+            continue;
+        }
+        // "    NAME    REG_SZ    DATA"; the name may hold single blanks.
+        const QString type = QStringLiteral("    REG_SZ    ");
+        const int at = line.indexOf(QStringLiteral("    REG_SZ"));
+        if (at < 0)
+            continue;
+        const QString name = line.mid(4, at - 4);
+        values.insert(below.isEmpty() ? name : below + QLatin1Char('\\') + name,
+                      line.mid(at + type.size()));
+    }
+    return values;
 }
 
 inline bool wineKeyExists(MachineOnPrefix& on, const QString& key) {
