@@ -2,7 +2,10 @@
 
 #include "pages/drives/frmVHDD.h"
 #include "pages/drives/frmVHDDrun.h"
+#include "pages/icons/frmDrvIco.h"
+#include "pages/icons/frmFIcon.h"
 #include "pages/icons/frmFldIco.h"
+#include "pages/icons/frmShell32.h"
 #include "pages/internet/frmInetOpti.h"
 #include "pages/restrictions/frmActDesk.h"
 #include "pages/restrictions/frmControlPanel.h"
@@ -25,9 +28,12 @@ const std::vector<PageRow>& pageTable() {
         {"IERes", "frmIErestrict", [] { return new frmIErestrict; }},
         {"ActiveDesktop", "frmActDesk", [] { return new frmActDesk; }},
         {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
+        {"DrvIco", "frmDrvIco", [] { return new frmDrvIco; }},
         {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
+        {"FIcon", "frmFIcon", [] { return new frmFIcon; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
+        {"sysIco", "frmShell32", [] { return new frmShell32; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
     };
     return rows;
