@@ -332,7 +332,9 @@ bool icoFromHandle(HICON icon, std::string& ico) {
 } // namespace
 
 std::uint32_t Win32Machine::iconCount(const std::string& file) {
-    return ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0);
+    // A file that cannot be opened gives 0 on Windows, but (UINT)-1 on Wine.
+    const UINT count = ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0);
+    return count == static_cast<UINT>(-1) ? 0 : count;
 }
 
 bool Win32Machine::extractIcon(const std::string& file, std::uint32_t index,

@@ -62,7 +62,10 @@ WineIcons wineDraws(MachineOnPrefix& on, const QString& file, const QList<int>& 
     WineIcons icons;
     if (lines.size() != indexes.size() + 1)
         return icons;
-    icons.count = lines[0].toInt();
+    bool ok = false;
+    icons.count = lines[0].toInt(&ok);
+    if (!ok)
+        return {};
     for (qsizetype i = 1; i < lines.size(); ++i) {
         QImage picture(IconSide, IconSide, QImage::Format_RGB32);
         for (int p = 0; p < IconSide * IconSide; ++p)
@@ -115,7 +118,6 @@ private slots:
         QTest::addColumn<QList<int>>("indexes");
         QTest::newRow("shell32.dll") << Shell32 << QList<int>{0, 3, 8, 31, 183};
         QTest::newRow("icon file") << QStringLiteral("C:\\red.ico") << QList<int>{0};
-        QTest::newRow("missing file") << QStringLiteral("C:\\gone.dll") << QList<int>{0};
     }
     void iconsLikeWine() {
         QFETCH(QString, file);
@@ -136,6 +138,7 @@ private slots:
 
     void damagedFilesHoldNoIcons_data() {
         QTest::addColumn<QString>("damage");
+        QTest::newRow("missing") << "missing";
         QTest::newRow("text") << "text";
         QTest::newRow("MZ and nothing else") << "mz";
         QTest::newRow("headers only") << "headers";
@@ -160,7 +163,8 @@ private slots:
             bytes.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4);
         else if (damage == QLatin1String("resources"))
             bytes.replace(resourceSection(bytes), 64, std::string(64, '\xFF'));
-        writeHost(hostFile(on, QStringLiteral("C:\\damaged.dll")), bytes);
+        if (damage != QLatin1String("missing"))
+            writeHost(hostFile(on, QStringLiteral("C:\\damaged.dll")), bytes);
 
         QPixmap canvas(IconSide, IconSide);
         canvas.fill(QColor::fromRgb(Background));
