@@ -46,6 +46,9 @@ struct ImageEntry {
     int bitCount = 0;
     std::string head; // the first four bytes of the entry: width, height, colours, reserved
     std::uint16_t planes = 0;
+    // Where an .ico file keeps the image.
+    std::uint32_t offset = 0;
+    std::uint32_t bytes = 0;
 };
 
 // The image Windows takes for a large icon: the size nearest to it, then among the images of
@@ -112,8 +115,7 @@ bool plausibleImage(const std::string& image) {
 
 // --- .ico files --------------------------------------------------------------------------------
 
-std::optional<std::vector<std::pair<ImageEntry, std::pair<std::uint32_t, std::uint32_t>>>>
-icoDirectory(const ByteSource& file) {
+std::optional<std::vector<ImageEntry>> icoDirectory(const ByteSource& file) {
     std::string head;
     if (!readAt(file, 0, 6, head) || u16(head, 0) != 0 || u16(head, 2) != 1 || u16(head, 4) == 0)
         return std::nullopt;
@@ -121,41 +123,34 @@ icoDirectory(const ByteSource& file) {
     std::string table;
     if (!readAt(file, 6, count * 16, table))
         return std::nullopt;
-    std::vector<std::pair<ImageEntry, std::pair<std::uint32_t, std::uint32_t>>> entries;
+    std::vector<ImageEntry> entries;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t at = i * 16;
         ImageEntry e = entryFrom(table, at);
-        const std::uint32_t bytes = u32(table, at + 8);
-        const std::uint32_t offset = u32(table, at + 12);
-        if (offset > file.size || bytes > file.size - offset)
+        e.bytes = u32(table, at + 8);
+        e.offset = u32(table, at + 12);
+        if (e.offset > file.size || e.bytes > file.size - e.offset)
             return std::nullopt;
-        entries.push_back({e, {offset, bytes}});
+        // A file entry often leaves the depth 0; the bitmap header knows it.
+        std::string header;
+        if (e.bitCount == 0 && e.bytes >= 16 && readAt(file, e.offset, 16, header) &&
+            u32(header, 0) == 40)
+            e.bitCount = u16(header, 14);
+        entries.push_back(e);
     }
     return entries;
 }
 
-bool icoImage(const ByteSource& file, std::string& ico) {
-    auto entries = icoDirectory(file);
-    if (!entries)
-        return false;
-    std::vector<ImageEntry> images;
-    for (auto& [entry, place] : *entries) {
-        // A file entry often leaves the depth 0; the bitmap header knows it.
-        if (entry.bitCount == 0) {
-            std::string header;
-            if (place.second >= 16 && readAt(file, place.first, 16, header) && u32(header, 0) == 40)
-                entry.bitCount = u16(header, 14);
-        }
-        images.push_back(entry);
-    }
-    const int best = bestImage(images);
+bool icoImage(const ByteSource& file, const std::vector<ImageEntry>& entries, std::string& ico) {
+    const int best = bestImage(entries);
     if (best < 0)
         return false;
-    const auto [offset, bytes] = (*entries)[static_cast<std::size_t>(best)].second;
+    const ImageEntry& entry = entries[static_cast<std::size_t>(best)];
     std::string image;
-    if (bytes > MaxImageBytes || !readAt(file, offset, bytes, image) || !plausibleImage(image))
+    if (entry.bytes > MaxImageBytes || !readAt(file, entry.offset, entry.bytes, image) ||
+        !plausibleImage(image))
         return false;
-    ico = icoFile(images[static_cast<std::size_t>(best)], image);
+    ico = icoFile(entry, image);
     return true;
 }
 
@@ -374,8 +369,8 @@ std::uint32_t countIcons(const ByteSource& file) {
 }
 
 bool extractIcon(const ByteSource& file, std::uint32_t index, std::string& ico) {
-    if (icoDirectory(file))
-        return index == 0 && icoImage(file, ico);
+    if (const auto entries = icoDirectory(file))
+        return index == 0 && icoImage(file, *entries, ico);
     return peImage(file, index, ico);
 }
 
