@@ -2,8 +2,11 @@
 
 #include "pages/drives/frmVHDD.h"
 #include "pages/drives/frmVHDDrun.h"
+#include "pages/icons/frmDrvIco.h"
+#include "pages/icons/frmFIcon.h"
 #include "pages/icons/frmFldIco.h"
 #include "pages/icons/frmIETB.h"
+#include "pages/icons/frmShell32.h"
 #include "pages/internet/frmInetOpti.h"
 #include "pages/internet/frmSiteFind.h"
 #include "pages/restrictions/frmActDesk.h"
@@ -28,9 +31,12 @@ const std::vector<PageRow>& pageTable() {
         {"ActiveDesktop", "frmActDesk", [] { return new frmActDesk; }},
         {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
         {"IETB", "frmIETB", [] { return new frmIETB; }},
+        {"DrvIco", "frmDrvIco", [] { return new frmDrvIco; }},
         {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
+        {"FIcon", "frmFIcon", [] { return new frmFIcon; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
+        {"sysIco", "frmShell32", [] { return new frmShell32; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
         {"ieSF", "frmSiteFind", [] { return new frmSiteFind; }},
     };

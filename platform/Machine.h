@@ -56,6 +56,15 @@ public:
     virtual std::string dosPathFromHost(const std::string& hostPath) = 0;
     virtual std::string hostPathFromDos(const std::string& dosPath) = 0;
 
+    // --- Icons in files --------------------------------------------------------------------------
+    // ExtractIconExA(file, -1, nullptr, nullptr, 0): 1 for an .ico file, one per icon group for an
+    // .exe or .dll, 0 for a missing, foreign or damaged file.
+    virtual std::uint32_t iconCount(const std::string& file);
+    // Icon `index` of the file at the large size (32 by 32), as the bytes of an .ico file holding
+    // that one image; false when the file has no such icon. The default implementations read the
+    // file through readFile and take its resources apart themselves (platform/IconResources.h).
+    virtual bool extractIcon(const std::string& file, std::uint32_t index, std::string& icoBytes);
+
     // --- Private-profile (INI) files ----------------------------------------------------------
     // GetPrivateProfileStringA: copies at most size-1 characters and returns how many it copied.
     virtual std::uint32_t getPrivateProfileString(const std::string& section,

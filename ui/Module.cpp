@@ -52,6 +52,14 @@ void ShowMessage(const QString& text) {
                              QMessageBox::Ok);
 }
 
+void ShowWarning(const QString& text, const QString& title) {
+    if (messageHandler) {
+        messageHandler(text);
+        return;
+    }
+    QMessageBox::warning(QApplication::activeWindow(), title, text, QMessageBox::Ok);
+}
+
 bool IsWinNT() {
     return Module::IsWinNT();
 }

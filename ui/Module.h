@@ -14,6 +14,8 @@ bool AskSave(const QString& text);
 
 // A message box with only an OK button and the program's title.
 void ShowMessage(const QString& text);
+// A message box with the exclamation icon, an OK button and the given title.
+void ShowWarning(const QString& text, const QString& title);
 
 bool IsWinNT();
 QString GetSysDir();

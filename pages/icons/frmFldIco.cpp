@@ -2,15 +2,14 @@
 
 #include "resources/Catalogue.h"
 #include "ui/Ansi.h"
+#include "ui/FileIcon.h"
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 
-#include <QBuffer>
 #include <QCheckBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,7 +23,6 @@ const QString SettingsKey = QStringLiteral("Software\\Pellmark\\Kestrel");
 const QString CounterName = QStringLiteral("IconCount");
 const std::string ShellClassInfo = ".ShellClassInfo";
 constexpr std::uint32_t IconFileBuffer = 127;
-constexpr int IconSide = 32;
 
 // Design measures, in twips.
 constexpr int Margin = 60;
@@ -254,30 +252,12 @@ void frmFldIco::showStockIcon() {
 }
 
 void frmFldIco::showIconFile(const QString& path) {
-    std::string bytes;
-    QImage best;
-    if (Machine::current().readFile(toAnsi(path), bytes)) {
-        QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
-        reader.setDecideFormatFromContent(true);
-        // An icon file holds several sizes: take the one nearest to 32 by 32.
-        do {
-            const QImage image = reader.read();
-            if (image.isNull())
-                break;
-            if (best.isNull() ||
-                std::abs(image.width() - IconSide) < std::abs(best.width() - IconSide))
-                best = image;
-        } while (reader.jumpToNextImage());
-    }
-    if (best.isNull()) {
+    const QImage picture = LoadPictureFile(path);
+    if (picture.isNull()) {
         showStockIcon();
         return;
     }
-    curIco->setPixmap(QPixmap::fromImage(
-        best.scaled(IconSide, IconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    curIco->setPixmap(QPixmap::fromImage(picture));
     shownIcon_ = path;
 }
 

@@ -2,9 +2,13 @@
 
 // Our own constants first; from here on the names below are the Windows macros of the same value.
 #include <algorithm>
+#include <cstdlib>
 #include <lmcons.h>
 #include <vector>
 #include <windows.h>
+// clang-format off
+#include <shellapi.h> // after windows.h, which it needs
+// clang-format on
 
 namespace kestrel::win32 {
 
@@ -207,6 +211,146 @@ std::string Win32Machine::dosPathFromHost(const std::string& hostPath) {
 
 std::string Win32Machine::hostPathFromDos(const std::string& dosPath) {
     return convert(dosPath, CP_ACP, CP_UTF8);
+}
+
+// --- Icons in files -----------------------------------------------------------------------------
+
+namespace {
+
+void append16(std::string& b, std::uint32_t v) {
+    b += static_cast<char>(v & 0xFF);
+    b += static_cast<char>((v >> 8) & 0xFF);
+}
+void append32(std::string& b, std::uint32_t v) {
+    append16(b, v & 0xFFFF);
+    append16(b, v >> 16);
+}
+
+// The rows of a bitmap, bottom-up, at the given depth (32 for colour, 1 for the mask).
+bool bitmapRows(HBITMAP bitmap, int width, int height, int bits, std::string& rows) {
+    BITMAPINFO* info = static_cast<BITMAPINFO*>(calloc(1, sizeof(BITMAPINFOHEADER) + 2 * 4));
+    if (!info)
+        return false;
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = width;
+    info->bmiHeader.biHeight = height;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = static_cast<WORD>(bits);
+    info->bmiHeader.biCompression = BI_RGB;
+    const int stride = ((width * bits + 31) / 32) * 4;
+    rows.assign(static_cast<std::size_t>(stride) * height, '\0');
+    HDC dc = GetDC(nullptr);
+    const int got =
+        GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rows.data(), info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    free(info);
+    return got == height;
+}
+
+// An icon handle as a one-image .ico file of 32 bits per pixel with its AND mask. Icons without
+// an alpha channel take their transparency from the mask.
+bool icoFromHandle(HICON icon, std::string& ico) {
+    ICONINFO parts{};
+    if (!GetIconInfo(icon, &parts))
+        return false;
+    BITMAP mask{};
+    GetObjectA(parts.hbmMask, sizeof mask, &mask);
+    const int width = mask.bmWidth;
+    // Without a colour bitmap the mask holds the AND and the XOR halves one above the other.
+    const int height = parts.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+    std::string colour, andMask;
+    bool ok = width > 0 && height > 0 && width <= 256 && height <= 256 &&
+              bitmapRows(parts.hbmMask, width, parts.hbmColor ? height : height * 2, 1, andMask);
+    if (ok && parts.hbmColor) {
+        ok = bitmapRows(parts.hbmColor, width, height, 32, colour);
+    } else if (ok) {
+        // A monochrome icon: the lower half of the mask is AND, the upper half XOR.
+        const int stride = ((width + 31) / 32) * 4;
+        colour.assign(static_cast<std::size_t>(width) * height * 4, '\0');
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned char byte = static_cast<unsigned char>(
+                    andMask[static_cast<std::size_t>((y + height) * stride + x / 8)]);
+                const char value = (byte >> (7 - x % 8)) & 1 ? '\xff' : '\0';
+                for (int c = 0; c < 3; ++c)
+                    colour[static_cast<std::size_t>((y * width + x) * 4 + c)] = value;
+            }
+        andMask.resize(static_cast<std::size_t>(stride) * height);
+    }
+    if (parts.hbmColor)
+        DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    if (!ok)
+        return false;
+
+    bool hasAlpha = false;
+    for (std::size_t i = 3; i < colour.size(); i += 4)
+        hasAlpha = hasAlpha || colour[i] != 0;
+    if (!hasAlpha) {
+        const int stride = ((width + 31) / 32) * 4;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned char byte = static_cast<unsigned char>(
+                    andMask[static_cast<std::size_t>(y * stride + x / 8)]);
+                const bool transparent = (byte >> (7 - x % 8)) & 1;
+                colour[static_cast<std::size_t>((y * width + x) * 4 + 3)] =
+                    transparent ? '\0' : '\xff';
+            }
+    }
+
+    std::string image;
+    append32(image, 40);
+    append32(image, static_cast<std::uint32_t>(width));
+    append32(image, static_cast<std::uint32_t>(height * 2));
+    append16(image, 1);
+    append16(image, 32);
+    append32(image, BI_RGB);
+    append32(image, static_cast<std::uint32_t>(colour.size() + andMask.size()));
+    append32(image, 0);
+    append32(image, 0);
+    append32(image, 0);
+    append32(image, 0);
+    image += colour;
+    image += andMask;
+
+    ico.clear();
+    append16(ico, 0);
+    append16(ico, 1);
+    append16(ico, 1);
+    ico += static_cast<char>(width == 256 ? 0 : width);
+    ico += static_cast<char>(height == 256 ? 0 : height);
+    ico += '\0';
+    ico += '\0';
+    append16(ico, 1);
+    append16(ico, 32);
+    append32(ico, static_cast<std::uint32_t>(image.size()));
+    append32(ico, 22);
+    ico += image;
+    return true;
+}
+
+} // namespace
+
+std::uint32_t Win32Machine::iconCount(const std::string& file) {
+    // A file that cannot be opened gives 0 on Windows, but (UINT)-1 on Wine.
+    const UINT count = ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0);
+    return count == static_cast<UINT>(-1) ? 0 : count;
+}
+
+bool Win32Machine::extractIcon(const std::string& file, std::uint32_t index,
+                               std::string& icoBytes) {
+    if (index >= iconCount(file))
+        return false;
+    HICON large = nullptr;
+    HICON small = nullptr;
+    if (ExtractIconExA(file.c_str(), static_cast<int>(index), &large, &small, 1) == 0)
+        return false;
+    const bool ok = large && icoFromHandle(large, icoBytes);
+    if (large)
+        DestroyIcon(large);
+    if (small)
+        DestroyIcon(small);
+    return ok;
 }
 
 // --- Private-profile (INI) files ---------------------------------------------------------------

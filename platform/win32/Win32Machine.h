@@ -22,6 +22,10 @@ public:
     std::string dosPathFromHost(const std::string& hostPath) override;
     std::string hostPathFromDos(const std::string& dosPath) override;
 
+    // ExtractIconExA; the icon handle is handed on as the bytes of an .ico file.
+    std::uint32_t iconCount(const std::string& file) override;
+    bool extractIcon(const std::string& file, std::uint32_t index, std::string& icoBytes) override;
+
     std::uint32_t getPrivateProfileString(const std::string& section, const std::string& key,
                                           const std::string& defaultValue, std::string& result,
                                           std::uint32_t size, const std::string& file) override;

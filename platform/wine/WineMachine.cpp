@@ -1,6 +1,7 @@
 #include "WineMachine.h"
 
 #include "../Codepage.h"
+#include "../IconResources.h"
 #include "DosAttributes.h"
 #include "DosPaths.h"
 #include "Drives.h"
@@ -333,6 +334,67 @@ std::string WineMachine::dosPathFromHost(const std::string& hostPath) {
 
 std::string WineMachine::hostPathFromDos(const std::string& dosPath) {
     return impl_->paths.hostPath(dosPath).value_or("");
+}
+
+// --- Icons in files
+// -------------------------------------------------------------------------------
+
+namespace {
+
+// The icon reader's random access to a host file, one pread per request.
+class HostFileSource {
+public:
+    explicit HostFileSource(const std::string& hostPath)
+        : fd_(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st;
+        if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
+            source_.size = static_cast<std::uint64_t>(st.st_size);
+        source_.read = [fd = fd_](std::uint64_t offset, std::uint32_t length, std::string& out) {
+            out.resize(length);
+            std::size_t done = 0;
+            while (done < length) {
+                const ssize_t n =
+                    pread(fd, out.data() + done, length - done, static_cast<off_t>(offset + done));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    return false;
+                done += static_cast<std::size_t>(n);
+            }
+            return true;
+        };
+    }
+    ~HostFileSource() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    HostFileSource(const HostFileSource&) = delete;
+    HostFileSource& operator=(const HostFileSource&) = delete;
+
+    // An empty source (size 0) when the file cannot be opened.
+    const icons::ByteSource& source() const { return source_; }
+
+private:
+    int fd_;
+    icons::ByteSource source_;
+};
+
+} // namespace
+
+std::uint32_t WineMachine::iconCount(const std::string& file) {
+    const auto host = impl_->host(file);
+    if (!host)
+        return 0;
+    HostFileSource source(*host);
+    return icons::countIcons(source.source());
+}
+
+bool WineMachine::extractIcon(const std::string& file, std::uint32_t index, std::string& icoBytes) {
+    const auto host = impl_->host(file);
+    if (!host)
+        return false;
+    HostFileSource source(*host);
+    return icons::extractIcon(source.source(), index, icoBytes);
 }
 
 // --- Private-profile files

@@ -37,6 +37,10 @@ public:
     std::string dosPathFromHost(const std::string& hostPath) override;
     std::string hostPathFromDos(const std::string& dosPath) override;
 
+    // Reads only the parts of the file the icon needs, not the whole library.
+    std::uint32_t iconCount(const std::string& file) override;
+    bool extractIcon(const std::string& file, std::uint32_t index, std::string& icoBytes) override;
+
     std::uint32_t getPrivateProfileString(const std::string& section, const std::string& key,
                                           const std::string& defaultValue, std::string& result,
                                           std::uint32_t size, const std::string& file) override;

@@ -15,6 +15,9 @@
  *   win32probe version                     GetVersionExA's platform id
  *   win32probe names                       GetComputerNameA, then GetUserNameA
  *   win32probe tick                        GetTickCount
+ *   win32probe icons FILE RRGGBB INDEX...  ExtractIconExA(FILE, -1, …) on the first line; then per
+ *                                          index the 32x32 pixels DrawIcon paints of that icon on
+ *                                          the background colour, as RRGGBB hex, row by row
  */
 #include <windows.h>
 #include <stdio.h>
@@ -66,10 +69,47 @@ static int readFile(const char* path) {
     return 0;
 }
 
+static int icons(int argc, char** argv) {
+    printf("%u\n", ExtractIconExA(argv[2], -1, NULL, NULL, 0));
+    const DWORD background = (DWORD)strtoul(argv[3], NULL, 16);
+    for (int i = 4; i < argc; ++i) {
+        HICON large = NULL, small = NULL;
+        ExtractIconExA(argv[2], atoi(argv[i]), &large, &small, 1);
+        BITMAPINFO info = {0};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = 32;
+        info.bmiHeader.biHeight = -32;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        DWORD* pixels = NULL;
+        HDC dc = CreateCompatibleDC(NULL);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        for (int p = 0; p < 32 * 32; ++p)
+            pixels[p] = background;
+        if (large)
+            DrawIcon(dc, 0, 0, large);
+        GdiFlush();
+        for (int p = 0; p < 32 * 32; ++p)
+            printf("%06lx", (unsigned long)(pixels[p] & 0xFFFFFF));
+        printf("\n");
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        if (large)
+            DestroyIcon(large);
+        if (small)
+            DestroyIcon(small);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
     const char* what = argv[1];
+    if (!strcmp(what, "icons") && argc >= 4)
+        return icons(argc, argv);
     if (!strcmp(what, "drives"))
         return drives();
     if (!strcmp(what, "logical")) {

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Machine.h"
 
 #include "platform/Codepage.h"
+#include "platform/IconResources.h"
 #include "platform/Module.h"
 
 #include <gtest/gtest.h>
@@ -254,6 +255,28 @@ TEST_F(Win32MachineTest, HostPathsAreThePathsOfThisComputer) {
         // A character the code page cannot hold names no path there.
         EXPECT_EQ(machine_.dosPathFromHost("C:/\xE6\x97\xA5"), "");
     }
+}
+
+TEST_F(Win32MachineTest, IconsOfFilesAreWhatExtractIconExFinds) {
+    // ExtractIconExA and the reader of the Wine backend agree on the icons of the same files.
+    const std::string shell32 = machine_.systemDirectory() + "\\shell32.dll";
+    std::string icoWithImage;
+    ASSERT_TRUE(machine_.extractIcon(shell32, 0, icoWithImage));
+    ASSERT_TRUE(machine_.writeFile(path("one.ico"), icoWithImage));
+    for (const std::string& file : {shell32, path("one.ico"), path("missing.dll")}) {
+        std::string bytes;
+        machine_.readFile(file, bytes);
+        const std::uint32_t count = machine_.iconCount(file);
+        EXPECT_EQ(count, kestrel::icons::countIcons(kestrel::icons::memorySource(bytes))) << file;
+        std::string out;
+        EXPECT_FALSE(machine_.extractIcon(file, count, out)) << file;
+    }
+    EXPECT_GT(machine_.iconCount(shell32), 100u);
+    // The icon comes as a one-image .ico file of the large size.
+    ASSERT_GT(icoWithImage.size(), 22u + 40u);
+    EXPECT_EQ(icoWithImage.substr(0, 6), std::string("\0\0\1\0\1\0", 6));
+    EXPECT_EQ(icoWithImage[6], 32);
+    EXPECT_EQ(icoWithImage[7], 32);
 }
 
 TEST(Win32Codepage, OtherCodePagesAreConvertedByWindows) {

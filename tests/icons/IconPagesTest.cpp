@@ -1,0 +1,360 @@
+// Icons read out of Windows files, and the drive icon, file type icon and system icon pages, on
+// a throw-away prefix. Wine's ExtractIconExA + DrawIcon (the win32probe program) and
+// "wine reg query" are the judges.
+
+#include "pages/icons/frmDrvIco.h"
+#include "pages/icons/frmFIcon.h"
+#include "pages/icons/frmShell32.h"
+#include "tests/support/PageTestKit.h"
+#include "ui/FileIcon.h"
+#include "ui/controls/DriveListBox.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <filesystem>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString Shell32 = QStringLiteral("C:\\windows\\system32\\shell32.dll");
+const QRgb Background = qRgb(0x40, 0x80, 0xc0);
+
+// An icon file, 32 by 32 in `colour` with a transparent corner.
+std::string iconFile(QRgb colour) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(colour);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "ICO");
+    return bytes.toStdString();
+}
+
+// What Kestrel draws for icon `index` of a file on the background.
+QImage kestrelDraws(const QString& file, int index) {
+    QPixmap canvas(IconSide, IconSide);
+    canvas.fill(QColor::fromRgb(Background));
+    DrawFileIcon(file, index, canvas);
+    return canvas.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Wine's icon count of a file, and what its DrawIcon paints for each index, 32 by 32.
+struct WineIcons {
+    int count = -1;
+    QList<QImage> pictures;
+};
+WineIcons wineDraws(MachineOnPrefix& on, const QString& file, const QList<int>& indexes) {
+    std::vector<std::string> args{"icons", file.toStdString(),
+                                  QString::number(Background & 0xFFFFFF, 16).toStdString()};
+    for (int index : indexes)
+        args.push_back(std::to_string(index));
+    const QStringList lines = probe(on, args);
+    WineIcons icons;
+    if (lines.size() != indexes.size() + 1)
+        return icons;
+    bool ok = false;
+    icons.count = lines[0].toInt(&ok);
+    if (!ok)
+        return {};
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QImage picture(IconSide, IconSide, QImage::Format_RGB32);
+        for (int p = 0; p < IconSide * IconSide; ++p)
+            picture.setPixel(p % IconSide, p / IconSide,
+                             0xFF000000u | lines[i].mid(p * 6, 6).toUInt(nullptr, 16));
+        icons.pictures << picture;
+    }
+    return icons;
+}
+
+// The first pixel where two pictures differ, as text; empty when they are equal.
+QString firstDifference(const QImage& a, const QImage& b) {
+    for (int y = 0; y < IconSide; ++y)
+        for (int x = 0; x < IconSide; ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                return QStringLiteral("(%1,%2): %3 vs %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(a.pixel(x, y) & 0xFFFFFF, 6, 16)
+                    .arg(b.pixel(x, y) & 0xFFFFFF, 6, 16);
+    return {};
+}
+
+std::string hostFile(MachineOnPrefix& on, const QString& dos) {
+    return hostPath(on, dos.toStdString());
+}
+
+// The file offset of a PE file's resource section.
+std::size_t resourceSection(const std::string& pe) {
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(pe[at]) |
+                                        static_cast<unsigned char>(pe[at + 1]) << 8);
+    };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const std::size_t header = u32(0x3C);
+    const std::size_t table = header + 24 + u16(header + 20);
+    for (std::size_t i = 0; i < u16(header + 6); ++i)
+        if (pe.compare(table + i * 40, 6, ".rsrc") == 0)
+            return u32(table + i * 40 + 20);
+    return 0;
+}
+
+} // namespace
+
+class IconPagesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void iconsLikeWine_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<int>>("indexes");
+        QTest::newRow("shell32.dll") << Shell32 << QList<int>{0, 3, 8, 31, 183};
+        QTest::newRow("icon file") << QStringLiteral("C:\\red.ico") << QList<int>{0};
+    }
+    void iconsLikeWine() {
+        QFETCH(QString, file);
+        QFETCH(QList<int>, indexes);
+        KESTREL_QT_MACHINE(on);
+        writeHost(hostFile(on, QStringLiteral("C:\\red.ico")), iconFile(qRgb(200, 30, 30)));
+        const WineIcons wine = wineDraws(on, file, indexes);
+        QVERIFY(wine.count >= 0);
+        QPixmap none;
+        QCOMPARE(DrawFileIcon(file, -1, none), wine.count);
+        for (qsizetype i = 0; i < indexes.size(); ++i)
+            QVERIFY2(firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]).isEmpty(),
+                     qPrintable(QStringLiteral("icon %1 %2")
+                                    .arg(indexes[i])
+                                    .arg(firstDifference(kestrelDraws(file, indexes[i]),
+                                                         wine.pictures[i]))));
+    }
+
+    void damagedFilesHoldNoIcons_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("text") << "text";
+        QTest::newRow("MZ and nothing else") << "mz";
+        QTest::newRow("headers only") << "headers";
+        QTest::newRow("cut in its resources") << "half";
+        QTest::newRow("PE header past the end") << "lfanew";
+        QTest::newRow("resource directory garbled") << "resources";
+    }
+    void damagedFilesHoldNoIcons() {
+        QFETCH(QString, damage);
+        KESTREL_QT_MACHINE(on);
+        std::string bytes = readHostFile(hostFile(on, Shell32));
+        QVERIFY(bytes.size() > 1000000);
+        if (damage == QLatin1String("text"))
+            bytes = "These are not the icons you are looking for.\r\n";
+        else if (damage == QLatin1String("mz"))
+            bytes = "MZ";
+        else if (damage == QLatin1String("headers"))
+            bytes.resize(4096);
+        else if (damage == QLatin1String("half"))
+            bytes.resize(bytes.size() / 2);
+        else if (damage == QLatin1String("lfanew"))
+            bytes.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4);
+        else if (damage == QLatin1String("resources"))
+            bytes.replace(resourceSection(bytes), 64, std::string(64, '\xFF'));
+        if (damage != QLatin1String("missing"))
+            writeHost(hostFile(on, QStringLiteral("C:\\damaged.dll")), bytes);
+
+        QPixmap canvas(IconSide, IconSide);
+        canvas.fill(QColor::fromRgb(Background));
+        QCOMPARE(DrawFileIcon(QStringLiteral("C:\\damaged.dll"), 0, canvas), 0);
+        QCOMPARE(canvas.toImage().pixel(16, 16), Background);
+        std::string ico;
+        QVERIFY(!on.machine().extractIcon("C:\\damaged.dll", 0, ico));
+    }
+
+    void driveIconWrittenForItsLetter() {
+        KESTREL_QT_MACHINE(on);
+        Dialogs dialogs;
+        frmDrvIco page;
+        page.resize(500, 400);
+        page.Form_Load();
+        auto* drv = page.findChild<DriveListBox*>(QStringLiteral("Drv"));
+        auto* text = page.findChild<QLineEdit*>(QStringLiteral("txtIcoP"));
+        auto* apply = page.findChild<QPushButton*>(QStringLiteral("cmdAP"));
+        QCOMPARE(drv->Drive(), QStringLiteral("c:"));
+        QCOMPARE(text->text(), QStringLiteral("None"));
+        QVERIFY(!apply->isEnabled());
+
+        dialogs.chosenFile = QStringLiteral("C:\\Icons\\disk.ico");
+        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        QCOMPARE(dialogs.captions, QStringList{QStringLiteral("Change icon file:")});
+        QCOMPARE(dialogs.filters, QStringList{QStringLiteral("Icon Files (*.ico)|*.ico")});
+        QCOMPARE(text->text(), dialogs.chosenFile);
+        QVERIFY(apply->isEnabled());
+        apply->click();
+        QCOMPARE(dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
+        const QString root =
+            QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\"
+                           "DriveIcons\\");
+        QCOMPARE(wineQuery(on, root + QStringLiteral("C\\DefaultIcon")), dialogs.chosenFile);
+        QVERIFY(!wineKeyExists(on, root + QStringLiteral("Z")));
+
+        // Another drive has no icon; coming back shows the one written.
+        QVERIFY(drv->setDrive(QStringLiteral("z:")));
+        QCOMPARE(text->text(), QStringLiteral("None"));
+        QVERIFY(!apply->isEnabled());
+        QVERIFY(drv->setDrive(QStringLiteral("c:")));
+        QCOMPARE(text->text(), dialogs.chosenFile);
+        QVERIFY(apply->isEnabled());
+        // A cancelled dialog shows "None" although the value stays.
+        dialogs.chosenFile.clear();
+        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        QCOMPARE(text->text(), QStringLiteral("None"));
+        QVERIFY(!apply->isEnabled());
+    }
+
+    void GetFIP_data() {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("too short") << "%1"
+                                   << "Error";
+        QTest::newRow("three characters") << "a,b"
+                                          << "Error";
+        QTest::newRow("no comma") << "C:\\a.ico"
+                                  << "C:\\a.ico";
+        QTest::newRow("last comma counts") << "C:\\a,b.ico,2"
+                                           << "C:\\a,b.ico";
+        QTest::newRow("comma first") << ",abcd"
+                                     << "";
+        QTest::newRow("negative index") << "C:\\x.dll,-3"
+                                        << "C:\\x.dll";
+    }
+    void GetFIP() {
+        QFETCH(QString, spec);
+        QFETCH(QString, file);
+        QCOMPARE(frmFIcon::GetFIP(spec), file);
+    }
+
+    void fileTypeChainForANewExtension() {
+        KESTREL_QT_MACHINE(on);
+        fs::create_directories(hostFile(on, QStringLiteral("C:\\Icons")));
+        writeHost(hostFile(on, QStringLiteral("C:\\Icons")) + "/i.ico", iconFile(qRgb(0, 0, 255)));
+        Dialogs dialogs;
+        frmFIcon page;
+        page.Form_Load();
+        auto* extension = page.findChild<QLineEdit*>(QStringLiteral("TxtRas"));
+        auto* type = page.findChild<QLineEdit*>(QStringLiteral("TxtFileInf"));
+        auto* current = page.findChild<QLineEdit*>(QStringLiteral("TxtCurIco"));
+        auto* change = page.findChild<QPushButton*>(QStringLiteral("cmdNewIco"));
+        QCOMPARE(extension->text(), QStringLiteral("txt"));
+
+        extension->setText(QStringLiteral("xyz"));
+        QVERIFY(type->text().isEmpty());
+        QVERIFY(current->text().isEmpty());
+        QCOMPARE(page.shownCurrent(), QStringLiteral("DEFAULT"));
+        // Nothing chosen yet: a message, and nothing written.
+        change->click();
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please Select icon file...")});
+        QVERIFY(!wineKeyExists(on, QStringLiteral("HKCR\\.xyz")));
+
+        dialogs.chosenFile = QStringLiteral("C:\\Icons\\i.ico");
+        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        QCOMPARE(dialogs.captions, QStringList{QStringLiteral("Please select icon file...")});
+        QCOMPARE(page.shownSelected(), dialogs.chosenFile);
+        change->click();
+        QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\.xyz")), QStringLiteral("xyz_kestrel_file"));
+        QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\xyz_kestrel_file\\DefaultIcon")),
+                 QStringLiteral("C:\\Icons\\i.ico,0"));
+        QCOMPARE(type->text(), QStringLiteral("xyz_kestrel_file"));
+        QCOMPARE(current->text(), QStringLiteral("C:\\Icons\\i.ico,0"));
+        QCOMPARE(page.shownCurrent(), QStringLiteral("C:\\Icons\\i.ico"));
+
+        // A library is no picture: the stock icon. A cancelled dialog keeps img2's picture.
+        QVERIFY(Reg::SaveString(HKEY_CLASSES_ROOT, QStringLiteral("xyz_kestrel_file\\DefaultIcon"),
+                                QString(), Shell32 + QStringLiteral(",3")));
+        extension->setText(QStringLiteral("xy"));
+        extension->setText(QStringLiteral("xyz"));
+        QCOMPARE(page.shownCurrent(), QStringLiteral("DEFAULT"));
+        dialogs.chosenFile.clear();
+        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        QVERIFY(page.findChild<QLineEdit*>(QStringLiteral("TxtSelIco"))->text().isEmpty());
+        QCOMPARE(page.shownSelected(), QStringLiteral("C:\\Icons\\i.ico"));
+    }
+
+    void systemIconChangedThenRestored() {
+        KESTREL_QT_MACHINE(on);
+        fs::create_directories(hostFile(on, QStringLiteral("C:\\Icons")));
+        writeHost(hostFile(on, QStringLiteral("C:\\Icons")) + "/a.ico",
+                  iconFile(qRgb(200, 30, 30)));
+        Dialogs dialogs;
+        frmShell32 page;
+        page.resize(600, 400);
+        page.Form_Load();
+        auto* list = page.findChild<QListWidget*>(QStringLiteral("lstSI"));
+        auto* picture = page.findChild<QLabel*>(QStringLiteral("picI"));
+        auto* back = page.findChild<QPushButton*>(QStringLiteral("cmdBack"));
+        const auto shown = [&] {
+            return picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32).pixel(20, 20);
+        };
+        const auto drawn = [&](const QString& file, int index) {
+            QPixmap canvas(IconSide, IconSide);
+            canvas.fill(Qt::transparent);
+            DrawFileIcon(file, index, canvas);
+            return canvas.toImage().convertToFormat(QImage::Format_ARGB32).pixel(20, 20);
+        };
+        QCOMPARE(list->count(), int(on.machine().iconCount(Shell32.toStdString())));
+        QCOMPARE(list->item(8)->text(), QStringLiteral("8\tHard Disk Drive  (HDD)"));
+        QCOMPARE(list->item(46)->text(), QStringLiteral("46\tWindows Update (Start Menu)"));
+        QCOMPARE(list->item(47)->text(), QStringLiteral("47\tOther"));
+        QCOMPARE(list->currentRow(), -1);
+        QVERIFY(back->isHidden());
+        QCOMPARE(shown(), drawn(Shell32, 0));
+
+        list->setCurrentRow(3);
+        dialogs.chosenFile = QStringLiteral("C:\\Icons\\a.ico");
+        page.findChild<QPushButton*>(QStringLiteral("cmdCH"))->click();
+        QCOMPARE(dialogs.captions, QStringList{QStringLiteral("Select Icon File...")});
+        QCOMPARE(dialogs.questions, QStringList{QStringLiteral("Replace Icon ?")});
+        const QString key = QStringLiteral("HKLM\\") + frmShell32::ShellIconsKey;
+        QCOMPARE(wineQuery(on, key, QStringLiteral("3")), QStringLiteral("C:\\Icons\\a.ico,0"));
+        QVERIFY(!back->isHidden());
+        QCOMPARE(shown(), qRgb(200, 30, 30));
+
+        dialogs.questions.clear();
+        back->click();
+        QCOMPARE(dialogs.questions,
+                 QStringList{QStringLiteral("Replace current icon to default icon ?")});
+        QCOMPARE(wineQuery(on, key, QStringLiteral("3")), std::nullopt);
+        QVERIFY(back->isHidden());
+        QCOMPARE(shown(), drawn(Shell32, 3));
+
+        // Values written by others: the file before the first comma, the number after it.
+        const struct {
+            const char* value;
+            QString file;
+            int index;
+        } values[] = {{"C:\\Icons\\a.ico", QStringLiteral("C:\\Icons\\a.ico"), 0},
+                      {"C:\\windows\\system32\\shell32.dll,12", Shell32, 12},
+                      {"C:\\windows\\system32\\shell32.dll,twelve", Shell32, 0}};
+        for (const auto& v : values) {
+            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmShell32::ShellIconsKey,
+                                    QStringLiteral("5"), QLatin1String(v.value)));
+            list->setCurrentRow(4);
+            list->setCurrentRow(5);
+            QVERIFY2(shown() == drawn(v.file, v.index), v.value);
+        }
+    }
+
+    void systemIconsWithoutALibrary() {
+        KESTREL_QT_MACHINE(on);
+        fs::remove(hostFile(on, Shell32));
+        frmShell32 page;
+        page.Form_Load();
+        QCOMPARE(page.findChild<QListWidget*>(QStringLiteral("lstSI"))->count(), 0);
+    }
+};
+
+QTEST_MAIN(IconPagesTest)
+#include "IconPagesTest.moc"
