@@ -1,5 +1,6 @@
 #include "PrefixChooser.h"
 
+#include "platform/wine/WinePrefix.h"
 #include "resources/Catalogue.h"
 
 #include <QComboBox>
@@ -146,8 +147,10 @@ void PrefixChooser::refresh(const QString& current) {
 
     // The one edited now first, then the others opened before.
     QStringList recent{current_};
+    // A recent prefix deleted since is left out: choosing it would make a new, empty one.
     for (const QString& path : recentPrefixes())
-        if (!path.isEmpty() && !recent.contains(resolved(path)))
+        if (!path.isEmpty() && !recent.contains(resolved(path)) &&
+            wine::prefixState(path.toStdString()) == wine::PrefixState::Ready)
             recent << resolved(path);
     addHeading(LoadResString(982));
     for (const QString& path : recent) {
