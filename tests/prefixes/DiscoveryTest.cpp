@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <unistd.h>
 
 using namespace kestrel::wine;
 namespace fs = std::filesystem;
