@@ -12,7 +12,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev googletest libbenchmark-dev
     wine wine64 g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev libyaml-cpp-dev
     attr xvfb xauth x11-utils imagemagick fonts-dejavu-core
 )
 

@@ -5,8 +5,15 @@
 #include "frmTR.h"
 #include "platform/Machine.h"
 #include "resources/Catalogue.h"
+#include "ui/Module.h"
 #include "ui/Page.h"
 #include "ui/Twips.h"
+
+#ifndef _WIN32
+#include "PrefixChooser.h"
+#include "StartUp.h"
+#include "platform/wine/WineMachine.h"
+#endif
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -117,6 +124,10 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     setWindowIcon(LoadResPicture(QStringLiteral("APP")));
     setMinimumSize(pixelsAtLeast(MinWidthTwips), pixelsAtLeast(MinHeightTwips));
 
+#ifndef _WIN32
+    // First in the window, so first in the tab order: the chooser, then the tree, then the page.
+    chooser_ = new PrefixChooser(this);
+#endif
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     frmTR_ = new frmTR(client_);
@@ -125,8 +136,13 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     connect(frmTR_, &frmTR::nodeClick, this, &frmStart::showPage);
 
     statb_ = new StatusStrip(this);
+#ifndef _WIN32
+    connect(chooser_, &PrefixChooser::prefixChosen, this, &frmStart::switchPrefix);
     if (Machine::hasCurrent())
-        statb_->setMachineText(QString::fromStdString(Machine::current().description()));
+        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current()))
+            chooser_->refresh(QString::fromStdString(prefix->prefixPath()));
+#endif
+    showMachineText();
     tmrStat_ = new QTimer(this);
     tmrStat_->setInterval(StatusInterval);
     connect(tmrStat_, &QTimer::timeout, statb_, &StatusStrip::tick);
@@ -140,6 +156,64 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
 frmStart::~frmStart() {
     if (MdlStart::shell() == this)
         MdlStart::setShell(nullptr);
+    if (machine_ && Machine::hasCurrent() && &Machine::current() == machine_.get())
+        Machine::setCurrent(nullptr);
+}
+
+void frmStart::adoptMachine(std::unique_ptr<Machine> machine) {
+    machine_ = std::move(machine);
+}
+
+// The status strip names the machine: a prefix by the name its tool gives it, where it has one.
+void frmStart::showMachineText() {
+    if (!Machine::hasCurrent())
+        return;
+    QString text = QString::fromStdString(Machine::current().description());
+#ifndef _WIN32
+    if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current())) {
+        const QString path = QString::fromStdString(prefix->prefixPath());
+        if (const wine::FoundPrefix* known = chooser_ ? chooser_->find(path) : nullptr)
+            text = LoadResString(994).arg(PrefixChooser::displayName(*known),
+                                          PrefixChooser::sourceText(known->source), path);
+    }
+#endif
+    statb_->setMachineText(text);
+}
+
+bool frmStart::switchPrefix(const QString& path) {
+#ifdef _WIN32
+    Q_UNUSED(path);
+    return false;
+#else
+    QString oldPath;
+    if (Machine::hasCurrent())
+        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current()))
+            oldPath = QString::fromStdString(prefix->prefixPath());
+    // The new prefix is checked (or made, for a new folder) before anything of the old one
+    // closes: a refused folder leaves the page as it is, unsaved changes included.
+    OpenedMachine opened = openPrefix(path.toStdString());
+    if (!opened.machine) {
+        ShowMessage(QString::fromStdString(opened.error));
+        if (chooser_)
+            chooser_->refresh(oldPath);
+        return false;
+    }
+    // The page shown saves into the prefix it was read from.
+    unloadCurPage();
+    Machine::setCurrent(opened.machine.get());
+    machine_ = std::move(opened.machine); // the old prefix's machine and all it read go
+    PrefixChooser::rememberPrefix(oldPath);
+    PrefixChooser::rememberPrefix(path);
+    if (chooser_)
+        chooser_->refresh(path);
+    showMachineText();
+    // The Windows family may differ: the version key and the tree follow it, and the page opens
+    // again when the new tree has its node.
+    MdlStart::setWinVerKeyFromPlatform();
+    frmTR_->Form_Load();
+    showPage(frmTR_->node(curKey_) ? curKey_ : QStringLiteral("About"));
+    return true;
+#endif
 }
 
 QSize frmStart::clientSize() const {
@@ -154,11 +228,17 @@ void frmStart::resizeEvent(QResizeEvent* event) {
 void frmStart::Form_Resize() {
     if (isMinimized())
         return;
-    // The strip along the bottom, the client area above it.
+    // The prefix chooser along the top, the strip along the bottom, the client area between.
+    const int chooserHeight = chooser_ ? chooser_->sizeHint().height() : 0;
     const int stripHeight = statb_->sizeHint().height();
     const QRect strip(0, height() - stripHeight, width(), stripHeight);
-    const QRect area(0, 0, width(), height() - stripHeight);
+    const QRect area(0, chooserHeight, width(), height() - stripHeight - chooserHeight);
     setIfDifferent(statb_->geometry(), strip, [&](const QRect& r) { statb_->setGeometry(r); });
+    if (chooser_) {
+        const QRect top(0, 0, width(), chooserHeight);
+        setIfDifferent(chooser_->geometry(), top,
+                       [&](const QRect& r) { chooser_->setGeometry(r); });
+    }
     setIfDifferent(client_->geometry(), area, [&](const QRect& r) { client_->setGeometry(r); });
 
     // Navigation window: the left third, full height.
@@ -219,6 +299,7 @@ void frmStart::showPage(const QString& key) {
         CurPage_ = new frmAbout;
         curForm_ = QStringLiteral("frmAbout");
     }
+    curKey_ = key;
     CurPage_->hide();
     CurPage_->setParent(client_);
     if (frmTR_)

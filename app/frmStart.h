@@ -9,11 +9,14 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QTimer;
 
 namespace kestrel {
 
+class Machine;
+class PrefixChooser;
 class frmTR;
 
 // The strip along the bottom: the cursor position at x 0, the clock at x 70 and, right of the
@@ -64,6 +67,16 @@ public:
     // The form name of the current page ("frmAbout", "frmPusk", …).
     const QString& curForm() const { return curForm_; }
 
+    // The window keeps the machine it edits and ends it when it switches to another one.
+    void adoptMachine(std::unique_ptr<Machine> machine);
+    // Edits the Wine prefix at path from now on: a folder that is not a prefix is refused with
+    // a message and nothing changes; otherwise the page shown is closed (its save prompt first),
+    // the tree is built again for the prefix's Windows family and the page opens again on it.
+    // True when the window switched.
+    bool switchPrefix(const QString& path);
+    // The chooser above the tree; nullptr where there are no Wine prefixes (on Windows).
+    PrefixChooser* chooser() const { return chooser_; }
+
     frmTR* navigation() const { return frmTR_; }
     QWidget* client() const { return client_; }
     StatusStrip* statb() const { return statb_; }
@@ -80,11 +93,15 @@ private:
     void Form_Resize();
     void unloadCurPage();
     void ShowCurPage();
+    void showMachineText();
 
     PageLookup lookup_;
     QWidget* client_ = nullptr;
     frmTR* frmTR_ = nullptr;
     StatusStrip* statb_ = nullptr;
+    PrefixChooser* chooser_ = nullptr;
+    std::unique_ptr<Machine> machine_;
+    QString curKey_ = QStringLiteral("About");
     QTimer* tmrStat_ = nullptr;
     Page* CurPage_ = nullptr;
     bool curLoaded_ = false;

@@ -1,5 +1,6 @@
 // Kestrel: one window that switches Windows settings of the machine it edits: on Windows the
-// computer itself; on Linux a Wine prefix ($WINEPREFIX, else ~/.wine), created when missing.
+// computer itself; on Linux a Wine prefix (--prefix DIR, else $WINEPREFIX, else ~/.wine), created
+// when missing. The window's prefix chooser switches to any other prefix while it runs.
 
 #include "StartUp.h"
 #include "frmStart.h"
@@ -7,6 +8,7 @@
 #include "ui/MdlStart.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -18,7 +20,22 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrel"));
     QApplication::setWindowIcon(LoadResPicture(QStringLiteral("APP")));
 
+    QCommandLineParser options;
+    options.addHelpOption();
+    const QCommandLineOption prefixOption(QStringLiteral("prefix"), LoadResString(992),
+                                          LoadResString(993));
+#ifndef _WIN32
+    options.addOption(prefixOption);
+#endif
+    options.process(app);
+
+#ifndef _WIN32
+    OpenedMachine opened = options.isSet(prefixOption)
+                               ? openPrefix(options.value(prefixOption).toStdString())
+                               : openMachine();
+#else
     OpenedMachine opened = openMachine();
+#endif
     if (!opened.machine) {
         std::fprintf(stderr, "kestrel: %s\n", opened.error.c_str());
         QMessageBox::critical(nullptr, LoadResString(101), QString::fromStdString(opened.error));
@@ -31,6 +48,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         frmStart window;
+        window.adoptMachine(std::move(opened.machine));
         window.show();
         window.arrangePage();
         result = QApplication::exec();

@@ -3,21 +3,40 @@
 //   kestrel-reg [--prefix DIR] query KEY [/v NAME | /ve] [/s]
 //   kestrel-reg [--prefix DIR] add KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]
 //   kestrel-reg [--prefix DIR] delete KEY [/v NAME | /ve | /va] [/f]
+//   kestrel-reg --list-prefixes
 //
 // The prefix is DIR, else WINEPREFIX, else ~/.wine. While a wineserver runs on the prefix it owns
 // the registry, so the command is handed to Wine's own reg.exe as it stands.
 
 #include "RegTool.h"
 #include "platform/Codepage.h"
+#include "platform/wine/PrefixDiscovery.h"
 #include "platform/wine/WinePrefix.h"
 #include "platform/wine/WineRegistry.h"
 #include "platform/wine/WineServer.h"
 
+#include <cstdlib>
 #include <iostream>
 
 using namespace kestrel;
 
+namespace {
+
+// The prefixes found in the home folder, one a line: source, name, folder, separated by tabs
+// (a Steam prefix without a readable manifest is named by its app id).
+int listPrefixes() {
+    const char* home = std::getenv("HOME");
+    for (const auto& found : wine::discoverPrefixes(home ? home : ""))
+        std::cout << wine::sourceWord(found.source) << '\t'
+                  << (found.name.empty() ? found.id : found.name) << '\t' << found.path << '\n';
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--list-prefixes")
+        return listPrefixes();
     std::string prefix;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {

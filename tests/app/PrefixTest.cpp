@@ -1,14 +1,20 @@
-// The shell on a real Wine prefix: which prefix start-up accepts, and the tree and version key
-// on a prefix that reports Windows 98 and on one that reports the NT family.
+// The shell on a real Wine prefix: which prefix start-up accepts, the tree and version key on a
+// prefix that reports Windows 98 and on one that reports the NT family, and switching from one
+// prefix to another in the running window.
 
-#include "ui/MdlStart.h"
-#include "ui/RegQt.h"
+#include "app/PrefixChooser.h"
 #include "app/StartUp.h"
 #include "app/frmStart.h"
 #include "app/frmTR.h"
+#include "pages/restrictions/RestrictionPage.h"
 #include "platform/wine/WinePrefix.h"
-#include "tests/support/MachineOnPrefix.h"
+#include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
+#include "ui/MdlStart.h"
+#include "ui/RegQt.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -40,7 +46,72 @@ int nodeCount(const frmTR& tr) {
 class PrefixTest : public QObject {
     Q_OBJECT
 
+    // The chooser's own settings and the home folder it searches are throw-away ones.
+    QTemporaryDir home_;
+
 private slots:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral("config")).toLocal8Bit());
+        PrefixChooser::setHomeForTests(home_.path());
+    }
+
+    void switchingAsksToSaveFirstThenRebuildsTheTree() {
+        MACHINE_ON_PREFIX(on); // the NT family
+        std::string reason;
+        auto other = testing::TestPrefix::make(reason);
+        QVERIFY2(other, reason.c_str());
+        {
+            wine::WineMachine machine(other->path());
+            Machine::setCurrent(&machine);
+            const bool set =
+                Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
+            Machine::setCurrent(&on.machine());
+            QVERIFY(set);
+        }
+        testing::Dialogs dialogs;
+        MdlStart::setWinVerKeyFromPlatform();
+        frmStart window;
+        window.showPage(QStringLiteral("StartMenu"));
+        auto* page = qobject_cast<RestrictionPage*>(window.curPage());
+        QVERIFY(page);
+        page->chk(0)->click(); // "NoRecentDocsMenu", not saved yet
+
+        // A folder that is not a prefix is refused as at start-up; the page keeps its change.
+        const QString documents = home_.filePath(QStringLiteral("documents"));
+        QVERIFY(QDir().mkpath(documents));
+        std::ofstream((documents + QStringLiteral("/letter.txt")).toStdString()) << "keep me";
+        QVERIFY(!window.switchPrefix(documents));
+        QCOMPARE(dialogs.messages, QStringList{QString::fromStdString(
+                                       wine::notAPrefixMessage(documents.toStdString()))});
+        QVERIFY(dialogs.questions.isEmpty());
+        QCOMPARE(window.curPage(), page);
+        QCOMPARE(&Machine::current(), &on.machine());
+
+        // The switch asks first and saves into the prefix the page was read from.
+        QVERIFY(window.switchPrefix(QString::fromStdString(other->path())));
+        QCOMPARE(dialogs.questions, QStringList{LoadResString(109)});
+        const auto query = on.prefix().wine(
+            {"reg", "query",
+             "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "/v",
+             "NoRecentDocsMenu"});
+        QVERIFY2(query.output.find("0x1") != std::string::npos, query.output.c_str());
+
+        // The Windows 98 prefix has its own tree and version key, and the page opened again on it.
+        auto* now = dynamic_cast<wine::WineMachine*>(&Machine::current());
+        QVERIFY(now && now->prefixPath() == other->path());
+        QCOMPARE(nodeCount(*window.navigation()), 28);
+        QVERIFY(window.navigation()->node("Optim"));
+        QCOMPARE(MdlStart::WinVerKey,
+                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"));
+        QCOMPARE(window.curForm(), QStringLiteral("frmPusk"));
+        page = qobject_cast<RestrictionPage*>(window.curPage());
+        QVERIFY(page && !page->chk(0)->isChecked());
+        QVERIFY(window.statb()->machineText().contains(QString::fromStdString(other->path())));
+        QCOMPARE(window.chooser()->cboPrefix->toolTip(), QString::fromStdString(other->path()));
+        QCOMPARE(PrefixChooser::recentPrefixes().value(1),
+                 QString::fromStdString(on.prefix().path()));
+    }
+
     void ninetyEightPrefixShowsOptimization() {
         MACHINE_ON_PREFIX(on);
         QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));

@@ -399,7 +399,7 @@ private slots:
             QVERIFY(qAbs(page.width() - client.width() * 2 / 3.0) <= 0.5);
             QCOMPARE(page.height(), client.height());
             QCOMPARE(w->navigation()->TR->geometry(), QRect(QPoint(0, 0), nav.size()));
-            QCOMPARE(w->statb()->geometry().top(), client.height());
+            QCOMPARE(w->statb()->geometry().top(), w->client()->geometry().bottom() + 1);
         }
     }
 
