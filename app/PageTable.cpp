@@ -11,7 +11,10 @@
 #include "pages/restrictions/frmKestrel.h"
 #include "pages/restrictions/frmPusk.h"
 #include "pages/restrictions/frmStartUp.h"
+#include "pages/shell/frmClockText.h"
 #include "pages/shell/frmConFileMenu.h"
+#include "pages/shell/frmUninstall.h"
+#include "pages/shell/frmshortcut.h"
 
 namespace kestrel {
 
@@ -26,9 +29,12 @@ const std::vector<PageRow>& pageTable() {
         {"ActiveDesktop", "frmActDesk", [] { return new frmActDesk; }},
         {"FldIco", "frmFldIco", [] { return new frmFldIco; }},
         {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
+        {"Clock", "frmClockText", [] { return new frmClockText; }},
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
+        {"Short", "frmshortcut", [] { return new frmshortcut; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
+        {"Uninstall", "frmUninstall", [] { return new frmUninstall; }},
     };
     return rows;
 }

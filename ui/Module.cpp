@@ -43,13 +43,17 @@ bool AskSave(const QString& text) {
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void ShowMessage(const QString& text) {
+void ShowMessage(const QString& text, MessageIcon icon) {
     if (messageHandler) {
         messageHandler(text);
         return;
     }
-    QMessageBox::information(QApplication::activeWindow(), LoadResString(101), text,
-                             QMessageBox::Ok);
+    if (icon == MessageIcon::Critical)
+        QMessageBox::critical(QApplication::activeWindow(), LoadResString(101), text,
+                              QMessageBox::Ok);
+    else
+        QMessageBox::information(QApplication::activeWindow(), LoadResString(101), text,
+                                 QMessageBox::Ok);
 }
 
 bool IsWinNT() {

@@ -12,8 +12,10 @@ namespace kestrel {
 // with Yes the default; true on Yes.
 bool AskSave(const QString& text);
 
-// A message box with only an OK button and the program's title.
-void ShowMessage(const QString& text);
+// A message box with only an OK button and the program's title; the stop icon for errors that
+// end an action.
+enum class MessageIcon { Information, Critical };
+void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::Information);
 
 bool IsWinNT();
 QString GetSysDir();
