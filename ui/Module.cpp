@@ -56,6 +56,12 @@ void ShowMessage(const QString& text, MessageIcon icon) {
                                  QMessageBox::Ok);
 }
 
+QString LoadResCaption(int id) {
+    QString text = LoadResString(id);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return text;
+}
+
 bool IsWinNT() {
     return Module::IsWinNT();
 }

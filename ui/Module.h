@@ -17,6 +17,10 @@ bool AskSave(const QString& text);
 enum class MessageIcon { Information, Critical };
 void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::Information);
 
+// A catalogue text for a button, check box or option button, which take '&' as the mark of a
+// shortcut letter: the catalogue's texts mean the character itself ("Drag&Drop").
+QString LoadResCaption(int id);
+
 bool IsWinNT();
 QString GetSysDir();
 // The machine's computer and user names (the About page shows them); empty when unknown.

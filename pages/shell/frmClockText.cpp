@@ -44,20 +44,20 @@ frmClockText::frmClockText(QWidget* parent)
     // The two texts side by side, the one-text box and the positions below them; the preview
     // with Apply to the right; the help text across the bottom.
     place({
-        {lblAM, 60, 60, 2085, 255},
-        {txtAM, 60, 330, 2085, 330},
-        {lblPM, 2190, 60, 2085, 255},
-        {txtPM, 2190, 330, 2085, 330},
-        {chkOne, 60, 780, 4215, 300},
-        {lblPos, 60, 1200, 4215, 255},
-        {optL, 60, 1500, 1200, 300},
-        {optS, 1320, 1500, 1680, 300},
-        {optR, 3060, 1500, 1200, 300},
-        {lblP, 4440, 60, 2040, 255},
-        {lbl1, 4440, 330, 2040, 330},
-        {lbl2, 4440, 780, 2040, 330},
-        {cmdAP, 4440, 1260, 1200, 390},
-        {lblHLP, 60, 2040, 6420, 900},
+        {lblAM, 60, 60, 2085, 480},
+        {txtAM, 60, 570, 2085, 330},
+        {lblPM, 2190, 60, 2085, 480},
+        {txtPM, 2190, 570, 2085, 330},
+        {chkOne, 60, 1020, 4215, 300},
+        {lblPos, 60, 1440, 4215, 255},
+        {optL, 60, 1740, 960, 300},
+        {optS, 1080, 1740, 1920, 300},
+        {optR, 3060, 1740, 1200, 300},
+        {lblP, 4440, 300, 2040, 255},
+        {lbl1, 4440, 570, 2040, 330},
+        {lbl2, 4440, 1020, 2040, 330},
+        {cmdAP, 4440, 1500, 1200, 390},
+        {lblHLP, 60, 2280, 6420, 900},
     });
     for (QLabel* line : {lbl1, lbl2}) {
         line->setFrameShape(QFrame::Box);
@@ -65,7 +65,11 @@ frmClockText::frmClockText(QWidget* parent)
         // Before a position is chosen the lines show the sample times alone.
         line->setText(line == lbl1 ? MorningTime : AfternoonTime);
     }
-    lblHLP->setWordWrap(true);
+    // The texts above the boxes and the help text may take more than one line.
+    for (QLabel* label : {lblAM, lblPM, lblHLP}) {
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    }
     lblHLP->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     connect(txtAM, &QLineEdit::textChanged, this, &frmClockText::txtAM_Change);
@@ -86,13 +90,13 @@ void frmClockText::Form_Load() {
     lblAM->setText(LoadResString(330));
     lblPM->setText(LoadResString(331));
     lblPos->setText(LoadResString(332));
-    optL->setText(LoadResString(333));
-    optR->setText(LoadResString(334));
-    optS->setText(LoadResString(335));
+    optL->setText(LoadResCaption(333));
+    optR->setText(LoadResCaption(334));
+    optS->setText(LoadResCaption(335));
     lblP->setText(LoadResString(336));
-    chkOne->setText(LoadResString(338));
+    chkOne->setText(LoadResCaption(338));
     lblHLP->setText(LoadResString(339));
-    cmdAP->setText(LoadResString(130));
+    cmdAP->setText(LoadResCaption(130));
 
     QString morning;
     Reg::GetString(HKEY_CURRENT_USER, International, Morning, morning);

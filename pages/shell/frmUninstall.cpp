@@ -60,8 +60,8 @@ frmUninstall::frmUninstall(QWidget* parent)
 
 void frmUninstall::Form_Load() {
     lbScr->clear();
-    cmdDel->setText(LoadResString(380));
-    cmdUninst->setText(LoadResString(381));
+    cmdDel->setText(LoadResCaption(380));
+    cmdUninst->setText(LoadResCaption(381));
     lblHLP->setText(LoadResString(384));
 
     QStringList subkeys;

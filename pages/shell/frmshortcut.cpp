@@ -1,6 +1,7 @@
 #include "frmshortcut.h"
 
 #include "resources/Catalogue.h"
+#include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
 
@@ -34,10 +35,10 @@ frmshortcut::frmshortcut(QWidget* parent)
       chkns(makeControl<QCheckBox>(this, "chkns")), chkni(makeControl<QCheckBox>(this, "chkni")),
       btnApply(makeControl<QPushButton>(this, "btnApply")) {
     place({
-        {lbltxt, 0, 120, 6000, 255},
-        {txtShortCut, 0, 420, 5880, 330},
-        {chkns, 0, 900, 5880, 300},
-        {chkni, 0, 1320, 5880, 300},
+        {lbltxt, 60, 120, 6000, 255},
+        {txtShortCut, 60, 420, 5880, 330},
+        {chkns, 60, 900, 5880, 300},
+        {chkni, 60, 1320, 5880, 300},
         {btnApply, 2400, 1860, 1200, 390},
     });
     // Any change the user makes marks the page; loading clears the mark at its end.
@@ -49,9 +50,9 @@ frmshortcut::frmshortcut(QWidget* parent)
 
 void frmshortcut::Form_Load() {
     lbltxt->setText(LoadResString(385));
-    chkns->setText(LoadResString(387));
-    chkni->setText(LoadResString(388));
-    btnApply->setText(LoadResString(130));
+    chkns->setText(LoadResCaption(387));
+    chkni->setText(LoadResCaption(388));
+    btnApply->setText(LoadResCaption(130));
 
     QString text;
     if (Reg::GetString(HKEY_CURRENT_USER, ExplorerKey, Link, text)) {
