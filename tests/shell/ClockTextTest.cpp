@@ -20,7 +20,7 @@ namespace {
 const QString International = QStringLiteral("Control Panel\\International");
 const QString WineKey = QStringLiteral("HKCU\\Control Panel\\International");
 // Stands for "no such value" in the tables.
-const QString Missing = QStringLiteral("<missing>");
+const char* const Missing = "<missing>";
 
 void store(const QString& name, const QString& value) {
     if (value == Missing)
@@ -34,24 +34,39 @@ struct ClockPage {
     QLineEdit* txtAM = form.findChild<QLineEdit*>(QStringLiteral("txtAM"));
     QLineEdit* txtPM = form.findChild<QLineEdit*>(QStringLiteral("txtPM"));
     QCheckBox* chkOne = form.findChild<QCheckBox*>(QStringLiteral("chkOne"));
-    QRadioButton* optL = form.findChild<QRadioButton*>(QStringLiteral("optL"));
-    QRadioButton* optR = form.findChild<QRadioButton*>(QStringLiteral("optR"));
-    QRadioButton* optS = form.findChild<QRadioButton*>(QStringLiteral("optS"));
     QLabel* lbl1 = form.findChild<QLabel*>(QStringLiteral("lbl1"));
     QLabel* lbl2 = form.findChild<QLabel*>(QStringLiteral("lbl2"));
     QPushButton* cmdAP = form.findChild<QPushButton*>(QStringLiteral("cmdAP"));
 
-    ClockPage() {
-        form.resize(640, 300);
-        form.Form_Load();
-    }
+    ClockPage() { form.Form_Load(); }
+    QRadioButton* option(const QString& name) const { return form.findChild<QRadioButton*>(name); }
     QString selected() const {
-        for (QRadioButton* option : {optL, optR, optS})
-            if (option->isChecked())
-                return option->objectName();
+        for (const char* name : {"optL", "optR", "optS"})
+            if (option(name)->isChecked())
+                return name;
         return {};
     }
-    QRadioButton* option(const QString& name) const { return form.findChild<QRadioButton*>(name); }
+};
+
+// Stored values, what the page shows, and what Apply then writes without further edits.
+struct LoadCase {
+    const char* name;
+    const char *morning, *afternoon, *format;
+    bool oneText;
+    const char *option, *line1, *line2, *writtenAfternoon, *writtenFormat;
+};
+const LoadCase loadCases[] = {
+    {"equal texts", "Zulu", "Zulu", "HH:mm:ss tt", true, "optR", "05:41 Zulu", "14:26 Zulu", "Zulu",
+     "HH:mm:ss tt"},
+    {"12-hour format", "AM", "PM", "h:mm:ss tt", false, "optR", "05:41 AM", "14:26 PM", "PM",
+     "HH:mm:ss tt"},
+    {"no tt", "AM", "PM", "HH:mm:ss", false, "", "05:41", "14:26", "PM", "HH:mm:ss tt"},
+    {"upper-case TT", "AM", "PM", "TT HH:mm", false, "", "05:41", "14:26", "PM", "HH:mm:ss tt"},
+    {"leading tt", "Mor", "Eve", "tt H:mm", false, "optL", "Mor 05:41", "Eve 14:26", "Eve",
+     "tt HH:mm:ss"},
+    {"both sides", "<", ">", "tt HH:mm tt", false, "optS", "< 05:41 <", "> 14:26 >", ">",
+     "tt HH:mm:ss tt"},
+    {"all missing", Missing, Missing, Missing, true, "", "05:41", "14:26", "", "HH:mm:ss tt"},
 };
 
 } // namespace
@@ -62,138 +77,48 @@ private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void loadsAndAppliesTheStoredSettings_data() {
-        QTest::addColumn<QString>("morning");
-        QTest::addColumn<QString>("afternoon");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<bool>("oneText");
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("line1");
-        QTest::addColumn<QString>("line2");
-        QTest::addColumn<QString>("writtenFormat");
-        QTest::addColumn<QString>("writtenAfternoon");
-
-        QTest::newRow("equal texts") << "Zulu"
-                                     << "Zulu"
-                                     << "HH:mm:ss tt" << true << "optR"
-                                     << "05:41 Zulu"
-                                     << "14:26 Zulu"
-                                     << "HH:mm:ss tt"
-                                     << "Zulu";
-        QTest::newRow("12-hour format") << "AM"
-                                        << "PM"
-                                        << "h:mm:ss tt" << false << "optR"
-                                        << "05:41 AM"
-                                        << "14:26 PM"
-                                        << "HH:mm:ss tt"
-                                        << "PM";
-        QTest::newRow("no tt") << "AM"
-                               << "PM"
-                               << "HH:mm:ss" << false << ""
-                               << "05:41"
-                               << "14:26"
-                               << "HH:mm:ss tt"
-                               << "PM";
-        QTest::newRow("upper-case TT is no tt") << "AM"
-                                                << "PM"
-                                                << "TT HH:mm" << false << ""
-                                                << "05:41"
-                                                << "14:26"
-                                                << "HH:mm:ss tt"
-                                                << "PM";
-        QTest::newRow("leading tt") << "Mor"
-                                    << "Eve"
-                                    << "tt H:mm" << false << "optL"
-                                    << "Mor 05:41"
-                                    << "Eve 14:26"
-                                    << "tt HH:mm:ss"
-                                    << "Eve";
-        QTest::newRow("both sides") << "<"
-                                    << ">"
-                                    << "tt HH:mm tt" << false << "optS"
-                                    << "< 05:41 <"
-                                    << "> 14:26 >"
-                                    << "tt HH:mm:ss tt"
-                                    << ">";
-        QTest::newRow("all missing") << Missing << Missing << Missing << true << ""
-                                     << "05:41"
-                                     << "14:26"
-                                     << "HH:mm:ss tt"
-                                     << "";
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(loadCases)); ++row)
+            QTest::newRow(loadCases[row].name) << row;
     }
     void loadsAndAppliesTheStoredSettings() {
-        QFETCH(QString, morning);
-        QFETCH(QString, afternoon);
-        QFETCH(QString, format);
-        QFETCH(bool, oneText);
-        QFETCH(QString, option);
-        QFETCH(QString, line1);
-        QFETCH(QString, line2);
-        QFETCH(QString, writtenFormat);
-        QFETCH(QString, writtenAfternoon);
+        QFETCH(int, row);
+        const LoadCase& c = loadCases[row];
         KESTREL_QT_MACHINE(m);
-        store("s1159", morning);
-        store("s2359", afternoon);
-        store("sTimeFormat", format);
+        store("s1159", c.morning);
+        store("s2359", c.afternoon);
+        store("sTimeFormat", c.format);
+        const QString morning = c.morning == Missing ? "" : c.morning;
 
         Dialogs dialogs;
         ClockPage page;
-        QCOMPARE(page.txtAM->text(), morning == Missing ? QString() : morning);
-        QCOMPARE(page.chkOne->isChecked(), oneText);
-        QCOMPARE(page.txtPM->isEnabled(), !oneText);
-        QCOMPARE(page.selected(), option);
-        QCOMPARE(page.lbl1->text(), line1);
-        QCOMPARE(page.lbl2->text(), line2);
+        QCOMPARE(page.txtAM->text(), morning);
+        QCOMPARE(page.chkOne->isChecked(), c.oneText);
+        QCOMPARE(page.txtPM->isEnabled(), !c.oneText);
+        QCOMPARE(page.selected(), QString(c.option));
+        QCOMPARE(page.lbl1->text(), QString(c.line1));
+        QCOMPARE(page.lbl2->text(), QString(c.line2));
         QVERIFY(!page.cmdAP->isEnabled());
 
-        // Apply without touching anything writes the loaded texts and the format of the option
-        // (the right-hand one when none was selected).
+        // Refused at the prompt: nothing written. Agreed: the loaded texts and the option's
+        // format (the right-hand one when none was selected).
         page.cmdAP->setEnabled(true);
+        dialogs.answer = false;
         page.cmdAP->click();
-        QCOMPARE(dialogs.questions, QStringList{"Save Changes ?"});
-        QCOMPARE(dialogs.titles, QStringList{"Saving..."});
-        QCOMPARE(wineQuery(m, WineKey, "s1159"), morning == Missing ? QString() : morning);
-        QCOMPARE(wineQuery(m, WineKey, "s2359"), writtenAfternoon);
-        QCOMPARE(wineQuery(m, WineKey, "sTimeFormat"), writtenFormat);
+        QCOMPARE(regValue(HKEY_CURRENT_USER, International, "s2359"),
+                 c.afternoon == Missing ? std::nullopt : std::optional<QString>(c.afternoon));
+        dialogs.answer = true;
+        page.cmdAP->click();
+        QCOMPARE(dialogs.questions, QStringList(2, "Save Changes ?"));
+        QCOMPARE(dialogs.titles, QStringList(2, "Saving..."));
+        QCOMPARE(wineQuery(m, WineKey, "s1159"), morning);
+        QCOMPARE(wineQuery(m, WineKey, "s2359"), QString(c.writtenAfternoon));
+        QCOMPARE(wineQuery(m, WineKey, "sTimeFormat"), QString(c.writtenFormat));
         QVERIFY(page.cmdAP->isEnabled());
     }
 
-    void editingAsksBeforeWritingAndOneTextFillsBoth() {
-        KESTREL_QT_MACHINE(m);
-        store("s1159", "AM");
-        store("s2359", "PM");
-        store("sTimeFormat", "h:mm:ss tt");
-        Dialogs dialogs;
-        {
-            // Edits left unapplied, or refused at the prompt, write nothing.
-            ClockPage page;
-            QTest::keyClicks(page.txtPM, "X");
-            QVERIFY(page.cmdAP->isEnabled());
-            page.optL->click();
-            QCOMPARE(page.lbl2->text(), QStringLiteral("PMX 14:26"));
-            dialogs.answer = false;
-            page.cmdAP->click();
-            page.form.Form_Unload();
-        }
-        QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(regValue(HKEY_CURRENT_USER, International, "s2359"), QStringLiteral("PM"));
-        QCOMPARE(regValue(HKEY_CURRENT_USER, International, "sTimeFormat"),
-                 QStringLiteral("h:mm:ss tt"));
-
-        ClockPage page;
-        page.chkOne->click();
-        QVERIFY(!page.txtPM->isEnabled());
-        QCOMPARE(page.txtPM->text(), QStringLiteral("AM"));
-        page.txtAM->setText(QStringLiteral("Tea"));
-        QCOMPARE(page.txtPM->text(), QStringLiteral("Tea"));
-        QCOMPARE(page.lbl1->text(), QStringLiteral("05:41 Tea"));
-        QCOMPARE(page.lbl2->text(), QStringLiteral("14:26 Tea"));
-        dialogs.answer = true;
-        page.cmdAP->click();
-        QCOMPARE(wineQuery(m, WineKey, "s1159"), QStringLiteral("Tea"));
-        QCOMPARE(wineQuery(m, WineKey, "s2359"), QStringLiteral("Tea"));
-    }
-
-    // Wine formats times with the user's regional settings as the preview promised.
+    // Wine formats times with the user's regional settings as the preview promised; with one
+    // text, the morning text serves both halves of the day.
     void wineFormatsTimesAsThePreviewShows_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<bool>("oneText");
@@ -207,11 +132,12 @@ private slots:
         KESTREL_QT_MACHINE(m);
         Dialogs dialogs;
         ClockPage page;
-        page.txtAM->setText(QStringLiteral("Morn"));
-        if (page.chkOne->isChecked() != oneText)
+        if (page.chkOne->isChecked())
             page.chkOne->click();
-        if (!oneText)
-            page.txtPM->setText(QStringLiteral("Aft"));
+        QTest::keyClicks(page.txtPM, "Aft");
+        page.txtAM->setText(QStringLiteral("Morn"));
+        if (oneText)
+            page.chkOne->click();
         page.option(option)->click();
         page.cmdAP->click();
         QCOMPARE(probe(m, {"time", "5", "41", "14", "26"}),
