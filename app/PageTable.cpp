@@ -16,7 +16,10 @@
 #include "pages/restrictions/frmKestrel.h"
 #include "pages/restrictions/frmPusk.h"
 #include "pages/restrictions/frmStartUp.h"
+#include "pages/shell/frmClockText.h"
 #include "pages/shell/frmConFileMenu.h"
+#include "pages/shell/frmUninstall.h"
+#include "pages/shell/frmshortcut.h"
 
 namespace kestrel {
 
@@ -33,12 +36,15 @@ const std::vector<PageRow>& pageTable() {
         {"IETB", "frmIETB", [] { return new frmIETB; }},
         {"DrvIco", "frmDrvIco", [] { return new frmDrvIco; }},
         {"MenuItem", "frmConFileMenu", [] { return new frmConFileMenu; }},
+        {"Clock", "frmClockText", [] { return new frmClockText; }},
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
         {"FIcon", "frmFIcon", [] { return new frmFIcon; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
         {"sysIco", "frmShell32", [] { return new frmShell32; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
         {"ieSF", "frmSiteFind", [] { return new frmSiteFind; }},
+        {"Short", "frmshortcut", [] { return new frmshortcut; }},
+        {"Uninstall", "frmUninstall", [] { return new frmUninstall; }},
     };
     return rows;
 }

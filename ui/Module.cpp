@@ -43,13 +43,23 @@ bool AskSave(const QString& text) {
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void ShowMessage(const QString& text) {
+void ShowMessage(const QString& text, MessageIcon icon) {
     if (messageHandler) {
         messageHandler(text);
         return;
     }
-    QMessageBox::information(QApplication::activeWindow(), LoadResString(101), text,
-                             QMessageBox::Ok);
+    if (icon == MessageIcon::Critical)
+        QMessageBox::critical(QApplication::activeWindow(), LoadResString(101), text,
+                              QMessageBox::Ok);
+    else
+        QMessageBox::information(QApplication::activeWindow(), LoadResString(101), text,
+                                 QMessageBox::Ok);
+}
+
+QString LoadResCaption(int id) {
+    QString text = LoadResString(id);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return text;
 }
 
 void ShowWarning(const QString& text, const QString& title) {

@@ -12,8 +12,14 @@ namespace kestrel {
 // with Yes the default; true on Yes.
 bool AskSave(const QString& text);
 
-// A message box with only an OK button and the program's title.
-void ShowMessage(const QString& text);
+// A message box with only an OK button and the program's title; the stop icon for errors that
+// end an action.
+enum class MessageIcon { Information, Critical };
+void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::Information);
+
+// A catalogue text for a button, check box or option button, which take '&' as the mark of a
+// shortcut letter: the catalogue's texts mean the character itself ("Drag&Drop").
+QString LoadResCaption(int id);
 // A message box with the exclamation icon, an OK button and the given title.
 void ShowWarning(const QString& text, const QString& title);
 

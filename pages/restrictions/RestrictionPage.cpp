@@ -1,6 +1,7 @@
 #include "RestrictionPage.h"
 
 #include "resources/Catalogue.h"
+#include "ui/Module.h"
 #include "ui/RegQt.h"
 #include "ui/Twips.h"
 
@@ -8,18 +9,6 @@
 #include <algorithm>
 
 namespace kestrel {
-
-namespace {
-
-// A check box takes '&' as the mark of its shortcut letter; the catalogue's texts mean the
-// character itself ("Drag&Drop").
-QString captionText(int id) {
-    QString text = LoadResString(id);
-    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return text;
-}
-
-} // namespace
 
 RestrictionPage::RestrictionPage(std::span<const RestrictionRow> rows, ColumnLayout layout,
                                  QWidget* parent)
@@ -39,7 +28,7 @@ RestrictionPage::RestrictionPage(std::span<const RestrictionRow> rows, ColumnLay
 void RestrictionPage::Form_Load() {
     for (int i = 0; i < count(); ++i) {
         const RestrictionRow& r = rows_[i];
-        chk_[i]->setText(captionText(r.captionId));
+        chk_[i]->setText(LoadResCaption(r.captionId));
         chk_[i]->setToolTip(LoadResString(r.captionId));
         QString text;
         Reg::GetString(r.root, QString::fromLatin1(r.path), QString::fromLatin1(r.name), text);

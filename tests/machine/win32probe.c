@@ -18,6 +18,10 @@
  *   win32probe icons FILE RRGGBB INDEX...  ExtractIconExA(FILE, -1, …) on the first line; then per
  *                                          index the 32x32 pixels DrawIcon paints of that icon on
  *                                          the background colour, as RRGGBB hex, row by row
+ *   win32probe time (HH MM)...             GetTimeFormatA of the user's locale without seconds,
+ *                                          one line per time
+ *   win32probe mark PATH                   writes its own command line to PATH (an uninstaller
+ *                                          that leaves a trace)
  */
 #include <windows.h>
 #include <stdio.h>
@@ -153,6 +157,29 @@ int main(int argc, char** argv) {
         printf("%s\n", GetComputerNameA(name, &size) ? name : "");
         size = sizeof name;
         printf("%s\n", GetUserNameA(name, &size) ? name : "");
+        return 0;
+    }
+    if (!strcmp(what, "time")) {
+        for (int i = 2; i + 1 < argc; i += 2) {
+            SYSTEMTIME time;
+            memset(&time, 0, sizeof time);
+            time.wHour = (WORD)atoi(argv[i]);
+            time.wMinute = (WORD)atoi(argv[i + 1]);
+            char text[256];
+            int n = GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, NULL, text,
+                                   sizeof text);
+            printf("%s\n", n > 0 ? text : "FAILED");
+        }
+        return 0;
+    }
+    if (!strcmp(what, "mark") && argc == 3) {
+        HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE)
+            return 1;
+        const char* line = GetCommandLineA();
+        DWORD written = 0;
+        WriteFile(file, line, (DWORD)strlen(line), &written, NULL);
+        CloseHandle(file);
         return 0;
     }
     if (!strcmp(what, "tick")) {

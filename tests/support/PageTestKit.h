@@ -118,6 +118,23 @@ inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
     return std::nullopt;
 }
 
+// The same for a REG_BINARY value: its bytes as the query prints them (upper-case hex, no
+// separators), or nothing when the key or value is missing or of another type.
+inline std::optional<QString> wineBinary(MachineOnPrefix& on, const QString& key,
+                                         const QString& name) {
+    const auto result =
+        on.prefix().wine({"reg", "query", key.toStdString(), "/v", name.toStdString()});
+    on.prefix().stopWineServer();
+    if (result.exitCode != 0)
+        return std::nullopt;
+    for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
+        const int at = line.indexOf(QStringLiteral("REG_BINARY"));
+        if (at >= 0)
+            return line.mid(at + 10).trimmed();
+    }
+    return std::nullopt;
+}
+
 // What "wine reg query KEY" prints; empty when the key is missing.
 inline QString wineListing(MachineOnPrefix& on, const QString& key) {
     const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
