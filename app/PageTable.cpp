@@ -12,6 +12,7 @@
 #include "pages/restrictions/frmPusk.h"
 #include "pages/restrictions/frmStartUp.h"
 #include "pages/shell/frmConFileMenu.h"
+#include "pages/shell/frmSysBtn.h"
 
 namespace kestrel {
 
@@ -29,6 +30,7 @@ const std::vector<PageRow>& pageTable() {
         {"Optim", "frmInetOpti", [] { return new frmInetOpti; }},
         {"Subst", "frmVHDD", [] { return new frmVHDD; }},
         {"runSubst", "frmVHDDrun", [] { return new frmVHDDrun; }},
+        {"SysEl", "frmSysBtn", [] { return new frmSysBtn; }},
     };
     return rows;
 }
