@@ -3,7 +3,6 @@
 #include "Process.h"
 #include "WineServer.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,10 +39,12 @@ public:
     bool start(const std::string& prefixPath, const std::string& helperImage) {
         if (helperImage.empty() || !wineServerRunning(prefixPath))
             return false;
-        // The helper is written to a private folder of the host, outside the prefix, and runs
-        // from there (Wine takes a Unix path).
-        const char* tmp = std::getenv("TMPDIR");
-        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/kestrel-shell-XXXXXX";
+        // The helper is written to a folder of its own in the prefix's C:\windows\temp (a host
+        // temporary folder may forbid running programs) and runs from there.
+        const fs::path temp = fs::path(prefixPath) / "drive_c" / "windows" / "temp";
+        std::error_code ec;
+        fs::create_directories(temp, ec);
+        std::string folder = (temp / "kestrel-shell-XXXXXX").string();
         if (!mkdtemp(folder.data()))
             return false;
         folder_ = folder;

@@ -4,7 +4,7 @@
 // enabled). Kestrel is a Linux program and cannot call the window functions there itself, so it
 // runs the small Windows program kstShell (shellhelper/) inside the prefix, which joins the
 // desktop showing the taskbar, and asks it over its standard input and output. The helper runs
-// while the session object lives.
+// (from a folder of its own in the prefix's C:\windows\temp) while the session object lives.
 
 #include "../ShellWindows.h"
 

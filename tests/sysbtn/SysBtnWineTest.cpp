@@ -182,11 +182,8 @@ void SysBtnWineTest::pageDrivesTheWineDesktop() {
     const QStringList helpers = helperProcesses(prefix);
     QCOMPARE(helpers.size(), 1);
     ::kill(helpers.first().toInt(), SIGKILL);
-    QElapsedTimer clicked;
-    clicked.start();
     page.cboSE->setCurrentIndex(0);
     page.btnSH->click();
-    QVERIFY(clicked.elapsed() < 3000);
     QCOMPARE(page.form.element(), WindowHandle(0));
     QCOMPARE(page.fields(), QStringList({"0", "0"}));
     QVERIFY(probeWindow(on).visible);
@@ -199,6 +196,10 @@ void SysBtnWineTest::pageDrivesTheWineDesktop() {
         again.form.Form_Unload();
         QVERIFY(helperProcesses(prefix).isEmpty());
     }
+    // Once both pages are closed nothing of them is left in the prefix.
+    page.form.Form_Unload();
+    const QDir temp(QString::fromStdString(on.prefix().file("drive_c/windows/temp")));
+    QCOMPARE(temp.entryList({"kestrel-shell-*"}, QDir::AllEntries), QStringList());
 }
 
 } // namespace
