@@ -21,6 +21,7 @@
  * that desktop and says "ready NAME", or says "none" and ends when there is none.
  */
 #include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

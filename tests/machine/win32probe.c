@@ -20,10 +20,11 @@
  *                                          first child of class CHILD): "L T R B VISIBLE ENABLED"
  *                                          of its normal placement, or "none"
  */
+#include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
 
 static int drives(void) {
     char root[4] = "C:\\";
@@ -49,8 +50,7 @@ static int ini(int argc, char** argv) {
     for (int i = 3; i + 3 < argc; i += 4) {
         DWORD size = (DWORD)strtoul(argv[i + 3], NULL, 10);
         char* buffer = calloc(size + 1, 1);
-        DWORD n =
-            GetPrivateProfileStringA(argv[i], argv[i + 1], argv[i + 2], buffer, size, argv[2]);
+        DWORD n = GetPrivateProfileStringA(argv[i], argv[i + 1], argv[i + 2], buffer, size, argv[2]);
         printf("%lu [%s]\n", (unsigned long)n, buffer);
         free(buffer);
     }
