@@ -1,15 +1,10 @@
 // The system elements page over a recording shell: which window each element is, what the
 // fields show, what every change of a field hands to SetWindowPos, and the two toggles.
 
-#include "pages/shell/frmSysBtn.h"
+#include "SysBtnPage.h"
 #include "resources/Catalogue.h"
 #include "tests/app/FakeMachine.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <map>
 
@@ -27,7 +22,7 @@ struct FakeWindow {
 };
 
 // A shell of a few windows that keeps their state as Windows would and records every call that
-// changes them, as "SetWindowPos 101 -50 7 0 0 0x11".
+// changes them, as "SetWindowPos 101 0 -50 7 0 0 0x11".
 class RecordingShell : public ShellWindows {
 public:
     std::map<WindowHandle, FakeWindow> windows;
@@ -35,19 +30,14 @@ public:
     bool reachable = true;
     bool* ended = nullptr;
 
-    ~RecordingShell() override {
-        if (ended)
-            *ended = true;
-    }
+    ~RecordingShell() override { *ended = true; }
     bool available() const override { return reachable; }
     WindowHandle findWindow(const std::string& className) override { return find(0, className); }
     WindowHandle findChildWindow(WindowHandle parent, const std::string& className) override {
         return parent ? find(parent, className) : 0;
     }
     bool normalRect(WindowHandle window, WindowRect& rect) override {
-        if (!windows.count(window))
-            return false;
-        rect = windows[window].rect;
+        rect = windows.at(window).rect;
         return true;
     }
     bool setWindowPos(WindowHandle window, WindowHandle after, std::int32_t x, std::int32_t y,
@@ -60,29 +50,23 @@ public:
                      .arg(cx)
                      .arg(cy)
                      .arg(flags, 0, 16);
-        if (!windows.count(window))
-            return false;
-        WindowRect& r = windows[window].rect;
+        WindowRect& r = windows.at(window).rect;
         if (!(flags & SWP_NOMOVE))
-            r = {x, y, x + (r.right - r.left), y + (r.bottom - r.top)};
+            r = {x, y, x + r.right - r.left, y + r.bottom - r.top};
         if (!(flags & SWP_NOSIZE))
             r = {r.left, r.top, r.left + cx, r.top + cy};
         return true;
     }
     bool showWindow(WindowHandle window, int command) override {
         calls << QStringLiteral("ShowWindow %1 %2").arg(window).arg(command);
-        const bool was = windows[window].visible;
-        windows[window].visible = command != SW_HIDE;
-        return was;
+        return std::exchange(windows.at(window).visible, command != SW_HIDE);
     }
-    bool isWindowVisible(WindowHandle window) override { return windows[window].visible; }
+    bool isWindowVisible(WindowHandle window) override { return windows.at(window).visible; }
     bool enableWindow(WindowHandle window, bool enable) override {
         calls << QStringLiteral("EnableWindow %1 %2").arg(window).arg(enable);
-        const bool wasDisabled = !windows[window].enabled;
-        windows[window].enabled = enable;
-        return wasDisabled;
+        return !std::exchange(windows.at(window).enabled, enable);
     }
-    bool isWindowEnabled(WindowHandle window) override { return windows[window].enabled; }
+    bool isWindowEnabled(WindowHandle window) override { return windows.at(window).enabled; }
 
 private:
     WindowHandle find(WindowHandle parent, const std::string& className) {
@@ -93,9 +77,9 @@ private:
     }
 };
 
-// The taskbar of a Wine desktop (no Progman, no TrayNotifyWnd unless a test adds them).
-class ShellMachine : public FakeMachine {
-public:
+// The taskbar of a Wine desktop and its Start button, made the current machine; a test may add
+// Progman and TrayNotifyWnd, or make the shell unreachable.
+struct ShellMachine : FakeMachine {
     RecordingShell* shell = nullptr;
     bool reachable = true;
     bool sessionEnded = false;
@@ -103,67 +87,57 @@ public:
         {100, {"Shell_TrayWnd", 0, {0, 580, 800, 600}}},
         {101, {"Button", 100, {0, 580, 58, 600}}},
     };
+
+    ShellMachine() { Machine::setCurrent(this); }
+    ~ShellMachine() override { Machine::setCurrent(nullptr); }
     std::unique_ptr<ShellWindows> openShellWindows(const std::string&) override {
         auto session = std::make_unique<RecordingShell>();
         session->windows = windows;
         session->reachable = reachable;
         session->ended = &sessionEnded;
-        sessionEnded = false;
         shell = session.get();
         return session;
     }
-};
-
-struct SysBtnPage {
-    frmSysBtn form;
-    QComboBox* cboSE = form.findChild<QComboBox*>("cboSE");
-    QRadioButton* optSize = form.findChild<QRadioButton*>("optSize");
-    QRadioButton* optPos = form.findChild<QRadioButton*>("optPos");
-    QLineEdit* TxtX = form.findChild<QLineEdit*>("TxtX");
-    QLineEdit* TxtY = form.findChild<QLineEdit*>("TxtY");
-    QPushButton* btnSH = form.findChild<QPushButton*>("btnSH");
-    QPushButton* btnED = form.findChild<QPushButton*>("btnED");
-    QLabel* lblHelp = form.findChild<QLabel*>("lblHelp");
-
-    SysBtnPage() {
-        form.resize(600, 450);
-        form.Form_Load();
+    QList<int> rect(WindowHandle window) const {
+        const WindowRect r = shell->windows.at(window).rect;
+        return {r.left, r.top, r.right, r.bottom};
     }
-    QStringList fields() const { return {TxtX->text(), TxtY->text()}; }
 };
 
 class SysBtnTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensOnTheStartButtonsSize();
+    void opensOnTheStartButtonsSizeAndWritesYBeforeX();
     void elementsAreFoundAsListed_data();
     void elementsAreFoundAsListed();
     void fieldChangesReachTheWindow_data();
     void fieldChangesReachTheWindow();
-    void showingPlacementWritesYBeforeX();
     void togglesTwiceComeBack();
     void noShellShowsHelpAndClosingEndsTheSession();
 };
 
-void SysBtnTest::opensOnTheStartButtonsSize() {
+void SysBtnTest::opensOnTheStartButtonsSizeAndWritesYBeforeX() {
     ShellMachine machine;
-    Machine::setCurrent(&machine);
     SysBtnPage page;
-    QCOMPARE(page.cboSE->currentIndex(), 0);
     QCOMPARE(page.cboSE->count(), 4);
     QCOMPARE(page.cboSE->itemText(3), LoadResString(469));
     QVERIFY(page.optSize->isChecked());
     QCOMPARE(page.form.element(), WindowHandle(101));
     QCOMPARE(page.fields(), QStringList({"58", "20"}));
     QVERIFY(page.lblHelp->isHidden());
-    // "Position" shows left and top; "Size" brings width and height back, the window unmoved.
+    // "Position" shows left and top: the new Y goes out with the previous X (the width), then
+    // both new values; "Size" brings width and height back the same way. The button ends where
+    // it was.
+    machine.shell->calls.clear();
     page.optPos->click();
     QCOMPARE(page.fields(), QStringList({"0", "580"}));
     page.optSize->click();
     QCOMPARE(page.fields(), QStringList({"58", "20"}));
-    const WindowRect r = machine.shell->windows[101].rect;
-    QCOMPARE(QList<int>({r.left, r.top, r.right, r.bottom}), QList<int>({0, 580, 58, 600}));
-    Machine::setCurrent(nullptr);
+    QCOMPARE(
+        machine.shell->calls,
+        QStringList({"SetWindowPos 101 0 58 580 0 0 0x11", "SetWindowPos 101 0 0 580 0 0 0x11",
+                     "SetWindowPos 101 0 0 0 0 20 0x12", "SetWindowPos 101 0 0 0 58 20 0x12"}));
+    QCOMPARE(machine.rect(101), QList<int>({0, 580, 58, 600}));
 }
 
 void SysBtnTest::elementsAreFoundAsListed_data() {
@@ -189,7 +163,6 @@ void SysBtnTest::elementsAreFoundAsListed() {
         machine.windows[102] = {"Progman", 0, {0, 0, 800, 600}};
         machine.windows[103] = {"TrayNotifyWnd", 100, {710, 580, 800, 600}};
     }
-    Machine::setCurrent(&machine);
     SysBtnPage page;
     page.cboSE->setCurrentIndex(index);
     QCOMPARE(page.form.element(), WindowHandle(element));
@@ -200,13 +173,12 @@ void SysBtnTest::elementsAreFoundAsListed() {
     page.btnED->click();
     page.TxtX->setText("5");
     QCOMPARE(machine.shell->calls.isEmpty(), element == 0);
-    Machine::setCurrent(nullptr);
 }
 
 void SysBtnTest::fieldChangesReachTheWindow_data() {
     QTest::addColumn<bool>("position");
     QTest::addColumn<QString>("x");
-    QTest::addColumn<QString>("expected"); // the last call, empty when none is made
+    QTest::addColumn<QString>("call"); // empty when the change is not applied
     // The Start button (101) keeps Y = 20 in size mode, Y = 580 in position mode.
     QTest::newRow("width") << false << "120"
                            << "SetWindowPos 101 0 0 0 120 20 0x12";
@@ -237,75 +209,46 @@ void SysBtnTest::fieldChangesReachTheWindow_data() {
 void SysBtnTest::fieldChangesReachTheWindow() {
     QFETCH(bool, position);
     QFETCH(QString, x);
-    QFETCH(QString, expected);
+    QFETCH(QString, call);
     ShellMachine machine;
-    Machine::setCurrent(&machine);
     SysBtnPage page;
     if (position)
         page.optPos->click();
     machine.shell->calls.clear();
     page.TxtX->setText(x);
-    QCOMPARE(machine.shell->calls.isEmpty() ? QString() : machine.shell->calls.last(), expected);
-    QVERIFY(machine.shell->calls.size() <= 1);
-    Machine::setCurrent(nullptr);
-}
-
-void SysBtnTest::showingPlacementWritesYBeforeX() {
-    ShellMachine machine;
-    Machine::setCurrent(&machine);
-    SysBtnPage page;
-    page.cboSE->setCurrentIndex(2); // the taskbar: 800 x 20 at (0, 580)
-    machine.shell->calls.clear();
-    page.optPos->click();
-    // The new Y goes out with the previous X (the width), then both new values.
-    QCOMPARE(machine.shell->calls, QStringList({"SetWindowPos 100 0 800 580 0 0 0x11",
-                                                "SetWindowPos 100 0 0 580 0 0 0x11"}));
-    machine.shell->calls.clear();
-    page.optSize->click();
-    QCOMPARE(machine.shell->calls, QStringList({"SetWindowPos 100 0 0 0 0 20 0x12",
-                                                "SetWindowPos 100 0 0 0 800 20 0x12"}));
-    const WindowRect r = machine.shell->windows[100].rect;
-    QCOMPARE(QList<int>({r.left, r.top, r.right, r.bottom}), QList<int>({0, 580, 800, 600}));
-    Machine::setCurrent(nullptr);
+    QCOMPARE(machine.shell->calls, call.isEmpty() ? QStringList() : QStringList{call});
 }
 
 void SysBtnTest::togglesTwiceComeBack() {
     ShellMachine machine;
-    Machine::setCurrent(&machine);
     SysBtnPage page;
-    page.cboSE->setCurrentIndex(2);
     machine.shell->calls.clear();
-    page.btnSH->click();
-    QVERIFY(!machine.shell->windows[100].visible);
-    page.btnSH->click();
-    QVERIFY(machine.shell->windows[100].visible);
-    page.cboSE->setCurrentIndex(0);
-    machine.shell->calls.removeLast(); // the Start button's width, shown and applied
     page.btnED->click();
     QVERIFY(!machine.shell->windows[101].enabled);
     page.btnED->click();
     QVERIFY(machine.shell->windows[101].enabled);
-    QCOMPARE(machine.shell->calls, QStringList({"ShowWindow 100 0", "ShowWindow 100 1",
-                                                "EnableWindow 101 0", "EnableWindow 101 1"}));
-    Machine::setCurrent(nullptr);
+    page.cboSE->setCurrentIndex(2);
+    machine.shell->calls.removeLast(); // the taskbar's width, shown and applied
+    page.btnSH->click();
+    QVERIFY(!machine.shell->windows[100].visible);
+    page.btnSH->click();
+    QVERIFY(machine.shell->windows[100].visible);
+    QCOMPARE(machine.shell->calls, QStringList({"EnableWindow 101 0", "EnableWindow 101 1",
+                                                "ShowWindow 100 0", "ShowWindow 100 1"}));
 }
 
 void SysBtnTest::noShellShowsHelpAndClosingEndsTheSession() {
     ShellMachine machine;
     machine.reachable = false;
     machine.windows.clear();
-    Machine::setCurrent(&machine);
-    {
-        SysBtnPage page;
-        QVERIFY(!page.lblHelp->isHidden());
-        QCOMPARE(page.lblHelp->text(), LoadResString(970));
-        QCOMPARE(page.form.element(), WindowHandle(0));
-        QCOMPARE(page.fields(), QStringList({"0", "0"}));
-        QVERIFY(!machine.sessionEnded);
-        page.form.Form_Unload();
-        QVERIFY(machine.sessionEnded);
-    }
-    Machine::setCurrent(nullptr);
+    SysBtnPage page;
+    QVERIFY(!page.lblHelp->isHidden());
+    QCOMPARE(page.lblHelp->text(), LoadResString(970));
+    QCOMPARE(page.form.element(), WindowHandle(0));
+    QCOMPARE(page.fields(), QStringList({"0", "0"}));
+    QVERIFY(!machine.sessionEnded);
+    page.form.Form_Unload();
+    QVERIFY(machine.sessionEnded);
 }
 
 } // namespace

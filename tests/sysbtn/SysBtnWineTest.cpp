@@ -2,17 +2,13 @@
 // taskbar (run under its own X server, see CMakeLists.txt). Every change the page makes is read
 // back by the Win32 probe, a separate Windows program joining the same desktop.
 
-#include "pages/shell/frmSysBtn.h"
+#include "SysBtnPage.h"
 #include "platform/wine/Process.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <csignal>
 #include <filesystem>
 
@@ -65,24 +61,6 @@ QStringList helperProcesses(const std::string& prefix) {
     }
     return found;
 }
-
-struct SysBtnPage {
-    frmSysBtn form;
-    QComboBox* cboSE = form.findChild<QComboBox*>("cboSE");
-    QRadioButton* optSize = form.findChild<QRadioButton*>("optSize");
-    QRadioButton* optPos = form.findChild<QRadioButton*>("optPos");
-    QLineEdit* TxtX = form.findChild<QLineEdit*>("TxtX");
-    QLineEdit* TxtY = form.findChild<QLineEdit*>("TxtY");
-    QPushButton* btnSH = form.findChild<QPushButton*>("btnSH");
-    QPushButton* btnED = form.findChild<QPushButton*>("btnED");
-    QLabel* lblHelp = form.findChild<QLabel*>("lblHelp");
-
-    SysBtnPage() {
-        form.resize(600, 450);
-        form.Form_Load();
-    }
-    QStringList fields() const { return {TxtX->text(), TxtY->text()}; }
-};
 
 // Types into a field as the user does: selects all, then one key at a time.
 void type(QLineEdit* field, const QString& text) {
