@@ -38,7 +38,8 @@ public:
     virtual WindowHandle findWindow(const std::string& className) = 0;
     // FindWindowExA(parent, NULL, className, NULL): the first child of that class.
     virtual WindowHandle findChildWindow(WindowHandle parent, const std::string& className) = 0;
-    // GetWindowPlacement's normal-position rectangle.
+    // GetWindowPlacement's normal-position rectangle, in the coordinates setWindowPos takes (a
+    // child window's within its parent), so that a rectangle read and given back moves nothing.
     virtual bool normalRect(WindowHandle window, WindowRect& rect) = 0;
     // SetWindowPos.
     virtual bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,

@@ -6,7 +6,8 @@
  *
  *   F CLASS                               FindWindowA(CLASS, NULL)              -> handle
  *   C PARENT CLASS                        FindWindowExA(PARENT, NULL, CLASS, NULL) -> handle
- *   R HWND                                GetWindowPlacement: "1 L T R B" or "0"
+ *   R HWND                                GetWindowPlacement's normal rectangle, in the
+ *                                         coordinates SetWindowPos takes: "1 L T R B" or "0"
  *   P HWND AFTER X Y CX CY FLAGS          SetWindowPos                          -> 1 or 0
  *   S HWND CMD                            ShowWindow                            -> 1 or 0
  *   V HWND                                IsWindowVisible                       -> 1 or 0
@@ -20,11 +21,10 @@
  * window station, and the one with a visible taskbar ("Shell_TrayWnd") is the user's. It joins
  * that desktop and says "ready NAME", or says "none" and ends when there is none.
  */
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 static char shellDesktop[256];
 
@@ -88,8 +88,14 @@ static void serve(char* line) {
         WINDOWPLACEMENT placement;
         memset(&placement, 0, sizeof placement);
         placement.length = sizeof placement;
-        if (GetWindowPlacement(toWindow(word(&cursor)), &placement)) {
-            const RECT* r = &placement.rcNormalPosition;
+        HWND window = toWindow(word(&cursor));
+        if (GetWindowPlacement(window, &placement)) {
+            RECT* r = &placement.rcNormalPosition;
+            /* Wine reports a child's rectangle on the screen, but SetWindowPos places a child
+             * within its parent: give it in the parent's terms, so that a rectangle read and
+             * given back leaves the window where it is. */
+            if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)
+                MapWindowPoints(NULL, GetParent(window), (POINT*)r, 2);
             printf("1 %ld %ld %ld %ld\n", r->left, r->top, r->right, r->bottom);
         } else {
             printf("0\n");

@@ -112,6 +112,16 @@ void SysBtnWineTest::pageDrivesTheWineDesktop() {
     QCOMPARE(page.fields(),
              QStringList({QString::number(start.width), QString::number(start.height)}));
 
+    // "Position" shows the Start button where SetWindowPos places it, within the taskbar, so
+    // showing it moves nothing.
+    page.optPos->click();
+    QCOMPARE(page.fields(), QStringList({QString::number(start.left - taskbar.left),
+                                         QString::number(start.top - taskbar.top)}));
+    const Seen shown = probeWindow(on, "Button");
+    QCOMPARE(QList<int>({shown.left, shown.top, shown.width, shown.height}),
+             QList<int>({start.left, start.top, start.width, start.height}));
+    page.optSize->click();
+
     // Size, then position, of the Start button and of the taskbar, typed as a user types.
     struct Step {
         int element;
