@@ -94,7 +94,9 @@ static void serve(char* line) {
             /* Wine reports a child's rectangle on the screen, but SetWindowPos places a child
              * within its parent: give it in the parent's terms, so that a rectangle read and
              * given back leaves the window where it is. */
-            if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)
+            RECT onScreen;
+            if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) &&
+                GetWindowRect(window, &onScreen) && EqualRect(&onScreen, r))
                 MapWindowPoints(NULL, GetParent(window), (POINT*)r, 2);
             printf("1 %ld %ld %ld %ld\n", r->left, r->top, r->right, r->bottom);
         } else {

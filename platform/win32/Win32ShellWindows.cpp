@@ -29,8 +29,15 @@ public:
         placement.length = sizeof placement;
         if (!GetWindowPlacement(hwnd(window), &placement))
             return false;
-        rect = {placement.rcNormalPosition.left, placement.rcNormalPosition.top,
-                placement.rcNormalPosition.right, placement.rcNormalPosition.bottom};
+        RECT& r = placement.rcNormalPosition;
+        // SetWindowPos places a child within its parent: a child's rectangle reported on the
+        // screen is given in the parent's terms, so that a rectangle read and given back moves
+        // nothing.
+        RECT onScreen;
+        if ((GetWindowLongA(hwnd(window), GWL_STYLE) & WS_CHILD) &&
+            GetWindowRect(hwnd(window), &onScreen) && EqualRect(&onScreen, &r))
+            MapWindowPoints(nullptr, GetParent(hwnd(window)), reinterpret_cast<POINT*>(&r), 2);
+        rect = {r.left, r.top, r.right, r.bottom};
         return true;
     }
     bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
