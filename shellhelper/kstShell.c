@@ -91,9 +91,10 @@ static void serve(char* line) {
         HWND window = toWindow(word(&cursor));
         if (GetWindowPlacement(window, &placement)) {
             RECT* r = &placement.rcNormalPosition;
-            /* Wine reports a child's rectangle on the screen, but SetWindowPos places a child
-             * within its parent: give it in the parent's terms, so that a rectangle read and
-             * given back leaves the window where it is. */
+            /* SetWindowPos places a child within its parent, and most children are reported so;
+             * Wine's Start button, though, is reported on the screen (its rectangle equals the
+             * window's screen rectangle). Such a rectangle is given in the parent's terms, so
+             * that a rectangle read and given back leaves the window where it is. */
             RECT onScreen;
             if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) &&
                 GetWindowRect(window, &onScreen) && EqualRect(&onScreen, r))

@@ -30,9 +30,10 @@ public:
         if (!GetWindowPlacement(hwnd(window), &placement))
             return false;
         RECT& r = placement.rcNormalPosition;
-        // SetWindowPos places a child within its parent: a child's rectangle reported on the
-        // screen is given in the parent's terms, so that a rectangle read and given back moves
-        // nothing.
+        // SetWindowPos places a child within its parent, and most children are reported so; one
+        // reported on the screen (its rectangle equals the window's screen rectangle, as Wine's
+        // Start button is) is given in the parent's terms, so that a rectangle read and given
+        // back moves nothing.
         RECT onScreen;
         if ((GetWindowLongA(hwnd(window), GWL_STYLE) & WS_CHILD) &&
             GetWindowRect(hwnd(window), &onScreen) && EqualRect(&onScreen, &r))
