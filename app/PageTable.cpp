@@ -20,6 +20,7 @@
 #include "pages/shell/frmConFileMenu.h"
 #include "pages/shell/frmUninstall.h"
 #include "pages/shell/frmshortcut.h"
+#include "pages/shell/frmSysBtn.h"
 
 namespace kestrel {
 
@@ -45,6 +46,7 @@ const std::vector<PageRow>& pageTable() {
         {"ieSF", "frmSiteFind", [] { return new frmSiteFind; }},
         {"Short", "frmshortcut", [] { return new frmshortcut; }},
         {"Uninstall", "frmUninstall", [] { return new frmUninstall; }},
+        {"SysEl", "frmSysBtn", [] { return new frmSysBtn; }},
     };
     return rows;
 }

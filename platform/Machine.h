@@ -7,8 +7,10 @@
 // exceptions.
 
 #include "Registry.h"
+#include "ShellWindows.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,13 @@ public:
     virtual std::uint32_t tickCount() = 0;
     // EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS): zeros when unknown.
     virtual DisplayMode displayMode() = 0;
+
+    // --- The shell's own windows ----------------------------------------------------------------
+    // Opens a session on the running shell's windows, kept while the returned object lives.
+    // helperImage is the program a backend may need to run inside the machine to reach them (on
+    // a Wine prefix, the Windows build of kstShell); a backend that calls the window functions
+    // itself ignores it. The default has no shell: nothing is found.
+    virtual std::unique_ptr<ShellWindows> openShellWindows(const std::string& helperImage);
 };
 
 } // namespace kestrel

@@ -65,8 +65,13 @@ inline constexpr std::uint32_t DRIVE_RAMDISK = 6;
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1;
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2;
 
-// ShowWindow commands used with winExec.
+// ShowWindow commands (winExec, the shell's windows).
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
+
+// SetWindowPos flags.
+inline constexpr std::uint32_t SWP_NOSIZE = 0x0001;
+inline constexpr std::uint32_t SWP_NOMOVE = 0x0002;
+inline constexpr std::uint32_t SWP_NOACTIVATE = 0x0010;
 
 } // namespace kestrel

@@ -45,6 +45,8 @@ public:
     std::uint32_t tickCount() override;
     DisplayMode displayMode() override;
 
+    std::unique_ptr<ShellWindows> openShellWindows(const std::string& helperImage) override;
+
     // The full path of this process's executable (GetModuleFileNameA), empty on failure.
     static std::string ownExecutable();
 

@@ -1,9 +1,13 @@
 #include "Process.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,6 +154,144 @@ bool programOnPath(const std::string& name) {
         start = end + 1;
     }
     return false;
+}
+
+} // namespace kestrel::wine
+
+namespace kestrel::wine {
+
+PipedProcess::~PipedProcess() {
+    stop();
+}
+
+bool PipedProcess::start(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& environment) {
+    if (argv.empty() || running())
+        return false;
+    int toChild[2];
+    int fromChild[2];
+    if (pipe2(toChild, O_CLOEXEC) != 0)
+        return false;
+    if (pipe2(fromChild, O_CLOEXEC) != 0) {
+        close(toChild[0]);
+        close(toChild[1]);
+        return false;
+    }
+    auto args = argv;
+    auto env = environmentWith(environment);
+    auto argp = pointers(args);
+    auto envp = pointers(env);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(toChild[0]);
+    close(fromChild[1]);
+    if (rc != 0) {
+        close(toChild[1]);
+        close(fromChild[0]);
+        return false;
+    }
+    pid_ = pid;
+    input_ = toChild[1];
+    output_ = fromChild[0];
+    pending_.clear();
+    return true;
+}
+
+bool PipedProcess::writeLine(const std::string& text) {
+    if (input_ < 0)
+        return false;
+    const std::string data = text + "\n";
+    // A program that has ended would answer the write with SIGPIPE, which ends this process by
+    // default: hold the signal back for this thread and swallow it.
+    sigset_t pipeSignal;
+    sigset_t previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    std::size_t written = 0;
+    bool ok = true;
+    while (written < data.size()) {
+        const ssize_t n = write(input_, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (!ok && errno == EPIPE) {
+        const timespec none{};
+        sigtimedwait(&pipeSignal, nullptr, &none);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok;
+}
+
+bool PipedProcess::readLine(std::string& line, int timeoutMs) {
+    if (output_ < 0)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const std::size_t end = pending_.find('\n');
+        if (end != std::string::npos) {
+            line = pending_.substr(0, end);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            pending_.erase(0, end + 1);
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd ready{output_, POLLIN, 0};
+        const int n = poll(&ready, 1, static_cast<int>(left.count()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        char buffer[512];
+        const ssize_t got = read(output_, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        pending_.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+void PipedProcess::stop(int graceMs) {
+    if (input_ >= 0)
+        close(input_);
+    input_ = -1;
+    if (output_ >= 0)
+        close(output_);
+    output_ = -1;
+    pending_.clear();
+    if (pid_ <= 0)
+        return;
+    int status = 0;
+    for (int waited = 0;; waited += 10) {
+        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_ || (r < 0 && errno != EINTR))
+            break;
+        if (waited >= graceMs) {
+            kill(pid_, SIGKILL);
+            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+        usleep(10000);
+    }
+    pid_ = -1;
 }
 
 } // namespace kestrel::wine

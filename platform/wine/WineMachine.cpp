@@ -5,6 +5,7 @@
 #include "DosAttributes.h"
 #include "DosPaths.h"
 #include "Drives.h"
+#include "HelperShellWindows.h"
 #include "NameCase.h"
 #include "Process.h"
 #include "ProfileFile.h"
@@ -537,6 +538,10 @@ std::uint32_t WineMachine::tickCount() {
 
 DisplayMode WineMachine::displayMode() {
     return impl_->displayModeProvider ? impl_->displayModeProvider() : DisplayMode{};
+}
+
+std::unique_ptr<ShellWindows> WineMachine::openShellWindows(const std::string& helperImage) {
+    return openHelperShellWindows(prefixPath(), helperImage);
 }
 
 } // namespace kestrel::wine

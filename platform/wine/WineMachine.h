@@ -60,6 +60,9 @@ public:
     std::uint32_t tickCount() override;
     DisplayMode displayMode() override;
 
+    // Through the helper kstShell run in the prefix (HelperShellWindows.h).
+    std::unique_ptr<ShellWindows> openShellWindows(const std::string& helperImage) override;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -22,8 +22,13 @@
  *                                          one line per time
  *   win32probe mark PATH                   writes its own command line to PATH (an uninstaller
  *                                          that leaves a trace)
+ *   win32probe window DESKTOP CLASS [CHILD]
+ *                                          in that desktop, the top-level window of CLASS (or its
+ *                                          first child of class CHILD): "L T R B VISIBLE ENABLED"
+ *                                          of its normal placement, or "none"
  */
 #include <windows.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -108,6 +113,28 @@ static int icons(int argc, char** argv) {
     return 0;
 }
 
+static int window(int argc, char** argv) {
+    HDESK desktop = OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);
+    if (!desktop || !SetThreadDesktop(desktop)) {
+        printf("no desktop\n");
+        return 1;
+    }
+    HWND found = FindWindowA(argv[3], NULL);
+    if (found && argc > 4)
+        found = FindWindowExA(found, NULL, argv[4], NULL);
+    WINDOWPLACEMENT placement;
+    memset(&placement, 0, sizeof placement);
+    placement.length = sizeof placement;
+    if (!found || !GetWindowPlacement(found, &placement)) {
+        printf("none\n");
+        return 0;
+    }
+    const RECT* r = &placement.rcNormalPosition;
+    printf("%ld %ld %ld %ld %d %d\n", r->left, r->top, r->right, r->bottom,
+           IsWindowVisible(found) ? 1 : 0, IsWindowEnabled(found) ? 1 : 0);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -126,6 +153,8 @@ int main(int argc, char** argv) {
     }
     if (!strcmp(what, "dirs"))
         return dirs();
+    if (!strcmp(what, "window") && argc >= 4)
+        return window(argc, argv);
     if (!strcmp(what, "attr")) {
         for (int i = 2; i < argc; ++i)
             printf("0x%lx\n", (unsigned long)GetFileAttributesA(argv[i]));
