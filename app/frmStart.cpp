@@ -1,5 +1,6 @@
 #include "frmStart.h"
 
+#include "StartUp.h"
 #include "StatusText.h"
 #include "frmAbout.h"
 #include "frmTR.h"
@@ -126,7 +127,7 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
 
     statb_ = new StatusStrip(this);
     if (Machine::hasCurrent())
-        statb_->setMachineText(QString::fromStdString(Machine::current().description()));
+        statb_->setMachineText(machineText(Machine::current()));
     tmrStat_ = new QTimer(this);
     tmrStat_->setInterval(StatusInterval);
     connect(tmrStat_, &QTimer::timeout, statb_, &StatusStrip::tick);

@@ -1,9 +1,12 @@
 #include "Catalogue.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 // The resources live in a static library: nothing refers to them from outside, so the linker
 // would leave them out unless they are registered by name.
@@ -109,6 +112,26 @@ Language language() {
 }
 void setLanguage(Language language) {
     currentLanguage = language;
+}
+
+bool installQtTranslations() {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (currentLanguage == Language::English)
+        return true;
+    auto* translator = new QTranslator;
+    if (!translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
 }
 
 QList<int> ids(Language language) {

@@ -107,11 +107,7 @@ private slots:
         fake.machine.ticks = 1000;
         frmAbout page;
         page.show();
-        QVERIFY(!page.tmr->isActive());
         page.Form_Load();
-        QCOMPARE(page.tmr->interval(), 100);
-        QCOMPARE(page.tmrD->interval(), 5000);
-        QVERIFY(page.tmr->isActive() && page.tmrD->isActive());
 
         fake.machine.ticks = 2000;
         QTRY_COMPARE_WITH_TIMEOUT(page.picWinOn->text(), QStringLiteral("0 ч. 00 м. 02 с."), 1000);

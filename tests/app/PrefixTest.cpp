@@ -1,13 +1,14 @@
 // The shell on a real Wine prefix: which prefix start-up accepts, and the tree and version key
 // on a prefix that reports Windows 98 and on one that reports the NT family.
 
-#include "ui/MdlStart.h"
-#include "ui/RegQt.h"
 #include "app/StartUp.h"
 #include "app/frmStart.h"
 #include "app/frmTR.h"
 #include "platform/wine/WinePrefix.h"
+#include "resources/Catalogue.h"
 #include "tests/support/MachineOnPrefix.h"
+#include "ui/MdlStart.h"
+#include "ui/RegQt.h"
 
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -83,7 +84,7 @@ private slots:
         const OpenedMachine opened = openPrefix(folder);
         QVERIFY(!opened.machine);
         QCOMPARE(opened.exitCode, 2);
-        QCOMPARE(opened.error, wine::notAPrefixMessage(folder));
+        QCOMPARE(opened.error, LoadResString(903).arg(QString::fromStdString(folder)));
         // Nothing was added to the folder.
         QCOMPARE(
             QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -94,7 +95,7 @@ private slots:
         QTemporaryDir home;
         const std::string path = home.filePath("new-prefix").toStdString();
         const OpenedMachine opened = openPrefix(path);
-        QVERIFY2(opened.machine, opened.error.c_str());
+        QVERIFY2(opened.machine, opened.detail.c_str());
         QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
         QVERIFY(opened.machine->description().find(path) != std::string::npos);
         // An empty folder (made for the purpose) becomes a prefix too.

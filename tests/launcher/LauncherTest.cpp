@@ -165,6 +165,24 @@ TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
               (std::vector<std::string>{"kstSubst", "kstSubst", "kstSubst.exe", "1.00", "1.00"}));
 }
 
+// kestrel.exe's own resources, compiled from the same resource script into a carrier program.
+TEST(WindowsLauncherFile, MainProgramCarriesVersionRecordAndIcon) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string probe = (WindowsTests / "kstprobe.exe").string();
+    const std::string carrier = (WindowsTests / "kestrel_resources.exe").string();
+    auto result = prefix.wine({probe, "version", carrier, "ProductName", "OriginalFilename",
+                               "FileVersion", "ProductVersion"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(outputLines(result.output),
+              (std::vector<std::string>{"Kestrel", "kestrel.exe", "1.05.0088", "1.05.0088"}));
+    result = prefix.wine({probe, "fixedversion", carrier});
+    EXPECT_EQ(outputLines(result.output), (std::vector<std::string>{"1.5.0.88", "1.5.0.88"}));
+    // Icon group 1: one 32×32 image of 256 colours.
+    result = prefix.wine({probe, "icon", carrier, "1"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(outputLines(result.output), std::vector<std::string>{"1 32x32 256"});
+}
+
 TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
     const std::string bytes = kestrel::testing::readHostFile(KESTREL_WINDOWS_LAUNCHER);
     ASSERT_GT(bytes.size(), 0x40u);

@@ -1,14 +1,17 @@
 // The seven pages opened from the running main window: every box reads and writes its own value
-// (names and keys checked against the list below, not against the pages' tables), and the logon
-// page's OK button and the closing of the window go through the shell's page protocol.
+// (names and keys checked against the list below, not against the pages' tables); the logon
+// message page's two values, and its OK button and the closing of the window going through the
+// shell's page protocol.
 
-#include "PageHarness.h"
 #include "app/frmStart.h"
 #include "pages/restrictions/RestrictionPage.h"
 #include "pages/restrictions/frmStartUp.h"
+#include "tests/support/PageTestKit.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 using namespace kestrel;
@@ -152,6 +155,8 @@ private slots:
     void everyBoxReadsAndWritesItsOwnValue_data();
     void everyBoxReadsAndWritesItsOwnValue();
     void logonPageOkAndClosingTheWindowGoThroughTheShell();
+    void logonNoticeOnAndOff();
+    void logonTextKeepsItsLineBreaks();
 };
 
 void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue_data() {
@@ -163,12 +168,9 @@ void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue_data() {
 void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
     QFETCH(bool, windows98);
     KESTREL_QT_MACHINE(env);
-    if (windows98) {
-        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, QStringLiteral("Software\\Wine"),
-                                QStringLiteral("Version"), QStringLiteral("win98")));
-        MdlStart::setWinVerKeyFromPlatform();
-    }
-    Prompts prompts(true);
+    if (windows98)
+        makeWindows98();
+    Dialogs dialogs;
     Window w;
 
     for (const PageValues& p : pages) {
@@ -204,9 +206,9 @@ void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
                 page->chk(other)->click();
                 page->chk(other)->click();
             }
-            const int asked = prompts.count;
+            const qsizetype asked = dialogs.questions.size();
             w.window.showPage(QStringLiteral("About"));
-            QCOMPARE(prompts.count, asked + 1);
+            QCOMPARE(dialogs.questions.size(), asked + 1);
             for (int j = 0; j < n; ++j)
                 QVERIFY2(dword(rootOf(p.values[j]), pathOf(p.values[j]),
                                QString::fromLatin1(p.values[j].name)) ==
@@ -220,7 +222,7 @@ void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
 void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
     KESTREL_QT_MACHINE(env);
     const QString winlogon = MdlStart::WinVerKey + QStringLiteral("\\Winlogon");
-    Prompts prompts(true);
+    Dialogs dialogs;
     {
         Window w;
         w.window.showPage(QStringLiteral("StartUp"));
@@ -228,7 +230,7 @@ void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
         QVERIFY(page);
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
         QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
-        QCOMPARE(prompts.count, 0);
+        QVERIFY(dialogs.questions.isEmpty());
 
         w.window.showPage(QStringLiteral("StartUp"));
         page = qobject_cast<frmStartUp*>(w.window.curPage());
@@ -236,7 +238,7 @@ void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
         page->txtTitle()->setText(QStringLiteral("Private computer"));
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
         QCOMPARE(w.window.curForm(), QStringLiteral("frmAbout"));
-        QCOMPARE(prompts.count, 1);
+        QCOMPARE(dialogs.questions.size(), 1);
         QCOMPARE(sz(HKEY_LOCAL_MACHINE, winlogon, QStringLiteral("LegalNoticeCaption")),
                  std::optional<QString>(QStringLiteral("Private computer")));
 
@@ -245,10 +247,114 @@ void RestrictionWindowTest::logonPageOkAndClosingTheWindowGoThroughTheShell() {
         auto* admin = qobject_cast<RestrictionPage*>(w.window.curPage());
         admin->chk(1)->click();
     }
-    QCOMPARE(prompts.count, 2);
+    QCOMPARE(dialogs.questions.size(), 2);
     QCOMPARE(dword(HKEY_CURRENT_USER, Policies + QStringLiteral("\\Explorer"),
                    QStringLiteral("NoNetHood")),
              std::optional<std::uint32_t>(1));
+}
+
+namespace {
+const QString Caption = QStringLiteral("LegalNoticeCaption");
+const QString Text = QStringLiteral("LegalNoticeText");
+QString winlogon() {
+    return MdlStart::WinVerKey + QStringLiteral("\\Winlogon");
+}
+std::optional<QString> caption() {
+    return sz(HKEY_LOCAL_MACHINE, winlogon(), Caption);
+}
+std::optional<QString> text() {
+    return sz(HKEY_LOCAL_MACHINE, winlogon(), Text);
+}
+void store(const QString& name, const QString& value) {
+    QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, winlogon(), name, value));
+}
+std::optional<QString> some(const char* text) {
+    return QString::fromUtf8(text);
+}
+} // namespace
+
+void RestrictionWindowTest::logonNoticeOnAndOff() {
+    KESTREL_QT_MACHINE(env);
+    Dialogs dialogs;
+    // No caption: the notice is off and its text is not read.
+    store(Text, QStringLiteral("Authorised users only"));
+    auto page = openPage<frmStartUp>();
+    QVERIFY(!page->chkYN()->isChecked());
+    QVERIFY(!page->txtTitle()->isEnabled() && !page->txtText()->isEnabled());
+    QCOMPARE(page->txtTitle()->text(), QStringLiteral("Windows"));
+    QCOMPARE(page->txtText()->toPlainText(), QString());
+    QCOMPARE(page->cmdOk()->text(), QStringLiteral("Ok"));
+    QVERIFY(page->lblHelp()->text().startsWith(QStringLiteral("If you check this option")));
+    // Ticking alone writes the initial title and an empty text, where Wine reads them: on
+    // Wine's NT family under the "Windows NT" key.
+    page->chkYN()->click();
+    QVERIFY(page->txtTitle()->isEnabled() && page->txtText()->isEnabled());
+    closePage(page);
+    QCOMPARE(dialogs.questions.size(), 1);
+    QCOMPARE(winlogon(),
+             QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"));
+    QCOMPARE(wineQuery(env, QStringLiteral("HKLM\\") + winlogon(), Caption), some("Windows"));
+    QCOMPARE(wineQuery(env, QStringLiteral("HKLM\\") + winlogon(), Text), some(""));
+
+    // An empty caption opens the notice on, and closing unchanged writes nothing.
+    store(Caption, QString());
+    store(Text, QStringLiteral("Read me"));
+    page = openPage<frmStartUp>();
+    QVERIFY(page->chkYN()->isChecked() && page->txtTitle()->isEnabled());
+    QCOMPARE(page->txtText()->toPlainText(), QStringLiteral("Read me"));
+    QVERIFY(!page->isChanged());
+    closePage(page);
+    QCOMPARE(dialogs.questions.size(), 1);
+
+    // A typed and removed letter is still a change; No keeps the values.
+    dialogs.answer = false;
+    page = openPage<frmStartUp>();
+    page->txtTitle()->setFocus();
+    QTest::keyClick(page->txtTitle(), Qt::Key_X);
+    QTest::keyClick(page->txtTitle(), Qt::Key_Backspace);
+    closePage(page);
+    QCOMPARE(dialogs.questions.size(), 2);
+    QCOMPARE(caption(), some(""));
+
+    // Unticking deletes both values, whatever was typed.
+    dialogs.answer = true;
+    page = openPage<frmStartUp>();
+    page->txtTitle()->setText(QStringLiteral("Changed but not kept"));
+    page->chkYN()->click();
+    closePage(page);
+    QCOMPARE(caption(), std::nullopt);
+    QCOMPARE(text(), std::nullopt);
+    QCOMPARE(wineQuery(env, QStringLiteral("HKLM\\") + winlogon(), Caption), std::nullopt);
+
+    // Windows 98 has its own version key.
+    makeWindows98();
+    page = openPage<frmStartUp>();
+    page->chkYN()->click();
+    page->txtText()->setPlainText(QStringLiteral("Family logon"));
+    closePage(page);
+    QCOMPARE(winlogon(), QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon"));
+    QCOMPARE(text(), some("Family logon"));
+}
+
+void RestrictionWindowTest::logonTextKeepsItsLineBreaks() {
+    KESTREL_QT_MACHINE(env);
+    store(Caption, QStringLiteral("Notice"));
+    store(Text, QStringLiteral("First line\r\nSecond line"));
+    Dialogs dialogs;
+    auto page = openPage<frmStartUp>();
+    QCOMPARE(page->txtText()->toPlainText(), QStringLiteral("First line\nSecond line"));
+    page->txtText()->appendPlainText(QStringLiteral("Third line"));
+    closePage(page);
+    QCOMPARE(text(), some("First line\r\nSecond line\r\nThird line"));
+
+    // A text with bare LF breaks that the user did not touch is written back exactly.
+    store(Text, QStringLiteral("One\nTwo\r\nThree\n"));
+    page = openPage<frmStartUp>();
+    page->txtTitle()->setText(QStringLiteral("Changed"));
+    closePage(page);
+    QCOMPARE(dialogs.questions.size(), 2);
+    QCOMPARE(text(), some("One\nTwo\r\nThree\n"));
+    QCOMPARE(caption(), some("Changed"));
 }
 
 QTEST_MAIN(RestrictionWindowTest)
