@@ -6,7 +6,7 @@
 #include "app/frmTR.h"
 #include "platform/wine/WinePrefix.h"
 #include "resources/Catalogue.h"
-#include "tests/support/MachineOnPrefix.h"
+#include "tests/support/PageTestKit.h"
 #include "ui/MdlStart.h"
 #include "ui/RegQt.h"
 
@@ -28,22 +28,12 @@ int nodeCount(const frmTR& tr) {
 
 } // namespace
 
-#define MACHINE_ON_PREFIX(var)                                                                     \
-    std::string var##_reason;                                                                      \
-    auto var##_made = testing::TestPrefix::make(var##_reason);                                     \
-    if (!var##_made) {                                                                             \
-        if (testing::wineRequired())                                                               \
-            QFAIL(var##_reason.c_str());                                                           \
-        QSKIP(var##_reason.c_str());                                                               \
-    }                                                                                              \
-    testing::MachineOnPrefix var(std::move(*var##_made))
-
 class PrefixTest : public QObject {
     Q_OBJECT
 
 private slots:
     void ninetyEightPrefixShowsOptimization() {
-        MACHINE_ON_PREFIX(on);
+        KESTREL_QT_MACHINE(on);
         QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));
         MdlStart::setWinVerKeyFromPlatform();
         QCOMPARE(MdlStart::WinVerKey,
@@ -58,7 +48,7 @@ private slots:
     }
 
     void ntPrefixHidesOptimization() {
-        MACHINE_ON_PREFIX(on);
+        KESTREL_QT_MACHINE(on);
         MdlStart::setWinVerKeyFromPlatform();
         QCOMPARE(MdlStart::WinVerKey,
                  QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"));
@@ -71,9 +61,15 @@ private slots:
     }
 
     void windowShowsWhichPrefixIsEdited() {
-        MACHINE_ON_PREFIX(on);
-        frmStart window;
-        QVERIFY(window.statb()->machineText().contains(QString::fromStdString(on.prefix().path())));
+        KESTREL_QT_MACHINE(on);
+        const QString path = QString::fromStdString(on.prefix().path());
+        for (const Language language : {Language::English, Language::Russian}) {
+            Catalogue::setLanguage(language);
+            frmStart window;
+            QCOMPARE(window.statb()->machineText(), LoadResString(905).arg(path));
+        }
+        QVERIFY(LoadResString(905).startsWith(QStringLiteral("Префикс Wine")));
+        Catalogue::setLanguage(Language::English);
     }
 
     void startUpRefusesAFolderThatIsNotAPrefix() {

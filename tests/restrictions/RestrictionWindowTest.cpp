@@ -21,111 +21,58 @@ namespace {
 
 const QString Policies = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Policies");
 
-// Where each box's value lives: E, S, N, A = the Explorer, System, Network and ActiveDesktop
-// policy keys, B = the browser restrictions key, U = HKEY_LOCAL_MACHINE's Update key.
-struct Value {
-    char key;
-    const char* name;
-};
-struct PageValues {
-    const char* node;
-    std::vector<Value> values;
-};
-const PageValues pages[] = {
-    {"Kestrel",
-     {{'E', "NoDesktop"},
-      {'E', "NoNetHood"},
-      {'E', "NoSaveSettings"},
-      {'S', "DisableRegistryTools"},
-      {'U', "UpdateMode"}}},
-    {"StartMenu",
-     {{'E', "NoRecentDocsMenu"},
-      {'E', "NoSMHelp"},
-      {'E', "NoClose"},
-      {'E', "NoRun"},
-      {'E', "ClearRecentDocsOnExit"},
-      {'E', "NoSMMyDocs"},
-      {'E', "NoFind"},
-      {'E', "NoSetActiveDesktop"},
-      {'E', "NoChangeStartMenu"},
-      {'E', "NoSetFolders"},
-      {'E', "NoSetTaskbar"},
-      {'E', "NoControlPanel"},
-      {'E', "NoFavoritesMenu"},
-      {'E', "NoLogOff"}}},
+// Each page's values in box order, "K.Name": K is where the value lives, E, S, N, A = the
+// Explorer, System, Network and ActiveDesktop policy keys, B = the browser restrictions key,
+// U = HKEY_LOCAL_MACHINE's Update key.
+const std::pair<const char*, const char*> pages[] = {
+    {"Kestrel", "E.NoDesktop E.NoNetHood E.NoSaveSettings S.DisableRegistryTools U.UpdateMode"},
+    {"StartMenu", "E.NoRecentDocsMenu E.NoSMHelp E.NoClose E.NoRun E.ClearRecentDocsOnExit "
+                  "E.NoSMMyDocs E.NoFind E.NoSetActiveDesktop E.NoChangeStartMenu E.NoSetFolders "
+                  "E.NoSetTaskbar E.NoControlPanel E.NoFavoritesMenu E.NoLogOff"},
     {"ControlPanel",
-     {{'S', "NoDispCPL"},
-      {'S', "NoDispAppearancePage"},
-      {'S', "NoDispBackgroundPage"},
-      {'S', "NoDispScrSavPage"},
-      {'S', "NoDispSettingsPage"},
-      {'S', "NoSystem"},
-      {'S', "NoDevMgrPage"},
-      {'S', "NoConfigPage"},
-      {'S', "NoFileSysPage"},
-      {'S', "NoVirtMemPage"},
-      {'N', "NoNetSetup"},
-      {'N', "NoFileSharingControl"},
-      {'N', "NoNetSetupIDPage"},
-      {'N', "NoNetSetupSecurityPage"},
-      {'S', "NoSecCPL"},
-      {'S', "NoPwdPage"},
-      {'S', "NoAdminPage"},
-      {'S', "NoProfilePage"}}},
-    {"Explorer",
-     {{'E', "NoFileMenu"},
-      {'E', "NoViewContextMenu"},
-      {'B', "NoBrowserClose"},
-      {'E', "NoExpandedNewMenu"},
-      {'E', "NoFolderOptions"}}},
-    {"IERes",
-     {{'B', "NoBrowserClose"},
-      {'B', "NoBrowserContextMenu"},
-      {'B', "NoBrowserOptions"},
-      {'B', "NoBrowserSaveAs"},
-      {'B', "NoFavorites"},
-      {'B', "NoFileNew"},
-      {'B', "NoFileOpen"},
-      {'B', "NoFindFiles"},
-      {'B', "NoSelectDownloadDir"},
-      {'B', "NoTheaterMode"},
-      {'B', "NoAddressBar"},
-      {'B', "NoToolBar"},
-      {'B', "NoLinksBar"},
-      {'B', "NoHelpMenu"},
-      {'B', "NoHelpItemNetscapeHelp"},
-      {'B', "NoHelpItemSendFeedback"},
-      {'B', "NoHelpItemTipOfTheDay"},
-      {'B', "NoHelpItemTutorial"}}},
-    {"ActiveDesktop",
-     {{'E', "NoActiveDesktopChanges"},
-      {'A', "NoChangingWallpaper"},
-      {'A', "NoComponents"},
-      {'A', "NoAddingComponents"},
-      {'A', "NoDeletingComponents"},
-      {'A', "NoEditingComponents"},
-      {'A', "NoCloseDragDropBands"},
-      {'A', "NoMovingBands"}}},
+     "S.NoDispCPL S.NoDispAppearancePage S.NoDispBackgroundPage "
+     "S.NoDispScrSavPage S.NoDispSettingsPage S.NoSystem S.NoDevMgrPage "
+     "S.NoConfigPage S.NoFileSysPage S.NoVirtMemPage N.NoNetSetup "
+     "N.NoFileSharingControl N.NoNetSetupIDPage N.NoNetSetupSecurityPage S.NoSecCPL "
+     "S.NoPwdPage S.NoAdminPage S.NoProfilePage"},
+    {"Explorer", "E.NoFileMenu E.NoViewContextMenu B.NoBrowserClose E.NoExpandedNewMenu "
+                 "E.NoFolderOptions"},
+    {"IERes", "B.NoBrowserClose B.NoBrowserContextMenu B.NoBrowserOptions B.NoBrowserSaveAs "
+              "B.NoFavorites B.NoFileNew B.NoFileOpen B.NoFindFiles B.NoSelectDownloadDir "
+              "B.NoTheaterMode B.NoAddressBar B.NoToolBar B.NoLinksBar B.NoHelpMenu "
+              "B.NoHelpItemNetscapeHelp B.NoHelpItemSendFeedback B.NoHelpItemTipOfTheDay "
+              "B.NoHelpItemTutorial"},
+    {"ActiveDesktop", "E.NoActiveDesktopChanges A.NoChangingWallpaper A.NoComponents "
+                      "A.NoAddingComponents A.NoDeletingComponents A.NoEditingComponents "
+                      "A.NoCloseDragDropBands A.NoMovingBands"},
 };
 
-RootKey rootOf(const Value& v) {
-    return v.key == 'U' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
-QString pathOf(const Value& v) {
-    switch (v.key) {
-    case 'E':
-        return Policies + QStringLiteral("\\Explorer");
-    case 'S':
-        return Policies + QStringLiteral("\\System");
-    case 'N':
-        return Policies + QStringLiteral("\\Network");
-    case 'A':
-        return Policies + QStringLiteral("\\ActiveDesktop");
-    case 'B':
-        return QStringLiteral("Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions");
-    default:
-        return QStringLiteral("SYSTEM\\CurrentControlSet\\Control\\Update");
+struct Value {
+    RootKey root;
+    QString path, name;
+    std::optional<std::uint32_t> read() const { return dword(root, path, name); }
+    bool write(std::uint32_t value) const { return Reg::SaveDWord(root, path, name, value); }
+};
+
+QList<Value> valuesOf(const char* list) {
+    QList<Value> values;
+    for (const QString& item : QString::fromLatin1(list).split(QLatin1Char(' '))) {
+        const char key = item[0].toLatin1();
+        const QString name = item.mid(2);
+        if (key == 'U')
+            values.append({HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Update", name});
+        else if (key == 'B')
+            values.append({HKEY_CURRENT_USER,
+                           "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions", name});
+        else
+            values.append({HKEY_CURRENT_USER,
+                           Policies + (key == 'E'   ? "\\Explorer"
+                                       : key == 'S' ? "\\System"
+                                       : key == 'N' ? "\\Network"
+                                                    : "\\ActiveDesktop"),
+                           name});
     }
+    return values;
 }
 
 bool usable(QCheckBox* box) {
@@ -173,15 +120,15 @@ void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
     Dialogs dialogs;
     Window w;
 
-    for (const PageValues& p : pages) {
-        const QString node = QString::fromLatin1(p.node);
-        const int n = static_cast<int>(p.values.size());
+    for (const auto& [key, list] : pages) {
+        const QString node = QString::fromLatin1(key);
+        const QList<Value> values = valuesOf(list);
+        const int n = static_cast<int>(values.size());
         for (int i = 0; i < n; ++i) {
             const QString where = node + QStringLiteral(" box ") + QString::number(i);
             // Only value i is 1; every other value of the page is 0.
             for (int j = 0; j < n; ++j)
-                QVERIFY(Reg::SaveDWord(rootOf(p.values[j]), pathOf(p.values[j]),
-                                       QString::fromLatin1(p.values[j].name), j == i ? 1 : 0));
+                QVERIFY(values[j].write(j == i ? 1 : 0));
 
             w.window.showPage(node);
             auto* page = qobject_cast<RestrictionPage*>(w.window.curPage());
@@ -210,11 +157,8 @@ void RestrictionWindowTest::everyBoxReadsAndWritesItsOwnValue() {
             w.window.showPage(QStringLiteral("About"));
             QCOMPARE(dialogs.questions.size(), asked + 1);
             for (int j = 0; j < n; ++j)
-                QVERIFY2(dword(rootOf(p.values[j]), pathOf(p.values[j]),
-                               QString::fromLatin1(p.values[j].name)) ==
-                             std::optional<std::uint32_t>(j == i ? expected : 0),
-                         qPrintable(where + QStringLiteral(" written, value ") +
-                                    QString::fromLatin1(p.values[j].name)));
+                QVERIFY2(values[j].read() == std::optional<std::uint32_t>(j == i ? expected : 0),
+                         qPrintable(where + QStringLiteral(" written, value ") + values[j].name));
         }
     }
 }
