@@ -72,8 +72,19 @@ const QHash<int, QString>& table(Language language) {
 
 } // namespace
 
+namespace {
+QList<int> missingIds;
+}
+
 QString LoadResString(int id) {
-    return table(currentLanguage).value(id);
+    const auto& texts = table(currentLanguage);
+    const auto found = texts.constFind(id);
+    if (found == texts.constEnd()) {
+        if (!missingIds.contains(id))
+            missingIds.append(id);
+        return {};
+    }
+    return *found;
 }
 
 QIcon LoadResPicture(const QString& name) {
@@ -132,6 +143,10 @@ bool installQtTranslations() {
     }
     installed = translator;
     return true;
+}
+
+QList<int> missing() {
+    return missingIds;
 }
 
 QList<int> ids(Language language) {

@@ -196,6 +196,8 @@ private slots:
         }
         QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
         QVERIFY(dialogs.messages.isEmpty());
+        // Every text the pages asked for is in the catalogue.
+        QCOMPARE(Catalogue::missing(), QList<int>{});
     }
 
     void russianRunTranslatesQtsOwnButtons() {

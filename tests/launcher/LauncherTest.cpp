@@ -3,19 +3,17 @@
 // Windows build: kstSubst.exe runs under Wine in a test prefix whose system32 holds a recording
 // subst.exe (tests/win32/tools/SubstRecorder.cpp); the record shows which command lines were
 // started, in which order, and that they were started hidden.
-// Linux build: kstSubst, registered in the prefix's Run key and started by wineboot, links the
-// profile's letters in dosdevices; a Windows probe asks Wine what it sees there.
+// Linux build: kstSubst links the profile's letters in dosdevices (started by wineboot from the
+// Run key in tests/drives/AutomountTest, where a Windows probe asks Wine what it sees there).
 
 #include "tests/support/TestPrefix.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 using kestrel::testing::TestPrefix;
@@ -200,51 +198,9 @@ TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
 
 // --- The Linux build on a prefix ----------------------------------------------------------------
 
-// Waits for the launcher, which nobody waits for, to have linked the letters.
-bool waitForLinks(const TestPrefix& prefix, const std::vector<std::string>& letters) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (;;) {
-        bool all = true;
-        for (const auto& letter : letters)
-            all = all && fs::is_symlink(prefix.file("dosdevices/" + letter));
-        if (all)
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-}
-
 bool linksTo(const TestPrefix& prefix, const std::string& letter, const std::string& folder) {
     std::error_code error;
     return fs::equivalent(prefix.file("dosdevices/" + letter), prefix.file(folder), error);
-}
-
-TEST(HostLauncher, WinebootMapsTheProfileLettersAtTheStartOfThePrefix) {
-    KESTREL_TEST_PREFIX(prefix);
-    fs::create_directories(prefix.file("drive_c/Games"));
-    fs::create_directories(prefix.file("drive_c/Work Dir"));
-    install(KESTREL_HOST_LAUNCHER, system32(prefix) / "kstSubst.exe");
-    writeFile(system32(prefix) / "kstSubst.ini", "E:C:\\Games\r\nF:C:\\Work Dir\r\n");
-    const auto added =
-        prefix.wine({"reg", "add", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "/v",
-                     "kstSubst", "/d", "kstSubst.exe", "/f"});
-    ASSERT_EQ(added.exitCode, 0) << added.output;
-    prefix.stopWineServer();
-    ASSERT_FALSE(fs::exists(prefix.file("dosdevices/e:")));
-
-    const auto booted = prefix.run({"wineboot"});
-    EXPECT_EQ(booted.exitCode, 0) << booted.output;
-    ASSERT_TRUE(waitForLinks(prefix, {"e:", "f:"}));
-    EXPECT_TRUE(linksTo(prefix, "e:", "drive_c/Games"));
-    EXPECT_TRUE(linksTo(prefix, "f:", "drive_c/Work Dir"));
-
-#ifdef KESTREL_WINDOWS_LAUNCHER
-    // What Windows programs in the prefix see: both letters are fixed drives now.
-    const auto probe = prefix.wine(
-        {(WindowsTests / "kstprobe.exe").string(), "drivetype", "E:\\", "F:\\", "G:\\"});
-    EXPECT_EQ(outputLines(probe.output), (std::vector<std::string>{"3", "3", "1"})) << probe.output;
-#endif
 }
 
 TEST(HostLauncher, FindsThePrefixItLiesIn) {
