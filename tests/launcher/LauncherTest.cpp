@@ -115,42 +115,35 @@ protected:
     }
 };
 
-TEST_F(WindowsLauncher, StartsSubstForEachProfileInFileOrder) {
+TEST_F(WindowsLauncher, StartsSubstForEachProfileEntryInFileOrder) {
     KESTREL_TEST_PREFIX(prefix);
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\nF:D:\\Work\r\n"),
-              (std::vector<std::string>{"subst E: \"C:\\Games\"", "subst F: \"D:\\Work\""}));
-    // Paths with blanks and commas stay whole inside the quotes.
-    EXPECT_EQ(
-        run(prefix, "windows/system32", "\"G:C:\\Old Games, 1998\"\r\nH:C:\\My Work\r\n"),
-        (std::vector<std::string>{"subst G: \"C:\\Old Games, 1998\"", "subst H: \"C:\\My Work\""}));
-}
-
-TEST_F(WindowsLauncher, MissingOrEmptyProfileStartsNothing) {
-    KESTREL_TEST_PREFIX(prefix);
-    EXPECT_TRUE(run(prefix, "windows/system32", nullptr).empty());
-    EXPECT_TRUE(run(prefix, "windows/system32", "").empty());
-    EXPECT_TRUE(run(prefix, "windows/system32", "\r\n  \r\n\r\n").empty());
-    // The same set-up with one profile does start subst: the runs above did run.
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\n"),
-              std::vector<std::string>{"subst E: \"C:\\Games\""});
-}
-
-TEST_F(WindowsLauncher, FindsItsProfileInADriveRoot) {
-    KESTREL_TEST_PREFIX(prefix);
-    EXPECT_EQ(run(prefix, "", "E:C:\\Games\r\n"),
-              std::vector<std::string>{"subst E: \"C:\\Games\""});
-    // And in a folder of its own, not in the system directory.
-    EXPECT_EQ(run(prefix, "Tools/Drives", "F:D:\\Work\r\n"),
-              std::vector<std::string>{"subst F: \"D:\\Work\""});
-}
-
-TEST_F(WindowsLauncher, SkipsDamagedEntries) {
-    KESTREL_TEST_PREFIX(prefix);
-    // "X" and the empty entry before the comma are too short to name a drive; "G:" names one
-    // with an empty path and is started as it stands.
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\nX\r\n,G:\r\nF:D:\\Work\r\n"),
-              (std::vector<std::string>{"subst E: \"C:\\Games\"", "subst G: \"\"",
-                                        "subst F: \"D:\\Work\""}));
+    const struct {
+        const char* folder;
+        const char* profile; // none when null
+        std::vector<std::string> started;
+    } cases[] = {
+        {"windows/system32",
+         "E:C:\\Games\r\nF:D:\\Work\r\n",
+         {"subst E: \"C:\\Games\"", "subst F: \"D:\\Work\""}},
+        // Paths with blanks and commas stay whole inside the quotes; leading blanks go.
+        {"windows/system32",
+         "\"G:C:\\Old Games, 1998\"\r\n\t H:C:\\My Work\r\n",
+         {"subst G: \"C:\\Old Games, 1998\"", "subst H: \"C:\\My Work\""}},
+        {"windows/system32", nullptr, {}},
+        {"windows/system32", "", {}},
+        {"windows/system32", "\r\n  \r\n\t\r\n", {}},
+        // A drive root, and a folder of its own, not the system directory.
+        {"", "E:C:\\Games\r\n", {"subst E: \"C:\\Games\""}},
+        {"Tools/Drives", "F:D:\\Work\r\n", {"subst F: \"D:\\Work\""}},
+        // "X" and the empty entry before the comma are too short to name a drive; "G:" names
+        // one with an empty path and is started as it stands.
+        {"windows/system32",
+         "E:C:\\Games\r\nX\r\n,G:\r\nF:D:\\Work\r\n",
+         {"subst E: \"C:\\Games\"", "subst G: \"\"", "subst F: \"D:\\Work\""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(prefix, c.folder, c.profile), c.started)
+            << c.folder << ": " << (c.profile ? c.profile : "(no profile)");
 }
 
 TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
