@@ -125,34 +125,21 @@ private slots:
         QVERIFY(!fs::exists(launcherFile(on)));
     }
 
-    void launcherWrittenFromTheResource() {
+    void launcherAndStartUpEntry() {
         KESTREL_QT_MACHINE(on);
         const QByteArray launcher =
             LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM"));
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
-        AutoPage p(on);
-        tickAutorunFromOff(p);
-        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
-    }
-
-    void existingLauncherLeftUntouched() {
-        KESTREL_QT_MACHINE(on);
-        writeHost(launcherFile(on), "somebody else's kstSubst");
-        AutoPage p(on);
-        tickAutorunFromOff(p);
-        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
-        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
-    }
-
-    void untickingRemovesOnlyTheEntry() {
-        KESTREL_QT_MACHINE(on);
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
                                 QStringLiteral("other.exe")));
         AutoPage p(on);
         tickAutorunFromOff(p);
+        // The launcher is written from the program's own resource.
+        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         const std::string profiles = readHostFile(profileFile(on));
-        const std::string launcher = readHostFile(launcherFile(on));
+
+        // Unticking removes only the start-up entry.
         p.chkAutorun()->click();
         QVERIFY(!p.chkAutorun()->isChecked());
         QVERIFY(!p.frameO()->isVisibleTo(&p.page));
@@ -163,7 +150,13 @@ private slots:
             Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"), other));
         QCOMPARE(other, QStringLiteral("other.exe"));
         QCOMPARE(readHostFile(profileFile(on)), profiles);
-        QCOMPARE(readHostFile(launcherFile(on)), launcher);
+        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
+
+        // A launcher already there is left as it is.
+        writeHost(launcherFile(on), "somebody else's kstSubst");
+        p.chkAutorun()->click();
+        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
+        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
     }
 
     void profileFileOfTwoProfiles() {
