@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 BUILD_DIR=${KESTREL_BUILD_DIR:-build}
 PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     libgtest-dev googletest libbenchmark-dev
     wine wine64 g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32
     clang libclang-rt-14-dev libyaml-cpp-dev

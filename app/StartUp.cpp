@@ -7,6 +7,8 @@
 #include "platform/wine/WinePrefix.h"
 #endif
 
+#include "resources/Catalogue.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <filesystem>
@@ -39,13 +41,13 @@ OpenedMachine openPrefix(const std::string& path) {
     case wine::PrefixState::Ready:
         break;
     case wine::PrefixState::NotPrefix:
-        opened.error = wine::notAPrefixMessage(path);
+        opened.error = LoadResString(903).arg(QString::fromStdString(path));
+        opened.detail = wine::notAPrefixMessage(path);
         opened.exitCode = 2;
         return opened;
     case wine::PrefixState::Missing: {
-        std::string why;
-        if (!wine::createPrefix(path, why)) {
-            opened.error = "Kestrel could not create the Wine prefix " + path + ": " + why;
+        if (!wine::createPrefix(path, opened.detail)) {
+            opened.error = LoadResString(904).arg(QString::fromStdString(path));
             opened.exitCode = 1;
             return opened;
         }
@@ -59,6 +61,16 @@ OpenedMachine openPrefix(const std::string& path) {
 }
 
 #endif
+
+QString machineText(Machine& machine) {
+#ifdef _WIN32
+    return LoadResString(906).arg(QString::fromLocal8Bit(machine.computerName()));
+#else
+    if (const auto* prefix = dynamic_cast<const wine::WineMachine*>(&machine))
+        return LoadResString(905).arg(QString::fromStdString(prefix->prefixPath()));
+    return QString::fromStdString(machine.description());
+#endif
+}
 
 DisplayMode screenMode() {
     const QScreen* screen = QGuiApplication::primaryScreen();

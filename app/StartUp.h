@@ -4,6 +4,7 @@
 
 #include "platform/Machine.h"
 
+#include <QString>
 #include <memory>
 #include <string>
 
@@ -11,7 +12,8 @@ namespace kestrel {
 
 struct OpenedMachine {
     std::unique_ptr<Machine> machine; // empty when the prefix cannot be used
-    std::string error;                // why, for the user
+    QString error;                    // why, for the user, in the language of the run
+    std::string detail;               // the system's own reason, for the error output
     int exitCode = 0;                 // what the program ends with when machine is empty
 };
 
@@ -24,6 +26,9 @@ OpenedMachine openMachine();
 // side (QScreen), which knows it.
 OpenedMachine openPrefix(const std::string& path);
 #endif
+
+// The status strip's text naming the machine being edited ("Wine prefix /home/me/.wine").
+QString machineText(Machine& machine);
 
 // The primary screen's current mode in device pixels and colour depth; zeros without a screen.
 DisplayMode screenMode();

@@ -1,5 +1,6 @@
 #include "frmStart.h"
 
+#include "StartUp.h"
 #include "StatusText.h"
 #include "frmAbout.h"
 #include "frmTR.h"
@@ -168,7 +169,7 @@ void frmStart::adoptMachine(std::unique_ptr<Machine> machine) {
 void frmStart::showMachineText() {
     if (!Machine::hasCurrent())
         return;
-    QString text = QString::fromStdString(Machine::current().description());
+    QString text = machineText(Machine::current());
 #ifndef _WIN32
     if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current())) {
         const QString path = QString::fromStdString(prefix->prefixPath());

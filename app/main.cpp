@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrel"));
     QApplication::setWindowIcon(LoadResPicture(QStringLiteral("APP")));
+    // Qt's own texts (standard buttons, the file dialog) in the language of the catalogue.
+    Catalogue::installQtTranslations();
 
     QCommandLineParser options;
     options.addHelpOption();
@@ -37,8 +39,8 @@ int main(int argc, char** argv) {
     OpenedMachine opened = openMachine();
 #endif
     if (!opened.machine) {
-        std::fprintf(stderr, "kestrel: %s\n", opened.error.c_str());
-        QMessageBox::critical(nullptr, LoadResString(101), QString::fromStdString(opened.error));
+        std::fprintf(stderr, "kestrel: %s\n", opened.detail.c_str());
+        QMessageBox::critical(nullptr, LoadResString(101), opened.error);
         return opened.exitCode;
     }
     Machine::setCurrent(opened.machine.get());

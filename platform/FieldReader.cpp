@@ -23,7 +23,7 @@ bool FieldReader::atEnd() const {
 }
 
 std::string FieldReader::next() {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || isLineBreak(text_[pos_])))
+    while (pos_ < text_.size() && (isBlank(text_[pos_]) || isLineBreak(text_[pos_])))
         ++pos_;
     std::string entry;
     if (pos_ < text_.size() && text_[pos_] == '"') {

@@ -1,9 +1,12 @@
 #include "Catalogue.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 // The resources live in a static library: nothing refers to them from outside, so the linker
 // would leave them out unless they are registered by name.
@@ -69,8 +72,19 @@ const QHash<int, QString>& table(Language language) {
 
 } // namespace
 
+namespace {
+QList<int> missingIds;
+}
+
 QString LoadResString(int id) {
-    return table(currentLanguage).value(id);
+    const auto& texts = table(currentLanguage);
+    const auto found = texts.constFind(id);
+    if (found == texts.constEnd()) {
+        if (!missingIds.contains(id))
+            missingIds.append(id);
+        return {};
+    }
+    return *found;
 }
 
 QIcon LoadResPicture(const QString& name) {
@@ -109,6 +123,30 @@ Language language() {
 }
 void setLanguage(Language language) {
     currentLanguage = language;
+}
+
+bool installQtTranslations() {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (currentLanguage == Language::English)
+        return true;
+    auto* translator = new QTranslator;
+    if (!translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
+}
+
+QList<int> missing() {
+    return missingIds;
 }
 
 QList<int> ids(Language language) {

@@ -22,6 +22,11 @@ namespace Catalogue {
 Language languageFromEnvironment();
 Language language();
 void setLanguage(Language language);
+// Makes Qt's own texts (standard buttons, the file dialog) follow the language of this run;
+// false when Qt's translations for it are not installed. Needs the application object.
+bool installQtTranslations();
+// The ids asked for in this run that the catalogue does not hold, in the order first asked.
+QList<int> missing();
 // Every id the catalogue holds for a language, ascending (for completeness checks).
 QList<int> ids(Language language);
 } // namespace Catalogue

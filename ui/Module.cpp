@@ -102,14 +102,6 @@ QString DialogBox::SaveFile(const QString& /*fileName*/, const QString& caption,
     return chooseFile(true, caption, filter);
 }
 
-QString DialogBox::MakeFilter(const QString& filter) {
-    QString out = filter;
-    out.replace(QLatin1Char('|'), QChar(u'\0'));
-    out.append(QChar(u'\0'));
-    out.append(QChar(u'\0'));
-    return out;
-}
-
 QString DialogBox::qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;

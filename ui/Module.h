@@ -38,9 +38,8 @@ public:
                      const QString& caption = QStringLiteral("Save file..."),
                      const QString& filter = QStringLiteral("All Files(*.*)|*.*"));
 
-    // "Icon Files(*.ico)|*.ico" → "Icon Files(*.ico)\0*.ico\0\0", as the Windows dialog takes it.
-    static QString MakeFilter(const QString& filter);
-    // The same filter as Qt's dialog takes it: "Icon Files(*.ico) (*.ico)".
+    // The "|"-separated filter ("Icon Files(*.ico)|*.ico") as Qt's dialog takes it:
+    // "Icon Files(*.ico) (*.ico)".
     static QString qtFilter(const QString& filter);
 };
 

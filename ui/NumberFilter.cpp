@@ -1,6 +1,7 @@
 #include "NumberFilter.h"
 
 #include <QLineEdit>
+#include <QValidator>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -103,6 +104,26 @@ void attach(QLineEdit* field, std::function<void(double)> onNumber) {
                          if (result != text)
                              field->setText(result);
                      });
+}
+
+namespace {
+
+// Texts the program sets are not validated; typed and pasted ones are.
+class TypingLimit : public QValidator {
+public:
+    TypingLimit(int length, QObject* parent) : QValidator(parent), length_(length) {}
+    State validate(QString& input, int&) const override {
+        return input.size() <= length_ ? Acceptable : Invalid;
+    }
+
+private:
+    int length_;
+};
+
+} // namespace
+
+void limitTyping(QLineEdit* field, int length) {
+    field->setValidator(new TypingLimit(length, field));
 }
 
 } // namespace kestrel::numberfilter

@@ -28,4 +28,9 @@ QString filtered(const QString& text);
 // field's text is replaced. The filter lives as long as the field.
 void attach(QLineEdit* field, std::function<void(double)> onNumber = {});
 
+// Limits what the user can type into a field to length characters. Unlike a maximum length, the
+// limit does not cut a longer text that the program shows, such as a stored value; the user can
+// shorten that text but not lengthen it.
+void limitTyping(QLineEdit* field, int length);
+
 } // namespace kestrel::numberfilter

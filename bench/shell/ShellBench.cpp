@@ -9,11 +9,11 @@
 //
 // The idle figure is also given with the status timer stopped, which tells the timer's share.
 
-#include "ui/MdlStart.h"
-#include "ui/Page.h"
 #include "app/StartUp.h"
 #include "app/frmStart.h"
 #include "platform/wine/WinePrefix.h"
+#include "ui/MdlStart.h"
+#include "ui/Page.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -59,7 +59,7 @@ int child(int argc, char** argv) {
     QApplication app(argc, argv);
     OpenedMachine opened = openPrefix(prefix);
     if (!opened.machine) {
-        std::fprintf(stderr, "%s\n", opened.error.c_str());
+        std::fprintf(stderr, "%s\n", qPrintable(opened.error));
         return 1;
     }
     Machine::setCurrent(opened.machine.get());

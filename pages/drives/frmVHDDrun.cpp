@@ -26,26 +26,8 @@ namespace {
 
 const QString LauncherName = QStringLiteral("kstSubst.exe");
 
-// Refusals of this page that the catalogue has no text for.
-enum class Refusal { NoFreeLetter, EmptyPath, UnsafePath };
-
-QString refusalText(Refusal refusal) {
-    const bool russian = Catalogue::language() == Language::Russian;
-    switch (refusal) {
-    case Refusal::NoFreeLetter:
-        return russian ? QStringLiteral("Нет свободной буквы диска для этого профиля.")
-                       : QStringLiteral("There is no free drive letter for this profile.");
-    case Refusal::EmptyPath:
-        return russian ? QStringLiteral("Введите путь к папке.")
-                       : QStringLiteral("Please enter the folder path.");
-    case Refusal::UnsafePath:
-        return russian ? QStringLiteral("Путь к папке не может содержать запятую или "
-                                        "начинаться с кавычки.")
-                       : QStringLiteral("A folder path cannot contain a comma or begin with a "
-                                        "double quote.");
-    }
-    return {};
-}
+// Catalogue texts of the profile editor's refusals.
+enum Refusal { NoFreeLetter = 900, EmptyPath = 901, UnsafePath = 902 };
 
 } // namespace
 
@@ -251,16 +233,16 @@ void frmVHDDrun::FillFreeLetters() {
 
 QString frmVHDDrun::pathProblem(const QString& path) {
     if (path.isEmpty())
-        return refusalText(Refusal::EmptyPath);
+        return LoadResString(EmptyPath);
     if (path.contains(QLatin1Char(',')) || path.startsWith(QLatin1Char('"')))
-        return refusalText(Refusal::UnsafePath);
+        return LoadResString(UnsafePath);
     return {};
 }
 
 void frmVHDDrun::btnsN_Click() {
     // Refusals leave the editor open with everything as it was.
     if (cbodN->currentIndex() < 0 || cbodN->currentText().size() != 2) {
-        ShowMessage(refusalText(Refusal::NoFreeLetter));
+        ShowMessage(LoadResString(NoFreeLetter));
         return;
     }
     const QString problem = pathProblem(txtpN->text());

@@ -33,7 +33,9 @@ constexpr int BrowseWidth = 375;
 constexpr int ButtonWidth = 1815;
 constexpr int ButtonHeight = 375;
 
-// The number at the start of a text, as Val reads it; 0 when there is none.
+// The number at the start of a text (leading spaces skipped, an optional sign, then digits,
+// capped at the largest 32-bit value); 0 when the text does not start with one. The icon counter
+// is read this way, so a counter somebody garbled starts again from 1 instead of failing.
 int leadingNumber(const QString& text) {
     int i = 0;
     while (i < text.size() && text[i] == QLatin1Char(' '))

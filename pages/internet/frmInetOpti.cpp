@@ -109,15 +109,15 @@ frmInetOpti::frmInetOpti(QWidget* parent)
     lblh2->setWordWrap(true);
     lblh2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    txtMTU->setMaxLength(4);
-    txtTTL->setMaxLength(4);
+    numberfilter::limitTyping(txtMTU, 4);
+    numberfilter::limitTyping(txtTTL, 4);
     // MSS is not typed: it follows the MTU field.
     txtMSS->setEnabled(false);
     numberfilter::attach(
         txtMTU, [this](double mtu) { txtMSS->setText(numberfilter::plainDecimal(mtu - 40)); });
     numberfilter::attach(txtTTL);
     for (std::size_t i = 0; i < ip.size(); ++i) {
-        ip[i]->setMaxLength(3);
+        numberfilter::limitTyping(ip[i], 3);
         numberfilter::attach(ip[i]);
     }
 

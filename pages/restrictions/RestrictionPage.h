@@ -67,7 +67,8 @@ public:
     const RestrictionRow& row(int index) const { return rows_[index]; }
 
 protected:
-    // Step 3 of loading, after every row has been read and before the flag is cleared.
+    // Loading calls this once every box shows its value and before the changed flag is cleared:
+    // a page disables or clears boxes here that its other boxes rule out.
     virtual void applyRules() {}
     // Runs after the changed flag was set by a click on box index (also while loading).
     virtual void afterClick(int /*index*/) {}

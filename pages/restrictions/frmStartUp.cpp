@@ -83,12 +83,14 @@ void frmStartUp::Form_Load() {
     // The notice is on when the caption value exists, even when it is empty; the text value is
     // read only then.
     QString caption;
+    storedText_.clear();
     if (Reg::GetString(HKEY_LOCAL_MACHINE, winlogonKey(), CaptionValue, caption)) {
         chkYN_->setChecked(true);
         txtTitle_->setEnabled(true);
         txtTitle_->setText(caption);
         QString text;
         Reg::GetString(HKEY_LOCAL_MACHINE, winlogonKey(), TextValue, text);
+        storedText_ = text;
         txtText_->setPlainText(toEditor(text));
         txtText_->setEnabled(true);
     }
@@ -112,7 +114,10 @@ void frmStartUp::save() {
     const QString key = winlogonKey();
     if (chkYN_->isChecked()) {
         Reg::SaveString(HKEY_LOCAL_MACHINE, key, CaptionValue, txtTitle_->text());
-        Reg::SaveString(HKEY_LOCAL_MACHINE, key, TextValue, fromEditor(txtText_->toPlainText()));
+        // A text the user left as it was is written back exactly, whatever its line breaks.
+        const QString edited = txtText_->toPlainText();
+        Reg::SaveString(HKEY_LOCAL_MACHINE, key, TextValue,
+                        edited == toEditor(storedText_) ? storedText_ : fromEditor(edited));
     } else {
         Reg::DeleteValue(HKEY_LOCAL_MACHINE, key, CaptionValue);
         Reg::DeleteValue(HKEY_LOCAL_MACHINE, key, TextValue);

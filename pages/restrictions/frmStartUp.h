@@ -42,6 +42,8 @@ private:
     QPlainTextEdit* txtText_;
     QPushButton* cmdOk_;
     QLabel* lblHelp_;
+    // The message text as the registry held it when the page loaded.
+    QString storedText_;
 };
 
 } // namespace kestrel

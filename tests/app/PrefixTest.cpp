@@ -33,16 +33,6 @@ int nodeCount(const frmTR& tr) {
 
 } // namespace
 
-#define MACHINE_ON_PREFIX(var)                                                                     \
-    std::string var##_reason;                                                                      \
-    auto var##_made = testing::TestPrefix::make(var##_reason);                                     \
-    if (!var##_made) {                                                                             \
-        if (testing::wineRequired())                                                               \
-            QFAIL(var##_reason.c_str());                                                           \
-        QSKIP(var##_reason.c_str());                                                               \
-    }                                                                                              \
-    testing::MachineOnPrefix var(std::move(*var##_made))
-
 class PrefixTest : public QObject {
     Q_OBJECT
 
@@ -56,7 +46,7 @@ private slots:
     }
 
     void switchingAsksToSaveFirstThenRebuildsTheTree() {
-        MACHINE_ON_PREFIX(on); // the NT family
+        KESTREL_QT_MACHINE(on); // the NT family
         std::string reason;
         auto other = testing::TestPrefix::make(reason);
         QVERIFY2(other, reason.c_str());
@@ -113,7 +103,7 @@ private slots:
     }
 
     void ninetyEightPrefixShowsOptimization() {
-        MACHINE_ON_PREFIX(on);
+        KESTREL_QT_MACHINE(on);
         QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));
         MdlStart::setWinVerKeyFromPlatform();
         QCOMPARE(MdlStart::WinVerKey,
@@ -128,7 +118,7 @@ private slots:
     }
 
     void ntPrefixHidesOptimization() {
-        MACHINE_ON_PREFIX(on);
+        KESTREL_QT_MACHINE(on);
         MdlStart::setWinVerKeyFromPlatform();
         QCOMPARE(MdlStart::WinVerKey,
                  QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"));
@@ -141,9 +131,15 @@ private slots:
     }
 
     void windowShowsWhichPrefixIsEdited() {
-        MACHINE_ON_PREFIX(on);
-        frmStart window;
-        QVERIFY(window.statb()->machineText().contains(QString::fromStdString(on.prefix().path())));
+        KESTREL_QT_MACHINE(on);
+        const QString path = QString::fromStdString(on.prefix().path());
+        for (const Language language : {Language::English, Language::Russian}) {
+            Catalogue::setLanguage(language);
+            frmStart window;
+            QCOMPARE(window.statb()->machineText(), LoadResString(905).arg(path));
+        }
+        QVERIFY(LoadResString(905).startsWith(QStringLiteral("Префикс Wine")));
+        Catalogue::setLanguage(Language::English);
     }
 
     void startUpRefusesAFolderThatIsNotAPrefix() {
@@ -154,7 +150,7 @@ private slots:
         const OpenedMachine opened = openPrefix(folder);
         QVERIFY(!opened.machine);
         QCOMPARE(opened.exitCode, 2);
-        QCOMPARE(opened.error, wine::notAPrefixMessage(folder));
+        QCOMPARE(opened.error, LoadResString(903).arg(QString::fromStdString(folder)));
         // Nothing was added to the folder.
         QCOMPARE(
             QDir(QString::fromStdString(folder)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -165,7 +161,7 @@ private slots:
         QTemporaryDir home;
         const std::string path = home.filePath("new-prefix").toStdString();
         const OpenedMachine opened = openPrefix(path);
-        QVERIFY2(opened.machine, opened.error.c_str());
+        QVERIFY2(opened.machine, opened.detail.c_str());
         QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
         QVERIFY(opened.machine->description().find(path) != std::string::npos);
         // An empty folder (made for the purpose) becomes a prefix too.

@@ -1,15 +1,17 @@
 // The main window: the navigation tree on both Windows families, the page protocol (unload the
-// old page, then load the new one), the layout in thirds and the status strip.
+// old page, then load the new one), the layout in thirds and the status strip; and the About
+// page: the texts it builds for given uptimes and display modes, what it shows, its live uptime
+// and the web address.
 
 #include "FakeMachine.h"
-#include "ui/MdlStart.h"
-#include "ui/Module.h"
-#include "ui/Page.h"
 #include "app/StatusText.h"
 #include "app/frmAbout.h"
 #include "app/frmStart.h"
 #include "app/frmTR.h"
 #include "resources/Catalogue.h"
+#include "ui/MdlStart.h"
+#include "ui/Module.h"
+#include "ui/Page.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -133,84 +135,31 @@ private slots:
 
     // --- The tree ---------------------------------------------------------------------------
 
-    void ntFamilyTreeHas27NodesInTableOrder() {
-        fake->machine.platform = VER_PLATFORM_WIN32_NT;
-        frmTR tr;
-        const QList<Node> nodes = treeNodes(tr);
-        QCOMPARE(nodes.size(), 27);
-        const QStringList expected = {
-            "About",         "Windows",  "StartUp", "Kestrel", "StartMenu",    "Explorer",
-            "ActiveDesktop", "IE",       "IERes",   "IETB",    "ControlPanel", "Uninstall",
-            "GUI",           "DrvIco",   "FldIco",  "sysIco",  "FIcon",        "MenuItem",
-            "Short",         "Internet", "ieSF",    "Other",   "VHDD",         "Subst",
-            "runSubst",      "Clock",    "SysEl"};
-        QStringList keys;
-        for (const Node& n : nodes)
-            keys << n.key;
-        QCOMPARE(keys, expected);
-        QVERIFY(!tr.node("Optim"));
-        // The Internet group holds only the domain search on the NT family.
-        QCOMPARE(tr.node("Internet")->childCount(), 1);
+    void treeFollowsTheWindowsFamily_data() {
+        QTest::addColumn<quint32>("platform");
+        QTest::addColumn<int>("nodes");
+        QTest::addColumn<QStringList>("internet");
+        QTest::newRow("NT") << quint32(VER_PLATFORM_WIN32_NT) << 27 << QStringList{"ieSF"};
+        QTest::newRow("95") << quint32(VER_PLATFORM_WIN32_WINDOWS) << 28
+                            << QStringList{"ieSF", "Optim"};
     }
-
-    void ninetyFiveFamilyTreeAddsOptimizationUnderInternet() {
-        fake->machine.platform = VER_PLATFORM_WIN32_WINDOWS;
+    void treeFollowsTheWindowsFamily() {
+        QFETCH(quint32, platform);
+        QFETCH(int, nodes);
+        QFETCH(QStringList, internet);
+        fake->machine.platform = platform;
         frmTR tr;
-        const QList<Node> nodes = treeNodes(tr);
-        QCOMPARE(nodes.size(), 28);
-        QTreeWidgetItem* internet = tr.node("Internet");
-        QCOMPARE(internet->childCount(), 2);
-        QCOMPARE(frmTR::key(internet->child(0)), QStringLiteral("ieSF"));
-        QCOMPARE(frmTR::key(internet->child(1)), QStringLiteral("Optim"));
-        QCOMPARE(internet->child(1)->text(0), QStringLiteral("Optimization"));
-        QCOMPARE(frmTR::imageKey(internet->child(1)), QStringLiteral("imgTel"));
-    }
-
-    void nodesCarryTheirParentsTextsAndImages() {
-        fake->machine.platform = VER_PLATFORM_WIN32_WINDOWS;
-        frmTR tr;
-        QHash<QString, Node> byKey;
-        for (const Node& n : treeNodes(tr))
-            byKey.insert(n.key, n);
-        const QList<Node> expected = {
-            {"", "About", "About", "imgHlp"},
-            {"", "Windows", "System", "RootDir"},
-            {"Windows", "StartUp", "On StartUp", "imgStart"},
-            {"Windows", "Kestrel", "Administrations Tools", "imgAdm"},
-            {"Windows", "StartMenu", "Start Menu", "imgWin"},
-            {"Windows", "IE", "Internet Explorer", "imgIE"},
-            {"IE", "IERes", "Restrictions", "imgIE"},
-            {"IE", "IETB", "Interface", "imgIE"},
-            {"Windows", "ControlPanel", "Control Panel", "ControlPanel"},
-            {"Windows", "Uninstall", "Windows Uninstall", "Uninst"},
-            {"", "GUI", "User Interface", "RootDir"},
-            {"GUI", "DrvIco", "Disk Icon", "imgDrvIco"},
-            {"GUI", "sysIco", "System Icons", "imgIcons"},
-            {"GUI", "FIcon", "Files Icons", "FIcon"},
-            {"GUI", "MenuItem", "Context Menu...", "imgMenu"},
-            {"GUI", "Short", "Shortcuts", "imgShort"},
-            {"Internet", "ieSF", "Domain Find in IE", "imgSF"},
-            {"Other", "VHDD", "Virtual HDD", "RootDir"},
-            {"VHDD", "Subst", "Mount/Unmount", "Subst"},
-            {"VHDD", "runSubst", "Automount VHDD", "runSubst"},
-            {"Other", "Clock", "Clock Text", "imgClock"},
-            {"Other", "SysEl", "System Elements :)", "imgSE"},
-        };
-        for (const Node& e : expected) {
-            QVERIFY2(byKey.contains(e.key), qPrintable(e.key));
-            const Node& n = byKey[e.key];
-            QCOMPARE(n.parent, e.parent);
-            QCOMPARE(n.text, e.text);
-            QCOMPARE(n.image, e.image);
+        QCOMPARE(treeNodes(tr).size(), nodes);
+        QStringList children;
+        for (int i = 0; i < tr.node("Internet")->childCount(); ++i)
+            children << frmTR::key(tr.node("Internet")->child(i));
+        QCOMPARE(children, internet);
+        // Every node has a text and a 16×16 picture, and starts collapsed.
+        for (const Node& n : treeNodes(tr)) {
+            QVERIFY2(!n.text.isEmpty(), qPrintable(n.key));
+            QCOMPARE(nodeImage(n.image).availableSizes().value(0), QSize(16, 16));
+            QVERIFY(!tr.node(n.key)->isExpanded());
         }
-        // Every image the tree uses exists as a 16×16 picture.
-        for (const Node& n : byKey) {
-            const QIcon icon = nodeImage(n.image);
-            QVERIFY2(!icon.isNull(), qPrintable(n.image));
-            QCOMPARE(icon.availableSizes().value(0), QSize(16, 16));
-        }
-        // Nodes start collapsed.
-        QVERIFY(!tr.node("Windows")->isExpanded());
     }
 
     void russianTreeUsesRussianTextsButFixedLiterals() {
@@ -348,26 +297,22 @@ private slots:
     }
 
     void closingTheWindowUnloadsThePage() {
-        auto w = openWindow();
-        click(*w, "Explorer");
-        QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "y");
-        journal.clear();
-        QVERIFY(w->close());
-        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "prompt", "frmExplorer:save"}));
-        QVERIFY(!w->curPage());
-    }
-
-    void closingWithAnswerNoSavesNothing() {
-        kestrel::testing::setPromptHandler([](const QString&, const QString&) {
-            journal << QStringLiteral("prompt");
-            return false;
-        });
-        auto w = openWindow();
-        click(*w, "Explorer");
-        QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "y");
-        journal.clear();
-        w->close();
-        QCOMPARE(journal, (QStringList{"frmExplorer:unload", "prompt"}));
+        for (const bool yes : {true, false}) {
+            kestrel::testing::setPromptHandler([yes](const QString&, const QString&) {
+                journal << QStringLiteral("prompt");
+                return yes;
+            });
+            auto w = openWindow();
+            click(*w, "Explorer");
+            QTest::keyClicks(static_cast<RecordingPage*>(w->curPage())->field, "y");
+            journal.clear();
+            QVERIFY(w->close());
+            QStringList expected{"frmExplorer:unload", "prompt"};
+            if (yes)
+                expected << "frmExplorer:save";
+            QCOMPARE(journal, expected);
+            QVERIFY(!w->curPage());
+        }
     }
 
     // --- Layout -----------------------------------------------------------------------------
@@ -495,6 +440,145 @@ private slots:
         // The clock changes once a second under the running timer.
         const QString time = strip->lastTime();
         QTRY_VERIFY_WITH_TIMEOUT(strip->lastTime() != time, 2500);
+    }
+
+    // --- The About page ---------------------------------------------------------------------
+
+    void uptimeText_data() {
+        QTest::addColumn<quint32>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << 0u << "0 ч. 00 м. 00 с.";
+        QTest::newRow("just under a minute") << 59999u << "0 ч. 00 м. 59 с.";
+        QTest::newRow("one hour") << 3600000u << "1 ч. 00 м. 00 с.";
+        QTest::newRow("3:07:09") << 11229000u << "3 ч. 07 м. 09 с.";
+        QTest::newRow("100 hours, not split into days") << 360000000u << "100 ч. 00 м. 00 с.";
+        // Past 2^31 ms the count keeps going up, as an unsigned tick count does.
+        QTest::newRow("2^31 ms") << 2147483648u << "596 ч. 31 м. 23 с.";
+        QTest::newRow("last tick before wrapping") << 4294967295u << "1193 ч. 02 м. 47 с.";
+    }
+    void uptimeText() {
+        QFETCH(quint32, ms);
+        QFETCH(QString, text);
+        QCOMPARE(frmAbout::uptimeText(ms), text);
+    }
+
+    void displayModeText_data() {
+        QTest::addColumn<quint32>("width");
+        QTest::addColumn<quint32>("height");
+        QTest::addColumn<quint32>("bits");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("16 bits")
+            << 1024u << 768u << 16u
+            << "Current Resolution 1024x768 Color depth is 16 (65536) Bit (Colors)";
+        QTest::newRow("32 bits")
+            << 1280u << 1024u << 32u
+            << "Current Resolution 1280x1024 Color depth is 32 (4294967296) Bit (Colors)";
+        QTest::newRow("8 bits") << 640u << 480u << 8u
+                                << "Current Resolution 640x480 Color depth is 8 (256) Bit (Colors)";
+        QTest::newRow("unknown mode")
+            << 0u << 0u << 0u << "Current Resolution 0x0 Color depth is 0 (1) Bit (Colors)";
+        QTest::newRow("64 bits")
+            << 1u << 1u << 64u
+            << "Current Resolution 1x1 Color depth is 64 (18446744073709551616) Bit (Colors)";
+    }
+    void displayModeText() {
+        QFETCH(quint32, width);
+        QFETCH(quint32, height);
+        QFETCH(quint32, bits);
+        QFETCH(QString, text);
+        QCOMPARE(frmAbout::displayModeText({width, height, bits}), text);
+    }
+
+    void aboutVersionTextsInBothLanguages() {
+        QCOMPARE(frmAbout::versionText(), QStringLiteral("Kestrel  Version is 1.05"));
+        QCOMPARE(frmAbout::buildText(), QStringLiteral("Build #0088  from  17.01.2002"));
+        Catalogue::setLanguage(Language::Russian);
+        QCOMPARE(frmAbout::versionText(), QStringLiteral("Kestrel  Версия 1.05"));
+        QCOMPARE(frmAbout::buildText(),
+                 LoadResString(105) + " #0088  " + LoadResString(118) + "  17.01.2002");
+        // The unit marks of the uptime are the same in both languages.
+        QCOMPARE(frmAbout::uptimeText(11229000), QStringLiteral("3 ч. 07 м. 09 с."));
+    }
+
+    void loadFillsEveryLabelFromTheMachine() {
+        fake->machine.computer = "  WORKSTATION  ";
+        fake->machine.user = "anna";
+        fake->machine.ticks = 11229000;
+        fake->machine.display = {1024, 768, 16};
+        frmAbout page;
+        page.Form_Load();
+        QCOMPARE(page.lblVersion->text(), QStringLiteral("Kestrel  Version is 1.05"));
+        QCOMPARE(page.lblBild->text(), QStringLiteral("Build #0088  from  17.01.2002"));
+        // 177 ends in a blank and one more follows: two blanks before the name.
+        QCOMPARE(page.lblCN->text(), QStringLiteral("Computer Name:  WORKSTATION"));
+        QCOMPARE(page.lblUsr->text(), QStringLiteral("User Name: anna"));
+        QCOMPARE(page.lblwo->text(), QStringLiteral("Windows Started - "));
+        QCOMPARE(page.lblProgrammer->text(), LoadResString(127));
+        QVERIFY(!page.lblProgrammer->text().isEmpty());
+        QCOMPARE(
+            page.lblDisp->text(),
+            QStringLiteral("Current Resolution 1024x768 Color depth is 16 (65536) Bit (Colors)"));
+        QCOMPARE(page.picWinOn->text(), QStringLiteral("3 ч. 07 м. 09 с."));
+        QVERIFY(!page.AppImg->pixmap().isNull());
+        QVERIFY(!page.lblurl->text().isEmpty());
+    }
+
+    void timersRunWhileLoadedAndRefreshTheTexts() {
+        fake->machine.ticks = 1000;
+        frmAbout page;
+        page.show();
+        page.Form_Load();
+
+        fake->machine.ticks = 2000;
+        QTRY_COMPARE_WITH_TIMEOUT(page.picWinOn->text(), QStringLiteral("0 ч. 00 м. 02 с."), 1000);
+        fake->machine.display = {800, 600, 8};
+        QTRY_COMPARE_WITH_TIMEOUT(
+            page.lblDisp->text(),
+            QStringLiteral("Current Resolution 800x600 Color depth is 8 (256) Bit (Colors)"), 7000);
+        page.Form_Unload();
+        QVERIFY(!page.tmr->isActive() && !page.tmrD->isActive());
+    }
+
+    void uptimeIsRedrawnOnlyWhenItChanges() {
+        fake->machine.ticks = 5000;
+        frmAbout page;
+        page.Form_Load();
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QTest::qWait(150);
+        int paints = 0;
+        struct PaintCounter : QObject {
+            int* count;
+            explicit PaintCounter(int* c) : count(c) {}
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint)
+                    ++*count;
+                return false;
+            }
+        } counter(&paints);
+        page.picWinOn->installEventFilter(&counter);
+        fake->machine.ticks = 5900; // the same second: several timer ticks, nothing to draw
+        QTest::qWait(350);
+        QCOMPARE(paints, 0);
+        QVERIFY(!page.picWinOn->setText(QStringLiteral("0 ч. 00 м. 05 с.")));
+        fake->machine.ticks = 6000;
+        QTRY_VERIFY(paints > 0);
+        QCOMPARE(page.picWinOn->text(), QStringLiteral("0 ч. 00 м. 06 с."));
+    }
+
+    void doubleClickOnTheAddressOpensItInTheBrowser() {
+        frmAbout page;
+        page.Form_Load();
+        page.show();
+        QTest::mouseDClick(page.lblurl, Qt::LeftButton);
+        QCOMPARE(fake->machine.commands.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(fake->machine.commands[0].first),
+                 QStringLiteral("explorer ") + frmAbout::webAddress());
+        QCOMPARE(fake->machine.commands[0].second, 1);
+        QVERIFY(frmAbout::webAddress().startsWith(QStringLiteral("https://")));
+        // A single click opens nothing.
+        QTest::mouseClick(page.lblurl, Qt::LeftButton);
+        QCOMPARE(fake->machine.commands.size(), std::size_t(1));
     }
 };
 

@@ -5,33 +5,39 @@
 using kestrel::FieldReader;
 
 namespace {
-std::vector<std::string> readAll(const std::string& text) {
-    FieldReader reader(text);
+
+struct Case {
+    const char* text;
     std::vector<std::string> entries;
-    while (!reader.atEnd())
-        entries.push_back(reader.next());
-    return entries;
-}
+};
+
+const Case Cases[] = {
+    // Entries end at commas and line ends; LF-only and a missing last line break read the same.
+    {"E:C:\\Games\r\nF:D:\\Work\r\n", {"E:C:\\Games", "F:D:\\Work"}},
+    {"# a, b,c\r\n10.0.0.1\tserver\r\n", {"# a", "b", "c", "10.0.0.1\tserver"}},
+    {"one\ntwo", {"one", "two"}},
+    // Leading blanks (spaces and tabs) and empty lines are skipped; trailing ones stay.
+    {"\r\n\r\n   a\r\n\r\n  b  \r\n\r\n", {"a", "b  "}},
+    {"\t\tE:C:\\Games\r\n \tF:D:\\Work\r\n", {"E:C:\\Games", "F:D:\\Work"}},
+    {"a,\tb", {"a", "b"}},
+    {"", {}},
+    {" \r\n \r\n", {}},
+    {"\t\r\n\t \t\r\n", {}},
+    {"a\r\n\t\r\nb", {"a", "b"}},
+    // A quoted entry runs to the closing quote; an unterminated one to the end of the text.
+    {"\"a, b\",c\r\n\"x\r\ny\"\r\n", {"a, b", "c", "x\r\ny"}},
+    {"\t\"q, r\"", {"q, r"}},
+    {"\"open, to the end", {"open, to the end"}},
+};
+
 } // namespace
 
-TEST(FieldReader, SplitsAtCommasAndLineEnds) {
-    EXPECT_EQ(readAll("E:C:\\Games\r\nF:D:\\Work\r\n"),
-              (std::vector<std::string>{"E:C:\\Games", "F:D:\\Work"}));
-    EXPECT_EQ(readAll("# a, b,c\r\n10.0.0.1\tserver\r\n"),
-              (std::vector<std::string>{"# a", "b", "c", "10.0.0.1\tserver"}));
-    // LF-only and a missing final line break read the same.
-    EXPECT_EQ(readAll("one\ntwo"), (std::vector<std::string>{"one", "two"}));
-}
-
-TEST(FieldReader, SkipsLeadingBlanksAndEmptyLines) {
-    EXPECT_EQ(readAll("\r\n\r\n   a\r\n\r\n  b  \r\n\r\n"), (std::vector<std::string>{"a", "b  "}));
-    EXPECT_TRUE(readAll("").empty());
-    EXPECT_TRUE(readAll(" \r\n \r\n").empty());
-}
-
-TEST(FieldReader, QuotedEntryRunsToClosingQuote) {
-    EXPECT_EQ(readAll("\"a, b\",c\r\n\"x\r\ny\"\r\n"),
-              (std::vector<std::string>{"a, b", "c", "x\r\ny"}));
-    // An unterminated quote runs to the end of the text.
-    EXPECT_EQ(readAll("\"open, to the end"), (std::vector<std::string>{"open, to the end"}));
+TEST(FieldReader, ReadsEveryEntry) {
+    for (const Case& c : Cases) {
+        FieldReader reader(c.text);
+        std::vector<std::string> entries;
+        while (!reader.atEnd())
+            entries.push_back(reader.next());
+        EXPECT_EQ(entries, c.entries) << "text: " << testing::PrintToString(std::string(c.text));
+    }
 }

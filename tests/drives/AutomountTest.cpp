@@ -1,10 +1,10 @@
 // The automount page on a throw-away prefix: the start-up entry, the launcher file, the profile
 // file, the editor, and the launcher mapping the letters again when the prefix starts.
 
-#include "ui/RegQt.h"
 #include "pages/drives/frmVHDDrun.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
+#include "ui/RegQt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,16 +81,8 @@ bool hasRunEntry(QString* data = nullptr) {
 
 // Wine's own reading of the start-up entry.
 QString wineRunEntry(MachineOnPrefix& on) {
-    const auto result =
-        on.prefix().wine({"reg", "query", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                          "/v", "kstSubst"});
-    on.prefix().stopWineServer();
-    for (QString line : QString::fromLocal8Bit(result.output.c_str()).split(QLatin1Char('\n'))) {
-        line = line.trimmed();
-        if (line.startsWith(QLatin1String("kstSubst")))
-            return line.section(QStringLiteral("REG_SZ"), 1).trimmed();
-    }
-    return {};
+    return wineQuery(on, QStringLiteral("HKLM\\") + frmVHDDrun::RunKey, frmVHDDrun::RunValue)
+        .value_or(QString());
 }
 
 void tickAutorunFromOff(AutoPage& p) {
@@ -133,34 +125,21 @@ private slots:
         QVERIFY(!fs::exists(launcherFile(on)));
     }
 
-    void launcherWrittenFromTheResource() {
+    void launcherAndStartUpEntry() {
         KESTREL_QT_MACHINE(on);
         const QByteArray launcher =
             LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM"));
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
-        AutoPage p(on);
-        tickAutorunFromOff(p);
-        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
-    }
-
-    void existingLauncherLeftUntouched() {
-        KESTREL_QT_MACHINE(on);
-        writeHost(launcherFile(on), "somebody else's kstSubst");
-        AutoPage p(on);
-        tickAutorunFromOff(p);
-        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
-        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
-    }
-
-    void untickingRemovesOnlyTheEntry() {
-        KESTREL_QT_MACHINE(on);
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
                                 QStringLiteral("other.exe")));
         AutoPage p(on);
         tickAutorunFromOff(p);
+        // The launcher is written from the program's own resource.
+        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         const std::string profiles = readHostFile(profileFile(on));
-        const std::string launcher = readHostFile(launcherFile(on));
+
+        // Unticking removes only the start-up entry.
         p.chkAutorun()->click();
         QVERIFY(!p.chkAutorun()->isChecked());
         QVERIFY(!p.frameO()->isVisibleTo(&p.page));
@@ -171,7 +150,13 @@ private slots:
             Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"), other));
         QCOMPARE(other, QStringLiteral("other.exe"));
         QCOMPARE(readHostFile(profileFile(on)), profiles);
-        QCOMPARE(readHostFile(launcherFile(on)), launcher);
+        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
+
+        // A launcher already there is left as it is.
+        writeHost(launcherFile(on), "somebody else's kstSubst");
+        p.chkAutorun()->click();
+        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
+        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
     }
 
     void profileFileOfTwoProfiles() {
@@ -270,21 +255,20 @@ private slots:
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         const std::string saved = readHostFile(profileFile(on));
 
-        const QStringList bad{QStringLiteral("C:\\a,b"), QStringLiteral("\"C:\\Games\""),
-                              QString()};
-        for (const QString& path : bad) {
+        const std::pair<QString, int> bad[] = {{QStringLiteral("C:\\a,b"), 902},
+                                               {QStringLiteral("\"C:\\Games\""), 902},
+                                               {QString(), 901}};
+        for (const auto& [path, message] : bad) {
             p.dialogs.messages.clear();
             p.click("btnN");
             p.txtpN()->setText(path);
             p.click("btnsN");
-            QCOMPARE(p.dialogs.messages.size(), 1);
+            QCOMPARE(p.dialogs.messages, QStringList{LoadResString(message)});
             QVERIFY(p.editing());
             p.click("btnC");
             QCOMPARE(readHostFile(profileFile(on)), saved);
             QCOMPARE(p.cboD()->count(), 1);
         }
-        QVERIFY(p.dialogs.messages.first().contains(QStringLiteral("comma")) ||
-                p.dialogs.messages.first().contains(QStringLiteral("path")));
 
         // With every letter from D: to Z: taken there is no letter to save.
         fs::create_directories(hostPath(on, "C:\\") + "/all");
@@ -298,7 +282,7 @@ private slots:
         QCOMPARE(p.cbodN()->count(), 0);
         p.txtpN()->setText(QStringLiteral("C:\\Music"));
         p.click("btnsN");
-        QCOMPARE(p.dialogs.messages.size(), 1);
+        QCOMPARE(p.dialogs.messages, QStringList{LoadResString(900)});
         QVERIFY(p.editing());
         QCOMPARE(readHostFile(profileFile(on)), saved);
     }

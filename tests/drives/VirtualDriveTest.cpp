@@ -1,10 +1,9 @@
 // The mounting page on a throw-away prefix: which letters it offers, the command lines it
 // starts, the one-second wait, and Wine's GetDriveTypeA on the result.
 
-#include "RecordingMachine.h"
-#include "ui/controls/DirListBox.h"
 #include "pages/drives/frmVHDD.h"
 #include "tests/support/PageTestKit.h"
+#include "ui/controls/DirListBox.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -25,6 +24,24 @@ QStringList wineLetters(MachineOnPrefix& on, unsigned type) {
             list << line.left(1) + QLatin1Char(':');
     return list;
 }
+
+// The machine on the test's prefix, remembering the command lines the page starts; current for
+// as long as it lives.
+class Recording : public wine::WineMachine {
+public:
+    explicit Recording(MachineOnPrefix& on) : WineMachine(on.prefix().path()), on_(on) {
+        Machine::setCurrent(this);
+    }
+    ~Recording() override { Machine::setCurrent(&on_.machine()); }
+    bool winExec(const std::string& line, int show) override {
+        commands.push_back(line + " /show:" + std::to_string(show));
+        return WineMachine::winExec(line, show);
+    }
+    std::vector<std::string> commands;
+
+private:
+    MachineOnPrefix& on_;
+};
 
 struct Controls {
     frmVHDD& page;
@@ -79,7 +96,7 @@ private slots:
     void mountAndUnmountAFolderWithBlanks() {
         KESTREL_QT_MACHINE(on);
         fs::create_directories(hostPath(on, "C:\\") + "/Path With Blanks");
-        Recording recording(on.machine());
+        Recording recording(on);
         Dialogs dialogs;
         frmVHDD page;
         page.Form_Load();
@@ -90,7 +107,7 @@ private slots:
         QCOMPARE(c.cbDrive()->currentText(), QStringLiteral("E:"));
 
         c.cmdMount()->click();
-        QCOMPARE(recording.machine.commands,
+        QCOMPARE(recording.commands,
                  std::vector<std::string>{"Subst E: \"C:\\Path With Blanks\" /show:0"});
         QVERIFY(c.noneEnabled());
         QTest::qWait(frmVHDD::RefreshDelay / 2);
@@ -105,7 +122,7 @@ private slots:
 
         c.cbUm()->setCurrentIndex(c.cbUm()->findText(QStringLiteral("E:")));
         c.cmdUm()->click();
-        QCOMPARE(recording.machine.commands.back(), std::string("Subst /D E: /show:0"));
+        QCOMPARE(recording.commands.back(), std::string("Subst /D E: /show:0"));
         QVERIFY(c.noneEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(c.allEnabled(), 3 * frmVHDD::RefreshDelay);
         QVERIFY(items(c.cbDrive()).contains(QStringLiteral("E:")));
@@ -117,7 +134,7 @@ private slots:
 
     void realDisksSurviveAnUnmount() {
         KESTREL_QT_MACHINE(on);
-        Recording recording(on.machine());
+        Recording recording(on);
         frmVHDD page;
         page.Form_Load();
         Controls c{page};
@@ -128,7 +145,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(c.allEnabled(), 3 * frmVHDD::RefreshDelay);
             QVERIFY(items(c.cbUm()).contains(QLatin1String(drive)));
         }
-        QCOMPARE(recording.machine.commands,
+        QCOMPARE(recording.commands,
                  (std::vector<std::string>{"Subst /D C: /show:0", "Subst /D Z: /show:0"}));
         QCOMPARE(wineDriveType(on, 'C'), DRIVE_FIXED);
         QCOMPARE(wineDriveType(on, 'Z'), DRIVE_FIXED);
@@ -141,13 +158,13 @@ private slots:
             fs::create_symlink(
                 hostPath(on, "C:\\") + "/all",
                 on.prefix().file(std::string("dosdevices/") + char(letter + ('a' - 'A')) + ":"));
-        Recording recording(on.machine());
+        Recording recording(on);
         frmVHDD page;
         page.Form_Load();
         Controls c{page};
         QCOMPARE(c.cbDrive()->count(), 0);
         c.cmdMount()->click();
-        QVERIFY(recording.machine.commands.empty());
+        QVERIFY(recording.commands.empty());
         QVERIFY(c.allEnabled());
     }
 };

@@ -1,11 +1,11 @@
 // The folder icon page and the drive and folder lists, on a throw-away prefix, with Wine's
 // GetFileAttributesA and GetPrivateProfileStringA as judges.
 
+#include "pages/icons/frmFldIco.h"
+#include "tests/support/PageTestKit.h"
 #include "ui/RegQt.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
-#include "pages/icons/frmFldIco.h"
-#include "tests/support/PageTestKit.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -165,21 +165,7 @@ private slots:
         QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
     }
 
-    void rootFolderRefusedEvenAfterYes() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        f.selectFolder(QStringLiteral("C:\\"));
-        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
-        const std::uint32_t before = wineAttributes(on, "C:\\");
-        f.apply();
-        QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Change icon for folder C:\\ ?")});
-        QVERIFY(!fs::exists(f.host("C:\\") + "/Desktop.ini"));
-        QVERIFY(!fs::exists(f.host("C:\\") + "/desktop.ini"));
-        QCOMPARE(wineAttributes(on, "C:\\"), before);
-    }
-
-    void promptAndNo() {
+    void noAndTheRootChangeNothing() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
         f.selectFolder(QStringLiteral("C:\\Work"));
@@ -191,11 +177,24 @@ private slots:
         QCOMPARE(f.dialogs.titles, QStringList{QStringLiteral("Saving...")});
         QVERIFY(!fs::exists(f.host("C:\\Work") + "/Desktop.ini"));
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
+
+        // The root is refused even after Yes.
+        f.dialogs.answer = true;
+        f.selectFolder(QStringLiteral("C:\\"));
+        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
+        const std::uint32_t before = wineAttributes(on, "C:\\");
+        f.apply();
+        QCOMPARE(f.dialogs.questions.last(), QStringLiteral("Change icon for folder C:\\ ?"));
+        QVERIFY(!fs::exists(f.host("C:\\") + "/Desktop.ini"));
+        QVERIFY(!fs::exists(f.host("C:\\") + "/desktop.ini"));
+        QCOMPARE(wineAttributes(on, "C:\\"), before);
     }
 
     void copiesAreCountedAndWrapAfter256() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
+        // An older copy of the same name is overwritten.
+        writeHost(f.host("C:\\Work") + "/KestrelFld0.ico", "an older copy");
         f.selectFolder(QStringLiteral("C:\\Work"));
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         f.control<QCheckBox>("chk")->setChecked(true);
@@ -224,20 +223,13 @@ private slots:
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
     }
 
-    void existingCopyIsOverwritten() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
-        writeHost(f.host("C:\\Work") + "/KestrelFld0.ico", "an older copy");
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        f.control<QCheckBox>("chk")->setChecked(true);
-        f.apply();
-        QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
-    }
-
     void ownFileWithoutCopy() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
+        // Other sections and keys of a desktop.ini survive; the old icon is replaced.
+        writeHost(f.host("C:\\Work") + "/Desktop.ini",
+                  "[Other]\r\nA=1\r\n[.ShellClassInfo]\r\nInfoTip=my work\r\nIconFile=old.ico\r\n"
+                  "[ViewState]\r\nMode=4\r\n");
         f.selectFolder(QStringLiteral("C:\\Work"));
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         f.apply();
@@ -256,6 +248,14 @@ private slots:
         QVERIFY(at("IconIndex=") < at("OriginalIcon="));
         QVERIFY(at("OriginalIcon=") < at("ConfirmFileOp="));
         QVERIFY(at("ConfirmFileOp=") != std::string::npos);
+        QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
+        QCOMPARE(f.iniValue("InfoTip"), QStringLiteral("my work"));
+        QCOMPARE(
+            probe(on, {"ini", "C:\\Work\\Desktop.ini", "Other", "A", "(none)", "260"}).value(0),
+            QStringLiteral("1 [1]"));
+        QCOMPARE(probe(on, {"ini", "C:\\Work\\Desktop.ini", "ViewState", "Mode", "(none)", "260"})
+                     .value(0),
+                 QStringLiteral("1 [4]"));
     }
 
     void readOnlyFolderBecomesSystemOnlyAndRemovalClears() {
@@ -347,28 +347,6 @@ private slots:
         QVERIFY(on.machine().setFileAttributes("C:\\Bare", FILE_ATTRIBUTE_SYSTEM));
         QCOMPARE(shownFor("Full"), QStringLiteral("C:\\Icons\\a.ico"));
         QCOMPARE(shownFor("Bare"), QStringLiteral("FOLDER"));
-    }
-
-    void otherSectionsAndKeysSurvive() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
-        writeHost(f.host("C:\\Work") + "/Desktop.ini",
-                  "[Other]\r\nA=1\r\n[.ShellClassInfo]\r\nInfoTip=my work\r\nIconFile=old.ico\r\n"
-                  "[ViewState]\r\nMode=4\r\n");
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        f.apply();
-        QCOMPARE(f.iniValue("IconFile"), QStringLiteral("C:\\Icons\\a.ico"));
-        QCOMPARE(f.iniValue("InfoTip"), QStringLiteral("my work"));
-        const QStringList other =
-            probe(on, {"ini", "C:\\Work\\Desktop.ini", "Other", "A", "(none)", "260"});
-        QCOMPARE(other.value(0), QStringLiteral("1 [1]"));
-        const QStringList view =
-            probe(on, {"ini", "C:\\Work\\Desktop.ini", "ViewState", "Mode", "(none)", "260"});
-        QCOMPARE(view.value(0), QStringLiteral("1 [4]"));
-        const std::string ini = readHostFile(f.host("C:\\Work\\Desktop.ini"));
-        QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
-        QVERIFY(ini.find("old.ico") == std::string::npos);
     }
 };
 

@@ -3,19 +3,17 @@
 // Windows build: kstSubst.exe runs under Wine in a test prefix whose system32 holds a recording
 // subst.exe (tests/win32/tools/SubstRecorder.cpp); the record shows which command lines were
 // started, in which order, and that they were started hidden.
-// Linux build: kstSubst, registered in the prefix's Run key and started by wineboot, links the
-// profile's letters in dosdevices; a Windows probe asks Wine what it sees there.
+// Linux build: kstSubst links the profile's letters in dosdevices (started by wineboot from the
+// Run key in tests/drives/AutomountTest, where a Windows probe asks Wine what it sees there).
 
 #include "tests/support/TestPrefix.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 using kestrel::testing::TestPrefix;
@@ -117,42 +115,35 @@ protected:
     }
 };
 
-TEST_F(WindowsLauncher, StartsSubstForEachProfileInFileOrder) {
+TEST_F(WindowsLauncher, StartsSubstForEachProfileEntryInFileOrder) {
     KESTREL_TEST_PREFIX(prefix);
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\nF:D:\\Work\r\n"),
-              (std::vector<std::string>{"subst E: \"C:\\Games\"", "subst F: \"D:\\Work\""}));
-    // Paths with blanks and commas stay whole inside the quotes.
-    EXPECT_EQ(
-        run(prefix, "windows/system32", "\"G:C:\\Old Games, 1998\"\r\nH:C:\\My Work\r\n"),
-        (std::vector<std::string>{"subst G: \"C:\\Old Games, 1998\"", "subst H: \"C:\\My Work\""}));
-}
-
-TEST_F(WindowsLauncher, MissingOrEmptyProfileStartsNothing) {
-    KESTREL_TEST_PREFIX(prefix);
-    EXPECT_TRUE(run(prefix, "windows/system32", nullptr).empty());
-    EXPECT_TRUE(run(prefix, "windows/system32", "").empty());
-    EXPECT_TRUE(run(prefix, "windows/system32", "\r\n  \r\n\r\n").empty());
-    // The same set-up with one profile does start subst: the runs above did run.
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\n"),
-              std::vector<std::string>{"subst E: \"C:\\Games\""});
-}
-
-TEST_F(WindowsLauncher, FindsItsProfileInADriveRoot) {
-    KESTREL_TEST_PREFIX(prefix);
-    EXPECT_EQ(run(prefix, "", "E:C:\\Games\r\n"),
-              std::vector<std::string>{"subst E: \"C:\\Games\""});
-    // And in a folder of its own, not in the system directory.
-    EXPECT_EQ(run(prefix, "Tools/Drives", "F:D:\\Work\r\n"),
-              std::vector<std::string>{"subst F: \"D:\\Work\""});
-}
-
-TEST_F(WindowsLauncher, SkipsDamagedEntries) {
-    KESTREL_TEST_PREFIX(prefix);
-    // "X" and the empty entry before the comma are too short to name a drive; "G:" names one
-    // with an empty path and is started as it stands.
-    EXPECT_EQ(run(prefix, "windows/system32", "E:C:\\Games\r\nX\r\n,G:\r\nF:D:\\Work\r\n"),
-              (std::vector<std::string>{"subst E: \"C:\\Games\"", "subst G: \"\"",
-                                        "subst F: \"D:\\Work\""}));
+    const struct {
+        const char* folder;
+        const char* profile; // none when null
+        std::vector<std::string> started;
+    } cases[] = {
+        {"windows/system32",
+         "E:C:\\Games\r\nF:D:\\Work\r\n",
+         {"subst E: \"C:\\Games\"", "subst F: \"D:\\Work\""}},
+        // Paths with blanks and commas stay whole inside the quotes; leading blanks go.
+        {"windows/system32",
+         "\"G:C:\\Old Games, 1998\"\r\n\t H:C:\\My Work\r\n",
+         {"subst G: \"C:\\Old Games, 1998\"", "subst H: \"C:\\My Work\""}},
+        {"windows/system32", nullptr, {}},
+        {"windows/system32", "", {}},
+        {"windows/system32", "\r\n  \r\n\t\r\n", {}},
+        // A drive root, and a folder of its own, not the system directory.
+        {"", "E:C:\\Games\r\n", {"subst E: \"C:\\Games\""}},
+        {"Tools/Drives", "F:D:\\Work\r\n", {"subst F: \"D:\\Work\""}},
+        // "X" and the empty entry before the comma are too short to name a drive; "G:" names
+        // one with an empty path and is started as it stands.
+        {"windows/system32",
+         "E:C:\\Games\r\nX\r\n,G:\r\nF:D:\\Work\r\n",
+         {"subst E: \"C:\\Games\"", "subst G: \"\"", "subst F: \"D:\\Work\""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(prefix, c.folder, c.profile), c.started)
+            << c.folder << ": " << (c.profile ? c.profile : "(no profile)");
 }
 
 TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
@@ -163,6 +154,24 @@ TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(outputLines(result.output),
               (std::vector<std::string>{"kstSubst", "kstSubst", "kstSubst.exe", "1.00", "1.00"}));
+}
+
+// kestrel.exe's own resources, compiled from the same resource script into a carrier program.
+TEST(WindowsLauncherFile, MainProgramCarriesVersionRecordAndIcon) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string probe = (WindowsTests / "kstprobe.exe").string();
+    const std::string carrier = (WindowsTests / "kestrel_resources.exe").string();
+    auto result = prefix.wine({probe, "version", carrier, "ProductName", "OriginalFilename",
+                               "FileVersion", "ProductVersion"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(outputLines(result.output),
+              (std::vector<std::string>{"Kestrel", "kestrel.exe", "1.05.0088", "1.05.0088"}));
+    result = prefix.wine({probe, "fixedversion", carrier});
+    EXPECT_EQ(outputLines(result.output), (std::vector<std::string>{"1.5.0.88", "1.5.0.88"}));
+    // Icon group 1: one 32×32 image of 256 colours.
+    result = prefix.wine({probe, "icon", carrier, "1"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(outputLines(result.output), std::vector<std::string>{"1 32x32 256"});
 }
 
 TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
@@ -182,51 +191,9 @@ TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
 
 // --- The Linux build on a prefix ----------------------------------------------------------------
 
-// Waits for the launcher, which nobody waits for, to have linked the letters.
-bool waitForLinks(const TestPrefix& prefix, const std::vector<std::string>& letters) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (;;) {
-        bool all = true;
-        for (const auto& letter : letters)
-            all = all && fs::is_symlink(prefix.file("dosdevices/" + letter));
-        if (all)
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-}
-
 bool linksTo(const TestPrefix& prefix, const std::string& letter, const std::string& folder) {
     std::error_code error;
     return fs::equivalent(prefix.file("dosdevices/" + letter), prefix.file(folder), error);
-}
-
-TEST(HostLauncher, WinebootMapsTheProfileLettersAtTheStartOfThePrefix) {
-    KESTREL_TEST_PREFIX(prefix);
-    fs::create_directories(prefix.file("drive_c/Games"));
-    fs::create_directories(prefix.file("drive_c/Work Dir"));
-    install(KESTREL_HOST_LAUNCHER, system32(prefix) / "kstSubst.exe");
-    writeFile(system32(prefix) / "kstSubst.ini", "E:C:\\Games\r\nF:C:\\Work Dir\r\n");
-    const auto added =
-        prefix.wine({"reg", "add", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "/v",
-                     "kstSubst", "/d", "kstSubst.exe", "/f"});
-    ASSERT_EQ(added.exitCode, 0) << added.output;
-    prefix.stopWineServer();
-    ASSERT_FALSE(fs::exists(prefix.file("dosdevices/e:")));
-
-    const auto booted = prefix.run({"wineboot"});
-    EXPECT_EQ(booted.exitCode, 0) << booted.output;
-    ASSERT_TRUE(waitForLinks(prefix, {"e:", "f:"}));
-    EXPECT_TRUE(linksTo(prefix, "e:", "drive_c/Games"));
-    EXPECT_TRUE(linksTo(prefix, "f:", "drive_c/Work Dir"));
-
-#ifdef KESTREL_WINDOWS_LAUNCHER
-    // What Windows programs in the prefix see: both letters are fixed drives now.
-    const auto probe = prefix.wine(
-        {(WindowsTests / "kstprobe.exe").string(), "drivetype", "E:\\", "F:\\", "G:\\"});
-    EXPECT_EQ(outputLines(probe.output), (std::vector<std::string>{"3", "3", "1"})) << probe.output;
-#endif
 }
 
 TEST(HostLauncher, FindsThePrefixItLiesIn) {

@@ -14,71 +14,72 @@ namespace {
 
 using wine::DosPaths;
 
-TEST(DosPaths, DrivesFollowTheirLinks) {
+TEST(DosPaths, HostPathsOfDosPaths) {
     ScratchPrefix prefix;
-    DosPaths paths(prefix.path(), 1252);
+    prefix.makeFolder("drive_c/Games/Sub Dir");
+    prefix.makeFolder("drive_c/abc");
+    prefix.makeFolder("drive_c/ABC");
+    const DosPaths paths(prefix.path(), 1252);
     EXPECT_EQ(paths.driveRoot('C'), prefix.path() + "/drive_c");
     EXPECT_EQ(paths.driveRoot('z'), "/");
     EXPECT_EQ(paths.driveRoot('q'), std::nullopt);
-    EXPECT_EQ(paths.hostPath("C:\\"), prefix.path() + "/drive_c");
-    EXPECT_EQ(paths.hostPath("z:\\usr\\share"), "/usr/share");
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"C:\\", "/drive_c"},
+        {"z:\\usr\\share", "//usr/share"}, // Z: is the host's root
+        // Components match without case and keep their name on disk; missing ones keep the
+        // name given, and nothing after them is looked up.
+        {"C:\\GAMES\\sub dir", "/drive_c/Games/Sub Dir"},
+        {"c:\\games\\New File.TXT", "/drive_c/Games/New File.TXT"},
+        {"c:\\nothere\\games", "/drive_c/nothere/games"},
+        // The exact name wins over one that differs in case.
+        {"C:\\ABC", "/drive_c/ABC"},
+        {"C:\\abc", "/drive_c/abc"},
+        // Slashes, dots and the device namespace.
+        {"C:/Games/./x/../Sub Dir/", "/drive_c/Games/Sub Dir"},
+        {"C:\\..\\..", "/drive_c"},
+        {"\\\\?\\C:\\Games", "/drive_c/Games"},
+        {"C:", "/drive_c"},
+        // UNC, relative, unknown drives and bad names.
+        {"\\\\server\\share\\file.txt", std::nullopt},
+        {"\\Games", std::nullopt},
+        {"Games\\x", std::nullopt},
+        {"", std::nullopt},
+        {"Q:\\x", std::nullopt},
+        {"C:\\a*b", std::nullopt},
+        {"C:\\what?", std::nullopt},
+        {"C:\\a|b", std::nullopt},
+        {"1:\\x", std::nullopt},
+        {"C:\\a:b", std::nullopt},
+    };
+    for (const auto& [dos, host] : cases) {
+        std::optional<std::string> expected = host;
+        if (expected)
+            expected =
+                expected->starts_with("//") ? expected->substr(1) : prefix.path() + *expected;
+        EXPECT_EQ(paths.hostPath(dos), expected) << dos;
+    }
 }
 
-TEST(DosPaths, ComponentsMatchWithoutCaseAndKeepTheirNameOnDisk) {
-    ScratchPrefix prefix;
-    prefix.makeFolder("drive_c/Games/Sub Dir");
-    DosPaths paths(prefix.path(), 1252);
-    const std::string games = prefix.path() + "/drive_c/Games";
-    EXPECT_EQ(paths.hostPath("C:\\GAMES\\sub dir"), games + "/Sub Dir");
-    // Missing components keep the name given, and nothing after them is looked up.
-    EXPECT_EQ(paths.hostPath("c:\\games\\New File.TXT"), games + "/New File.TXT");
-    EXPECT_EQ(paths.hostPath("c:\\nothere\\games"), prefix.path() + "/drive_c/nothere/games");
-}
-
-TEST(DosPaths, ExactNameWinsOverOneThatDiffersInCase) {
-    ScratchPrefix prefix;
-    prefix.makeFolder("drive_c/abc");
-    prefix.makeFolder("drive_c/ABC");
-    DosPaths paths(prefix.path(), 1252);
-    EXPECT_EQ(paths.hostPath("C:\\ABC"), prefix.path() + "/drive_c/ABC");
-    EXPECT_EQ(paths.hostPath("C:\\abc"), prefix.path() + "/drive_c/abc");
-}
-
-TEST(DosPaths, SlashesDotsAndDeviceNamespaceAreUnderstood) {
-    ScratchPrefix prefix;
-    prefix.makeFolder("drive_c/Games/Sub Dir");
-    DosPaths paths(prefix.path(), 1252);
-    EXPECT_EQ(paths.hostPath("C:/Games/./x/../Sub Dir/"), prefix.path() + "/drive_c/Games/Sub Dir");
-    EXPECT_EQ(paths.hostPath("C:\\..\\.."), prefix.path() + "/drive_c");
-    EXPECT_EQ(paths.hostPath("\\\\?\\C:\\Games"), prefix.path() + "/drive_c/Games");
-    EXPECT_EQ(paths.hostPath("C:"), prefix.path() + "/drive_c");
-}
-
-TEST(DosPaths, UncRelativeUnknownDriveAndBadNamesFail) {
-    ScratchPrefix prefix;
-    DosPaths paths(prefix.path(), 1252);
-    for (const char* bad : {"\\\\server\\share\\file.txt", "\\Games", "Games\\x", "", "Q:\\x",
-                            "C:\\a*b", "C:\\what?", "C:\\a|b", "1:\\x", "C:\\a:b"})
-        EXPECT_EQ(paths.hostPath(bad), std::nullopt) << bad;
-}
-
-TEST(DosPaths, HostPathsMapThroughTheNearestDriveRoot) {
+TEST(DosPaths, DosPathsOfHostPaths) {
     ScratchPrefix prefix;
     const std::string games = prefix.makeFolder("drive_c/Games/Sub Dir");
-    DosPaths paths(prefix.path(), 1252);
-    EXPECT_EQ(paths.dosPath(games), "C:\\Games\\Sub Dir");
-    EXPECT_EQ(paths.dosPath(prefix.path() + "/drive_c"), "C:\\");
-    EXPECT_EQ(paths.dosPath(prefix.path() + "/drive_c/"), "C:\\");
-    EXPECT_EQ(paths.dosPath("/usr/share"), "Z:\\usr\\share");
-    EXPECT_EQ(paths.dosPath("/"), "Z:\\");
-    // A path that does not exist yet still maps through its existing folders.
-    EXPECT_EQ(paths.dosPath(prefix.path() + "/drive_c/Games/new.txt"), "C:\\Games\\new.txt");
-    EXPECT_EQ(paths.dosPath("relative/path"), std::nullopt);
-
+    const DosPaths paths(prefix.path(), 1252);
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {games, "C:\\Games\\Sub Dir"},
+        {prefix.path() + "/drive_c", "C:\\"},
+        {prefix.path() + "/drive_c/", "C:\\"},
+        {"/usr/share", "Z:\\usr\\share"},
+        {"/", "Z:\\"},
+        // A path that does not exist yet still maps through its existing folders.
+        {prefix.path() + "/drive_c/Games/new.txt", "C:\\Games\\new.txt"},
+        {"relative/path", std::nullopt},
+    };
+    for (const auto& [host, dos] : cases)
+        EXPECT_EQ(paths.dosPath(host), dos) << host;
     // A drive whose root lies deeper wins; the round trip holds.
     fs::create_directory_symlink(prefix.path() + "/drive_c/Games", prefix.file("dosdevices/e:"));
     EXPECT_EQ(paths.dosPath(games), "E:\\Sub Dir");
-    EXPECT_EQ(paths.hostPath("E:\\Sub Dir"), prefix.path() + "/drive_c/Games/Sub Dir");
+    EXPECT_EQ(paths.hostPath("E:\\Sub Dir"), games);
 }
 
 TEST(DosPaths, NamesAreInTheAnsiCodePage) {

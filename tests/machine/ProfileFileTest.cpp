@@ -7,137 +7,95 @@
 namespace kestrel::wine::profile {
 namespace {
 
-struct Read {
-    std::uint32_t length;
-    std::string value;
-};
+const std::string Ini = "; written by hand\r\n"
+                        "[.ShellClassInfo]\r\n"
+                        "  IconFile = C:\\Icons\\a.ico  \r\n"
+                        "IconIndex=0\r\n"
+                        "Quoted=\"spaced value\"\r\n"
+                        "Single='x'\r\n"
+                        "Empty=\r\n"
+                        "BareName\r\n"
+                        "\r\n"
+                        "[Other]\r\n"
+                        "IconFile=other.ico\r\n"
+                        "[.shellclassinfo]\r\n"
+                        "Second=found only in the second section\r\n";
 
-Read get(const std::string* file, const std::string& section, const std::string& key,
-         const std::string& def = "0", std::uint32_t size = 127) {
-    Read r;
-    r.length = getString(file, section, key, def, r.value, size, 1252);
-    return r;
+std::string utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
 }
 
-const std::string desktopIni = "; written by hand\r\n"
-                               "[.ShellClassInfo]\r\n"
-                               "  IconFile = C:\\Icons\\a.ico  \r\n"
-                               "IconIndex=0\r\n"
-                               "Quoted=\"spaced value\"\r\n"
-                               "Single='x'\r\n"
-                               "Empty=\r\n"
-                               "BareName\r\n"
-                               "\r\n"
-                               "[Other]\r\n"
-                               "IconFile=other.ico\r\n"
-                               "[.shellclassinfo]\r\n"
-                               "Second=found only in the second section\r\n";
-
-TEST(ProfileRead, SectionsAndKeysMatchWithoutCaseOrSurroundingBlanks) {
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "IconFile").value, "C:\\Icons\\a.ico");
-    EXPECT_EQ(get(&desktopIni, "  .SHELLCLASSINFO ", " iconfile ").value, "C:\\Icons\\a.ico");
-    EXPECT_EQ(get(&desktopIni, "other", "ICONFILE").value, "other.ico");
-}
-
-TEST(ProfileRead, OnlyTheFirstSectionOfANameIsSearched) {
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "Second", "none").value, "none");
-}
-
-TEST(ProfileRead, DefaultWhenKeyOrSectionIsMissingOrKeyHasNoValue) {
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "Missing").value, "0");
-    EXPECT_EQ(get(&desktopIni, "NoSuchSection", "IconFile", "dflt").value, "dflt");
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "BareName", "dflt").value, "dflt");
-    // An empty value is a value.
-    const Read empty = get(&desktopIni, ".ShellClassInfo", "Empty", "dflt");
-    EXPECT_EQ(empty.value, "");
-    EXPECT_EQ(empty.length, 0u);
-    // Trailing blanks of the default are dropped.
-    EXPECT_EQ(get(&desktopIni, "x", "y", "dflt   ").value, "dflt");
-}
-
-TEST(ProfileRead, MatchingQuotesAreDropped) {
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "Quoted").value, "spaced value");
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "Single").value, "x");
-}
-
-TEST(ProfileRead, BufferSizeLimitsTheCopyAndTheReturnedLength) {
-    // "C:\Icons\a.ico" has 14 characters.
-    const Read full = get(&desktopIni, ".ShellClassInfo", "IconFile", "0", 15);
-    EXPECT_EQ(full.value, "C:\\Icons\\a.ico");
-    EXPECT_EQ(full.length, 14u);
-    const Read cut = get(&desktopIni, ".ShellClassInfo", "IconFile", "0", 6);
-    EXPECT_EQ(cut.value, "C:\\Ic");
-    EXPECT_EQ(cut.length, 5u);
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "IconFile", "0", 1).length, 0u);
-    EXPECT_EQ(get(&desktopIni, ".ShellClassInfo", "IconFile", "0", 0).length, 0u);
-}
-
-TEST(ProfileRead, MissingFileGivesTheDefaultCutToTheBuffer) {
-    const Read r = get(nullptr, ".ShellClassInfo", "IconFile", "default", 4);
-    EXPECT_EQ(r.value, "def");
-    EXPECT_EQ(r.length, 3u);
-}
-
-TEST(ProfileWrite, ReplacingAValueChangesOnlyThatLine) {
-    const std::string after = setString(desktopIni, ".SHELLCLASSINFO", "iconfile", "b.ico", 1252);
-    std::string expected = desktopIni;
-    expected.replace(expected.find("  IconFile = C:\\Icons\\a.ico  "), 29, "IconFile=b.ico");
-    EXPECT_EQ(after, expected);
-}
-
-TEST(ProfileWrite, SameValueLeavesTheFileUntouched) {
-    EXPECT_EQ(setString(desktopIni, ".ShellClassInfo", "IconIndex", "0", 1252), desktopIni);
-    EXPECT_EQ(setString(desktopIni, ".ShellClassInfo", "IconIndex", "   0", 1252), desktopIni);
-}
-
-TEST(ProfileWrite, NewKeyGoesAfterTheSectionsLastLineBeforeTheBlankLine) {
-    const std::string after = setString(desktopIni, ".ShellClassInfo", "ConfirmFileOp", "0", 1252);
-    std::string expected = desktopIni;
-    expected.insert(expected.find("BareName\r\n") + 10, "ConfirmFileOp=0\r\n");
-    EXPECT_EQ(after, expected);
-}
-
-TEST(ProfileWrite, NewSectionIsAppendedWithTheFilesLineBreaks) {
-    const std::string lf = "[a]\nx=1\n";
-    EXPECT_EQ(setString(lf, "b", "y", "2", 1252), "[a]\nx=1\n\n[b]\ny=2\n");
-    // A last line without a line break gets one first.
-    EXPECT_EQ(setString("[a]\r\nx=1", "a", "y", "2", 1252), "[a]\r\nx=1\r\ny=2\r\n");
-    EXPECT_EQ(setString("[a]\r\nx=1", "b", "y", "2", 1252), "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n");
-}
-
-TEST(ProfileWrite, NewFileGetsSectionAndKey) {
-    EXPECT_EQ(setString("", " .ShellClassInfo ", "IconFile", "  KestrelFld0.ico", 1252),
-              "[.ShellClassInfo]\r\nIconFile=KestrelFld0.ico\r\n");
-}
-
-TEST(ProfileWrite, KeysBeforeTheFirstSectionHaveTheNamelessSection) {
-    const std::string text = "top=1\r\n[s]\r\nk=v\r\n";
-    EXPECT_EQ(get(&text, "", "top").value, "1");
-    EXPECT_EQ(setString(text, "", "more", "2", 1252), "top=1\r\nmore=2\r\n[s]\r\nk=v\r\n");
-    EXPECT_EQ(setString("[s]\r\n", "", "first", "1", 1252), "first=1\r\n[s]\r\n");
-}
-
-TEST(ProfileWrite, Utf16FileStaysUtf16AndKeepsItsOtherBytes) {
-    auto utf16 = [](const std::string& ascii) {
-        std::string out = "\xFF\xFE";
-        for (char c : ascii) {
-            out += c;
-            out += '\0';
-        }
-        return out;
+TEST(Profile, Reads) {
+    const std::string top = "top=1\r\n[s]\r\nk=v\r\n";
+    const std::string wide = utf16("[.ShellClassInfo]\r\nKeep=me\r\n");
+    // "[Ïàïêà]" and the key "Èìÿ" in Windows-1251, read with upper-case names.
+    const std::string cyrillic = "[\xCF\xE0\xEF\xEA\xE0]\r\n\xC8\xEC\xFF=1\r\n";
+    struct Case {
+        const std::string* file;
+        std::string section, key, def;
+        std::uint32_t size;
+        unsigned codePage;
+        std::uint32_t length;
+        std::string value;
+    } cases[] = {
+        {&Ini, "  .SHELLCLASSINFO ", " iconfile ", "0", 127, 1252, 14, "C:\\Icons\\a.ico"},
+        {&Ini, "other", "ICONFILE", "0", 127, 1252, 9, "other.ico"},
+        {&Ini, ".ShellClassInfo", "Second", "none", 127, 1252, 4, "none"}, // first section only
+        {&Ini, "NoSuchSection", "IconFile", "dflt", 127, 1252, 4, "dflt"},
+        {&Ini, ".ShellClassInfo", "BareName", "dflt", 127, 1252, 4, "dflt"},
+        {&Ini, ".ShellClassInfo", "Empty", "dflt", 127, 1252, 0, ""},
+        {&Ini, "x", "y", "dflt   ", 127, 1252, 4, "dflt"},
+        {&Ini, ".ShellClassInfo", "Quoted", "0", 127, 1252, 12, "spaced value"},
+        {&Ini, ".ShellClassInfo", "Single", "0", 127, 1252, 1, "x"},
+        {&Ini, ".ShellClassInfo", "IconFile", "0", 15, 1252, 14, "C:\\Icons\\a.ico"},
+        {&Ini, ".ShellClassInfo", "IconFile", "0", 6, 1252, 5, "C:\\Ic"},
+        {&Ini, ".ShellClassInfo", "IconFile", "0", 1, 1252, 0, ""},
+        {&Ini, ".ShellClassInfo", "IconFile", "0", 0, 1252, 0, ""},
+        {nullptr, ".ShellClassInfo", "IconFile", "default", 4, 1252, 3, "def"},
+        {&top, "", "top", "0", 127, 1252, 1, "1"},
+        {&wide, ".shellclassinfo", "keep", "0", 127, 1252, 2, "me"},
+        {&cyrillic, "\xCF\xC0\xCF\xCA\xC0", "\xC8\xCC\xDF", "0", 10, 1251, 1, "1"},
     };
-    const std::string file = utf16("[.ShellClassInfo]\r\nIconFile=a.ico\r\nKeep=me\r\n");
-    EXPECT_EQ(get(&file, ".shellclassinfo", "keep").value, "me");
-    EXPECT_EQ(setString(file, ".ShellClassInfo", "IconFile", "b.ico", 1252),
-              utf16("[.ShellClassInfo]\r\nIconFile=b.ico\r\nKeep=me\r\n"));
+    for (const Case& c : cases) {
+        std::string value;
+        EXPECT_EQ(getString(c.file, c.section, c.key, c.def, value, c.size, c.codePage), c.length)
+            << c.section << "/" << c.key << " size " << c.size;
+        EXPECT_EQ(value, c.value) << c.section << "/" << c.key << " size " << c.size;
+    }
 }
 
-TEST(ProfileRead, AnsiNamesMatchWithoutCaseInTheirCodePage) {
-    // "[Ïàïêà]" and the key "Èìÿ" in Windows-1251 (Cyrillic), read with upper-case names.
-    const std::string file = "[\xCF\xE0\xEF\xEA\xE0]\r\n\xC8\xEC\xFF=1\r\n";
-    std::string value;
-    EXPECT_EQ(getString(&file, "\xCF\xC0\xCF\xCA\xC0", "\xC8\xCC\xDF", "0", value, 10, 1251), 1u);
-    EXPECT_EQ(value, "1");
+TEST(Profile, WritesChangeOnlyTheirLine) {
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    struct Case {
+        std::string before, section, key, value, after;
+    } cases[] = {
+        {Ini, ".SHELLCLASSINFO", "iconfile", "b.ico",
+         replaced(Ini, "  IconFile = C:\\Icons\\a.ico  ", "IconFile=b.ico")},
+        {Ini, ".ShellClassInfo", "IconIndex", "   0", Ini}, // the same value: untouched
+        // A new key goes after the section's last line, before its blank line.
+        {Ini, ".ShellClassInfo", "ConfirmFileOp", "0",
+         replaced(Ini, "BareName\r\n", "BareName\r\nConfirmFileOp=0\r\n")},
+        // A new section is appended with the file's own line breaks.
+        {"[a]\nx=1\n", "b", "y", "2", "[a]\nx=1\n\n[b]\ny=2\n"},
+        {"[a]\r\nx=1", "a", "y", "2", "[a]\r\nx=1\r\ny=2\r\n"},
+        {"[a]\r\nx=1", "b", "y", "2", "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n"},
+        {"", " .ShellClassInfo ", "IconFile", "  KestrelFld0.ico",
+         "[.ShellClassInfo]\r\nIconFile=KestrelFld0.ico\r\n"},
+        // Keys before the first section have the nameless section.
+        {"top=1\r\n[s]\r\nk=v\r\n", "", "more", "2", "top=1\r\nmore=2\r\n[s]\r\nk=v\r\n"},
+        {"[s]\r\n", "", "first", "1", "first=1\r\n[s]\r\n"},
+        // A UTF-16 file stays UTF-16.
+        {utf16("[.ShellClassInfo]\r\nIconFile=a.ico\r\nKeep=me\r\n"), ".ShellClassInfo", "IconFile",
+         "b.ico", utf16("[.ShellClassInfo]\r\nIconFile=b.ico\r\nKeep=me\r\n")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(setString(c.before, c.section, c.key, c.value, 1252), c.after)
+            << c.section << "/" << c.key;
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "tests/support/PageTestKit.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,23 +53,12 @@ void type(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-void makeWindows98() {
-    Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
-}
-
 void addAdapter(const QString& number, const QString& description) {
     Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters + "\\" + number, "DeviceDesc", description);
 }
 
 QByteArray hostsFile(MachineOnPrefix& m) {
-    QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeHostsFile(MachineOnPrefix& m, const QByteArray& bytes) {
-    QFile file(QString::fromStdString(m.prefix().file("drive_c/windows/lmhosts")));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    return QByteArray::fromStdString(readHostFile(m.prefix().file("drive_c/windows/lmhosts")));
 }
 
 } // namespace
@@ -155,15 +143,23 @@ private slots:
         KESTREL_QT_MACHINE(m);
         makeWindows98();
         addAdapter("0000", "Dial-Up Adapter");
+        // A stored value longer than the typing limit is shown and written back whole.
+        Reg::SaveString(HKEY_LOCAL_MACHINE, NetTrans + "0000", "MaxMTU", "65535");
         Dialogs dialogs;
         OptiPage page;
+        QCOMPARE(page.txtMTU->text(), QStringLiteral("65535"));
+        page.cmdAP->click();
+        QCOMPARE(regValue(HKEY_LOCAL_MACHINE, NetTrans + "0000", "MaxMTU"),
+                 QStringLiteral("65535"));
+        dialogs.questions.clear();
         type(page.txtMTU, "576");
         type(page.txtTTL, "64");
 
         dialogs.answer = false;
         page.cmdAP->click();
         QCOMPARE(dialogs.questions, QStringList({"Save Changes ?"}));
-        QVERIFY(!regValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultRcvWindow"));
+        QCOMPARE(regValue(HKEY_LOCAL_MACHINE, NetTrans + "0000", "MaxMTU"),
+                 QStringLiteral("65535"));
 
         dialogs.answer = true;
         page.cmdAP->click();
@@ -220,14 +216,26 @@ private slots:
             QVERIFY(!page.cmdAP->isEnabled());
             QCOMPARE(page.form.curAdapter(), QString());
 
-            QVERIFY(page.cmdadd->isEnabled());
+            // No hosts file: an empty list, and the example entry is ready to be added.
+            QCOMPARE(page.hosts(), QStringList());
+            QCOMPARE(page.ip[0]->text() + "." + page.ip[1]->text() + "." + page.ip[2]->text() +
+                         "." + page.ip[3]->text(),
+                     QStringLiteral("127.0.0.1"));
+            QCOMPARE(page.txtHost->text(), QStringLiteral("localhost"));
+            page.cmdadd->click();
             type(page.ip[0], "10");
             type(page.ip[1], "0");
             type(page.ip[2], "0");
             type(page.ip[3], "1");
             page.txtHost->setText("server");
             page.cmdadd->click();
-            QCOMPARE(hostsFile(m), QByteArray("10.0.0.1\tserver\r\n"));
+            // Empty fields are taken as they stand.
+            for (QLineEdit* octet : page.ip)
+                octet->clear();
+            page.txtHost->clear();
+            page.cmdadd->click();
+            QCOMPARE(hostsFile(m),
+                     QByteArray("127.0.0.1\tlocalhost\r\n10.0.0.1\tserver\r\n...\t\r\n"));
             QVERIFY(dialogs.questions.isEmpty());
         }
     }
@@ -235,8 +243,9 @@ private slots:
     void hostsAreLoadedAddedAndDeleted() {
         KESTREL_QT_MACHINE(m);
         makeWindows98();
-        writeHostsFile(m, "# names for the office, see the manual\r\n"
-                          "192.168.1.2\tprinter\r\n");
+        writeHost(m.prefix().file("drive_c/windows/lmhosts"),
+                  "# names for the office, see the manual\r\n"
+                  "192.168.1.2\tprinter\r\n");
         Dialogs dialogs;
         OptiPage page;
         // The comment's comma splits it in two entries.
@@ -274,26 +283,6 @@ private slots:
         page.cmdDel->click();
         QCOMPARE(dialogs.questions.size(), 2);
         QCOMPARE(page.hosts().size(), 3);
-    }
-
-    void missingHostsFileIsAnEmptyList() {
-        KESTREL_QT_MACHINE(m);
-        makeWindows98();
-        OptiPage page;
-        QCOMPARE(page.hosts(), QStringList());
-        // The example entry is ready to be added.
-        QCOMPARE(page.ip[0]->text() + "." + page.ip[1]->text() + "." + page.ip[2]->text() + "." +
-                     page.ip[3]->text(),
-                 QStringLiteral("127.0.0.1"));
-        QCOMPARE(page.txtHost->text(), QStringLiteral("localhost"));
-        page.cmdadd->click();
-        QCOMPARE(hostsFile(m), QByteArray("127.0.0.1\tlocalhost\r\n"));
-        // Empty fields are taken as they stand.
-        for (QLineEdit* octet : page.ip)
-            octet->clear();
-        page.txtHost->clear();
-        page.cmdadd->click();
-        QCOMPARE(hostsFile(m), QByteArray("127.0.0.1\tlocalhost\r\n...\t\r\n"));
     }
 };
 

@@ -1,24 +1,29 @@
 #pragma once
 // What the page tests (Qt Test, offscreen) share: a throw-away prefix with a machine on it, the
-// dialogs answered without a person, the prefix's files by DOS path, and Wine's own view through
-// the win32probe program.
+// dialogs answered without a person, opening and closing a page as the shell does, values as the
+// registry holds them, the prefix's files by DOS path, and Wine's own view (wine reg query and
+// the win32probe program).
 
 #include "MachineOnPrefix.h"
+#include "platform/Registry.h"
+#include "ui/MdlStart.h"
 #include "ui/Module.h"
 #include "ui/RegQt.h"
 
 #include <QComboBox>
 #include <QMap>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTest>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 
-// A fresh prefix made the current machine in a variable; without Wine the test fails on CI and
-// is skipped elsewhere.
+// A fresh prefix made the current machine in a variable, the version key chosen from it; without
+// Wine the test fails on CI and is skipped elsewhere.
 #define KESTREL_QT_MACHINE(var)                                                                    \
     std::string var##_reason;                                                                      \
     auto var##_made = ::kestrel::testing::TestPrefix::make(var##_reason);                          \
@@ -27,7 +32,8 @@
             QFAIL(var##_reason.c_str());                                                           \
         QSKIP(var##_reason.c_str());                                                               \
     }                                                                                              \
-    ::kestrel::testing::MachineOnPrefix var(std::move(*var##_made))
+    ::kestrel::testing::MachineOnPrefix var(std::move(*var##_made));                               \
+    ::kestrel::MdlStart::setWinVerKeyFromPlatform()
 
 namespace kestrel::testing {
 
@@ -63,6 +69,68 @@ struct Dialogs {
     Dialogs& operator=(const Dialogs&) = delete;
 };
 
+// Opens a page as the shell does: create, load, place, show.
+template <class P> std::unique_ptr<P> openPage(int width = 640, int height = 480) {
+    auto page = std::make_unique<P>();
+    page->Form_Load();
+    page->resize(width, height);
+    page->show();
+    return page;
+}
+
+// Closes it as the shell does: the unload handler runs, then the page is destroyed.
+template <class P> void closePage(std::unique_ptr<P>& page) {
+    page->Form_Unload();
+    page.reset();
+}
+
+// Makes the prefix report Windows 98, as Wine does for this setting, and follows it.
+inline void makeWindows98() {
+    Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
+    MdlStart::setWinVerKeyFromPlatform();
+}
+
+// A value as the registry holds it.
+struct StoredValue {
+    std::uint32_t type = REG_NONE;
+    std::string data;
+};
+
+inline std::optional<StoredValue> stored(RootKey root, const QString& path, const QString& name) {
+    Registry& registry = Machine::current().registry();
+    RegHandle key = 0;
+    if (registry.openKey(root, path.toStdString(), KEY_READ, key) != ERROR_SUCCESS)
+        return std::nullopt;
+    StoredValue value;
+    std::uint8_t buffer[4096];
+    std::uint32_t size = sizeof buffer;
+    const long rc = registry.queryValue(key, name.toStdString(), value.type, buffer, size);
+    registry.closeKey(key);
+    if (rc != ERROR_SUCCESS)
+        return std::nullopt;
+    value.data.assign(reinterpret_cast<const char*>(buffer), size);
+    return value;
+}
+
+// The value when it is a REG_DWORD, else nothing.
+inline std::optional<std::uint32_t> dword(RootKey root, const QString& path, const QString& name) {
+    const auto value = stored(root, path, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != 4)
+        return std::nullopt;
+    const auto* b = reinterpret_cast<const unsigned char*>(value->data.data());
+    return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
+}
+
+// The text when the value is a REG_SZ (its terminating zero dropped), else nothing.
+inline std::optional<QString> sz(RootKey root, const QString& path, const QString& name) {
+    auto value = stored(root, path, name);
+    if (!value || value->type != REG_SZ)
+        return std::nullopt;
+    if (!value->data.empty() && value->data.back() == '\0')
+        value->data.pop_back();
+    return QString::fromLatin1(value->data);
+}
+
 inline std::string hostPath(MachineOnPrefix& on, const std::string& dosPath) {
     return on.machine().hostPathFromDos(dosPath);
 }
@@ -93,8 +161,8 @@ inline QStringList subkeys(RootKey root, const QString& path) {
     return names;
 }
 
-// "wine reg query KEY /v NAME" (or /ve for the default value): the REG_SZ data as the query
-// prints it, or nothing when the key or value is missing. Wine is the judge here.
+// "wine reg query KEY /v NAME" (or /ve for the default value): the data as the query prints it
+// ("text", "0x1"), or nothing when the key or value is missing. Wine is the judge here.
 inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
                                         const QString& name = {}) {
     std::vector<std::string> args{"reg", "query", key.toStdString()};
@@ -110,10 +178,11 @@ inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
     if (result.exitCode != 0)
         return std::nullopt;
     // Lines look like "    NAME    REG_SZ    DATA".
+    static const QRegularExpression type(QStringLiteral("\\s(REG_[A-Z_]+)( {4}|$)"));
     for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
-        const int at = line.indexOf(QStringLiteral("REG_SZ"));
-        if (at >= 0)
-            return line.mid(at + 6).trimmed();
+        const QRegularExpressionMatch match = type.match(line.trimmed());
+        if (match.hasMatch())
+            return line.trimmed().mid(match.capturedEnd()).trimmed();
     }
     return std::nullopt;
 }

@@ -1,0 +1,319 @@
+// The texts the user sees: the catalogue in both languages, the language chosen from the user's
+// environment, a Russian run of every page and of Qt's own dialogs, and the shared dialogs (save
+// prompt, file dialog) as the user meets them.
+
+#include "app/PageTable.h"
+#include "app/frmAbout.h"
+#include "app/frmTR.h"
+#include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
+#include "ui/Page.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <cstdio>
+#include <filesystem>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+
+namespace {
+
+QString textIn(Language language, int id) {
+    const Language before = Catalogue::language();
+    Catalogue::setLanguage(language);
+    const QString text = LoadResString(id);
+    Catalogue::setLanguage(before);
+    return text;
+}
+
+// Runs this test program again to print one string with the given environment.
+QString stringInChild(const QMap<QString, QString>& env, int id) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+        environment.remove(name);
+    for (auto it = env.begin(); it != env.end(); ++it)
+        environment.insert(it.key(), it.value());
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--print-string"), QString::number(id)});
+    if (!child.waitForFinished(30000))
+        return QStringLiteral("<child did not finish>");
+    return QString::fromUtf8(child.readAllStandardOutput());
+}
+
+bool hasCyrillic(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0x0400 && c.unicode() <= 0x04FF)
+            return true;
+    return false;
+}
+
+// Texts a user reads on a widget and its children: labels, buttons, frames, and the nodes of
+// the navigation tree (other trees and lists show the machine's data).
+QStringList visibleTexts(QWidget* root) {
+    QStringList texts;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(root))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* frame = qobject_cast<QGroupBox*>(w))
+            texts << frame->title();
+        else if (auto* tree = qobject_cast<QTreeWidget*>(w); tree && qobject_cast<frmTR*>(root))
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                texts << (*it)->text(0);
+    }
+    return texts;
+}
+
+// English words in texts that should be Russian. Names stay as they are in both languages:
+// the program's and Windows' own, product names, the TCP/IP values' names, and the machine's
+// names; a web address too.
+QStringList englishWords(const QStringList& texts) {
+    static const QStringList kept = {
+        "Kestrel", "Ok",    "Internet", "Explorer", "Windows", "Uninstall",  "Active",
+        "Desktop", "MTU",   "MaxMTU",   "MaxMSS",   "Default", "DefaultTTL", "MSS",
+        "TTL",     "IE",    "regedit",  "exe",      "DOS",     "HDD",        "VHDD",
+        "Family",  "logon", "Netscape", "Drag",     "Drop",    "IP",         "Ethernet"};
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    QStringList found;
+    for (const QString& text : texts)
+        for (auto it = word.globalMatch(text);
+             it.hasNext() && !text.contains(QLatin1String("://"));) {
+            const QString w = it.next().captured();
+            if (!kept.contains(w) && w != GetCompName() && w != GetUser())
+                found << w + QStringLiteral(" in \"") + text + QLatin1Char('"');
+        }
+    return found;
+}
+
+// Calls act once the next modal dialog is up.
+void whenModal(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        act(QApplication::activeModalWidget());
+    });
+}
+
+} // namespace
+
+class TextsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        Catalogue::setLanguage(Language::English);
+        Catalogue::installQtTranslations();
+    }
+    void cleanupTestCase() { init(); }
+
+    void bothLanguagesHoldTheSameIdsWithTexts() {
+        const QList<int> ids = Catalogue::ids(Language::English);
+        QCOMPARE(Catalogue::ids(Language::Russian), ids);
+        // Apart from the title and a few technical names, the Russian texts are translations.
+        const QList<int> same = {101, 119, 342, 343, 344, 446};
+        for (int id : ids) {
+            const QString en = textIn(Language::English, id);
+            const QString ru = textIn(Language::Russian, id);
+            QVERIFY2(!en.trimmed().isEmpty(), qPrintable(QString::number(id)));
+            QVERIFY2(same.contains(id) || hasCyrillic(ru), qPrintable(QString::number(id)));
+            // Formatting marks and trailing blanks mean the same in both.
+            QCOMPARE(ru.count(QStringLiteral("%s")), en.count(QStringLiteral("%s")));
+            QCOMPARE(ru.endsWith(QLatin1Char(' ')), en.endsWith(QLatin1Char(' ')));
+        }
+    }
+
+    void textsKeepLineBreaksAndMarks() {
+        const QString help = textIn(Language::English, 113);
+        QVERIFY(help.endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(help.count(QStringLiteral("\r\n")), 2);
+        QCOMPARE(textIn(Language::English, 451),
+                 QStringLiteral("This option add your domain to IE domain list\r\n%s - Domain"));
+        QCOMPARE(textIn(Language::English, 377),
+                 QStringLiteral("Folder Path (without \"\\\" on end)"));
+    }
+
+    void languageFollowsTheUsersMessages_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("LANG ru") << QStringList{"LANG", "ru_RU.UTF-8"} << "Система";
+        QTest::newRow("LC_ALL over LANG")
+            << QStringList{"LC_ALL", "ru_RU.UTF-8", "LANG", "en_US.UTF-8"} << "Система";
+        QTest::newRow("LC_MESSAGES over LANG")
+            << QStringList{"LC_MESSAGES", "ru_RU.UTF-8", "LANG", "en_US.UTF-8"} << "Система";
+        QTest::newRow("English messages, Russian rest")
+            << QStringList{"LANG", "ru_RU.UTF-8", "LC_MESSAGES", "en_US.UTF-8"} << "System";
+        QTest::newRow("German") << QStringList{"LANG", "de_DE.UTF-8"} << "System";
+        QTest::newRow("C") << QStringList{"LANG", "C"} << "System";
+        QTest::newRow("nothing set") << QStringList{} << "System";
+    }
+    void languageFollowsTheUsersMessages() {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, text);
+        QMap<QString, QString> env;
+        for (int i = 0; i + 1 < environment.size(); i += 2)
+            env.insert(environment[i], environment[i + 1]);
+        QCOMPARE(stringInChild(env, 102), text);
+    }
+
+    void russianRunShowsNoEnglish() {
+        KESTREL_QT_MACHINE(on);
+        // Windows 98, so that every node and page is there.
+        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));
+        Catalogue::setLanguage(Language::Russian);
+        QVERIFY(Catalogue::installQtTranslations());
+        Dialogs dialogs;
+
+        frmTR tree;
+        QCOMPARE(tree.node("Windows")->text(0), QStringLiteral("Система"));
+        QStringList english = englishWords(visibleTexts(&tree));
+        frmAbout about;
+        about.Form_Load();
+        english << englishWords(visibleTexts(&about));
+        about.Form_Unload();
+        for (const PageRow& row : pageTable()) {
+            std::unique_ptr<Page> page(row.create());
+            page->resize(640, 480);
+            page->Form_Load();
+            page->show();
+            for (const QString& w : englishWords(visibleTexts(page.get())))
+                english << QLatin1String(row.form) + QStringLiteral(": ") + w;
+            page->Form_Unload();
+        }
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
+        QVERIFY(dialogs.messages.isEmpty());
+        // Every text the pages asked for is in the catalogue.
+        QCOMPARE(Catalogue::missing(), QList<int>{});
+    }
+
+    void russianRunTranslatesQtsOwnButtons() {
+        KESTREL_QT_MACHINE(on);
+        Catalogue::setLanguage(Language::Russian);
+        QVERIFY(Catalogue::installQtTranslations());
+        QStringList texts;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            texts << box->windowTitle() << box->text() << box->button(QMessageBox::Yes)->text()
+                  << box->button(QMessageBox::No)->text();
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!AskSave(QStringLiteral("None")));
+        QCOMPARE(texts.size(), 4);
+        for (const QString& text : texts)
+            QVERIFY2(hasCyrillic(text) && englishWords({text}).isEmpty(), qPrintable(text));
+
+        texts.clear();
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            for (QDialogButtonBox* buttons : dialog->findChildren<QDialogButtonBox*>())
+                for (QAbstractButton* button : buttons->buttons())
+                    texts << button->text();
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->isVisible() && !label->text().isEmpty())
+                    texts << label->text();
+            dialog->reject();
+        });
+        QCOMPARE(DialogBox().OpenFile(LoadResString(125)), QString());
+        QVERIFY(texts.size() >= 3);
+        for (const QString& text : texts)
+            QVERIFY2(englishWords({text}).isEmpty(), qPrintable(text));
+    }
+
+    void stockIconsAre32Pixels() {
+        for (const char* name : {"DEFAULT", "FOLDER", "APP", "folder"})
+            QVERIFY2(LoadResPicture(QLatin1String(name)).availableSizes().contains(QSize(32, 32)),
+                     name);
+    }
+
+    void qtFilterShowsEveryEntryWithItsPatterns() {
+        QCOMPARE(DialogBox::qtFilter("All Files(*.*)|*.*"), QStringLiteral("All Files(*.*) (*.*)"));
+        QCOMPARE(DialogBox::qtFilter("All Pictures|*.bmp;*.jpg;*.jpeg;*.gif"),
+                 QStringLiteral("All Pictures (*.bmp *.jpg *.jpeg *.gif)"));
+        QCOMPARE(DialogBox::qtFilter("Icons|*.ico|All|*.*"),
+                 QStringLiteral("Icons (*.ico);;All (*.*)"));
+    }
+
+    void saveFileDialogGivesTheDosPathOfTheChosenHostFile() {
+        KESTREL_QT_MACHINE(on);
+        const std::string folder = hostPath(on, "C:\\");
+        std::filesystem::create_directories(folder + "/Icons Here");
+        writeHost(folder + "/Icons Here/caf\xc3\xa9.ico", "icon");
+        QString caption, filter;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            caption = dialog->windowTitle();
+            filter = dialog->selectedNameFilter();
+            // The dialog starts in the machine's C: drive.
+            QCOMPARE(std::filesystem::canonical(dialog->directory().absolutePath().toStdString()),
+                     std::filesystem::canonical(folder));
+            dialog->selectFile(QString::fromStdString(folder + "/Icons Here/caf\xc3\xa9.ico"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(DialogBox().OpenFile(QStringLiteral("Select Icon File..."),
+                                      QStringLiteral("Icon Files(*.ico)|*.ico")),
+                 QStringLiteral("C:\\Icons Here\\café.ico"));
+        QCOMPARE(caption, QStringLiteral("Select Icon File..."));
+        QCOMPARE(filter, QStringLiteral("Icon Files(*.ico) (*.ico)"));
+
+        // A file outside the drives the prefix maps gives its path on drive Z:, the host's root.
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            dialog->selectFile(QStringLiteral("/tmp/outside.txt"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(DialogBox().SaveFile(QString()), QStringLiteral("Z:\\tmp\\outside.txt"));
+    }
+
+    void askSaveQuestionTitleAndButtons() {
+        QStringList seen;
+        kestrel::testing::setPromptHandler({});
+        for (const bool yes : {true, false}) {
+            whenModal([&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box);
+                seen << box->windowTitle() << box->text();
+                QCOMPARE(box->icon(), QMessageBox::Question);
+                QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+                if (yes)
+                    QTest::keyClick(box, Qt::Key_Return); // the default button
+                else
+                    box->button(QMessageBox::No)->click();
+            });
+            QCOMPARE(AskSave(yes ? QStringLiteral("None") : QStringLiteral("none")), yes);
+        }
+        // Only "None" exactly stands for the standard question.
+        QCOMPARE(seen, (QStringList{"Saving...", "Save Changes ?", "Saving...", "none"}));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--print-string") == 0) {
+        QCoreApplication app(argc, argv);
+        const QByteArray text = LoadResString(QByteArray(argv[2]).toInt()).toUtf8();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TextsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TextsTest.moc"
