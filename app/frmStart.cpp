@@ -194,7 +194,7 @@ bool frmStart::switchPrefix(const QString& path) {
     // closes: a refused folder leaves the page as it is, unsaved changes included.
     OpenedMachine opened = openPrefix(path.toStdString());
     if (!opened.machine) {
-        ShowMessage(QString::fromStdString(opened.error));
+        ShowMessage(opened.error);
         if (chooser_)
             chooser_->refresh(oldPath);
         return false;

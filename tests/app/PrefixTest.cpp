@@ -71,8 +71,7 @@ private slots:
         QVERIFY(QDir().mkpath(documents));
         std::ofstream((documents + QStringLiteral("/letter.txt")).toStdString()) << "keep me";
         QVERIFY(!window.switchPrefix(documents));
-        QCOMPARE(dialogs.messages, QStringList{QString::fromStdString(
-                                       wine::notAPrefixMessage(documents.toStdString()))});
+        QCOMPARE(dialogs.messages, QStringList{LoadResString(903).arg(documents)});
         QVERIFY(dialogs.questions.isEmpty());
         QCOMPARE(window.curPage(), page);
         QCOMPARE(&Machine::current(), &on.machine());
