@@ -446,14 +446,14 @@ struct RegFile::Name {
 struct RegFile::Section {
     std::size_t begin = 0; // in original_, while unchanged
     std::size_t size = 0;
-    Node* node = nullptr;               // the key; null for the preamble and lines under a broken header
+    Node* node = nullptr; // the key; null for the preamble and lines under a broken header
     std::unique_ptr<std::string> owned; // the text once changed
 };
 
 struct RegFile::Node {
     Name name; // as first written
     Node* parent = nullptr;
-    std::vector<Node*> children; // sorted case-insensitively, as Wine enumerates them
+    std::vector<Node*> children;          // sorted case-insensitively, as Wine enumerates them
     std::size_t firstSection = NoSection; // in file order
     std::uint32_t sectionCount = 0;
 };
@@ -589,7 +589,6 @@ std::string RegFile::formatValue(const RegValue& value) {
     out.push_back('\n');
     return out;
 }
-
 
 void RegFile::load(std::string text) {
     sections_.clear();
@@ -748,10 +747,9 @@ RegFile::Node* RegFile::childFor(Node* parent, const Name& name, bool create, bo
     };
     // Files list keys in Wine's order, so a new child mostly comes after the last one.
     if (!children.empty() && order(children.back()) >= 0) {
-        const auto it = std::lower_bound(children.begin(), children.end(), name,
-                                         [&](const Node* child, const Name&) {
-                                             return order(child) < 0;
-                                         });
+        const auto it =
+            std::lower_bound(children.begin(), children.end(), name,
+                             [&](const Node* child, const Name&) { return order(child) < 0; });
         if (order(*it) == 0)
             return *it;
         if (!create)
@@ -932,7 +930,6 @@ void stampSection(std::string& text, std::uint64_t fileTime) {
 
 } // namespace
 
-
 void RegFile::reindex() {
     for (Node& node : nodes_) {
         node.firstSection = NoSection;
@@ -985,8 +982,7 @@ std::size_t RegFile::insertSectionFor(Node* node, std::uint64_t fileTime) {
     } else {
         section.owned = std::make_unique<std::string>(body + "\n");
     }
-    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(position),
-                     std::move(section));
+    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(position), std::move(section));
     reindex();
     return position;
 }

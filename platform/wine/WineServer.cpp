@@ -4,14 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <string_view>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
