@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <spawn.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -40,8 +41,10 @@ std::string serverFolderName(const std::string& prefixPath) {
 // <TMPDIR of the prefix's first Wine process>/<contents of PREFIX/wineserver>/server-..., and
 // that TMPDIR need not be ours, so every usual temporary folder is a candidate; upstream Wine
 // and Proton work in /tmp/.wine-<uid>/server-....
-std::vector<std::string> lockCandidates(const std::string& prefixPath, const std::string& server) {
-    std::vector<std::string> out;
+// Each with the TMPDIR a Wine program needs to reach a server there (empty: any).
+std::vector<std::pair<std::string, std::string>> lockCandidates(const std::string& prefixPath,
+                                                                const std::string& server) {
+    std::vector<std::pair<std::string, std::string>> out;
     std::ifstream named(prefixPath + "/wineserver");
     std::string folder;
     if (named && std::getline(named, folder) && !folder.empty() &&
@@ -55,9 +58,9 @@ std::vector<std::string> lockCandidates(const std::string& prefixPath, const std
         for (std::size_t i = 0; i < bases.size(); ++i)
             if (std::find(bases.begin(), bases.begin() + static_cast<std::ptrdiff_t>(i),
                           bases[i]) == bases.begin() + static_cast<std::ptrdiff_t>(i))
-                out.push_back(bases[i] + "/" + folder + "/" + server + "/lock");
+                out.emplace_back(bases[i] + "/" + folder + "/" + server + "/lock", bases[i]);
     }
-    out.push_back("/tmp/.wine-" + std::to_string(getuid()) + "/" + server + "/lock");
+    out.emplace_back("/tmp/.wine-" + std::to_string(getuid()) + "/" + server + "/lock", "");
     return out;
 }
 
@@ -76,7 +79,9 @@ long lockHolder(const std::string& lockFile) {
 
 // A running server process (wineserver64 on Debian, wineserver elsewhere) whose working folder,
 // its server folder, belongs to this prefix, wherever that folder is; 0 when there is none.
-long serverProcess(const std::string& server) {
+// tmpDir receives the TMPDIR it was started with (the folder two levels above its own, unless
+// that is /tmp/.wine-<uid>'s layout).
+long serverProcess(const std::string& server, std::string& tmpDir) {
     DIR* proc = opendir("/proc");
     if (!proc)
         return 0;
@@ -101,29 +106,42 @@ long serverProcess(const std::string& server) {
         const ssize_t length = readlink((base + "/cwd").c_str(), cwd, sizeof cwd - 1);
         if (length <= 0)
             continue;
-        const std::string_view folder(cwd, static_cast<std::size_t>(length));
+        const std::string folder(cwd, static_cast<std::size_t>(length));
         const std::size_t slash = folder.rfind('/');
-        if (folder.substr(slash + 1) == server) {
-            found = std::strtol(name, nullptr, 10);
-            break;
-        }
+        if (slash == std::string::npos || folder.compare(slash + 1, std::string::npos, server))
+            continue;
+        found = std::strtol(name, nullptr, 10);
+        const std::size_t parent = folder.rfind('/', slash - 1);
+        const std::string parentName =
+            parent == std::string::npos ? "" : folder.substr(parent + 1, slash - parent - 1);
+        tmpDir = parent == std::string::npos || parentName.rfind(".wine-", 0) == 0
+                     ? ""
+                     : folder.substr(0, std::max<std::size_t>(parent, 1));
+        break;
     }
     closedir(proc);
     return found;
 }
 
+// The server of the prefix: its process id (0 when none runs) and its TMPDIR.
+long findServer(const std::string& prefixPath, std::string& tmpDir) {
+    tmpDir.clear();
+    const std::string server = serverFolderName(prefixPath);
+    if (server.empty())
+        return 0;
+    for (const auto& [lockFile, base] : lockCandidates(prefixPath, server))
+        if (const long holder = lockHolder(lockFile); holder != 0) {
+            tmpDir = base;
+            return holder;
+        }
+    return serverProcess(server, tmpDir);
+}
+
 } // namespace
 
 bool wineServerRunning(const std::string& prefixPath, long* pid) {
-    const std::string server = serverFolderName(prefixPath);
-    if (server.empty())
-        return false;
-    long holder = 0;
-    for (const auto& lockFile : lockCandidates(prefixPath, server))
-        if ((holder = lockHolder(lockFile)) != 0)
-            break;
-    if (holder == 0)
-        holder = serverProcess(server);
+    std::string tmpDir;
+    const long holder = findServer(prefixPath, tmpDir);
     if (holder != 0 && pid)
         *pid = holder;
     return holder != 0;
@@ -137,8 +155,14 @@ int runWine(const std::string& prefixPath, const std::vector<std::string>& args,
             std::string& output, bool keepInput) {
     std::vector<std::string> argv{"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ProcessResult result =
-        runProcess(argv, {{"WINEPREFIX", prefixPath}, {"WINEDEBUG", "-all"}}, keepInput);
+    std::map<std::string, std::string> environment{{"WINEPREFIX", prefixPath},
+                                                   {"WINEDEBUG", "-all"}};
+    // A running server is reached through the TMPDIR it was started with; with another, wine
+    // would start a second server on the same prefix.
+    std::string tmpDir;
+    if (findServer(prefixPath, tmpDir) != 0 && !tmpDir.empty())
+        environment["TMPDIR"] = tmpDir;
+    const ProcessResult result = runProcess(argv, environment, keepInput);
     output = result.output;
     return result.exitCode;
 }

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -388,9 +389,22 @@ TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
         ++after;
     EXPECT_EQ(after, entries) << "a temporary file was left behind";
-    // Writable again: the same call works and keeps the file's mode.
+    // Writable again: the same call works and keeps the file's mode. It clears what saves
+    // killed midway left: the temporary files of processes that are gone.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string stale = prefix.file(".user.reg.kestrel-" + std::to_string(gone) + "-AbCdEf");
+    const std::string older = prefix.file(".user.reg.kestrel-AbCdEf");
+    const std::string live = prefix.file(".user.reg.kestrel-" + std::to_string(getppid()) + "-Ab");
+    for (const auto& file : {stale, older, live})
+        std::ofstream(file) << "partial";
     chmod(prefix.file("user.reg").c_str(), 0640);
     EXPECT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", 1));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_FALSE(fs::exists(older));
+    EXPECT_TRUE(fs::exists(live));
     struct stat info {};
     stat(prefix.file("user.reg").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -408,8 +422,12 @@ bool waitFor(const std::function<bool()>& condition) {
 TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     KESTREL_TEST_PREFIX(prefix);
     EXPECT_FALSE(wineServerRunning(prefix.path()));
-    ASSERT_TRUE(startDetached({"wineserver", "-p"},
-                              {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    // Started with a TMPDIR that is not Kestrel's: its server folder is there.
+    const std::map<std::string, std::string> elsewhere{{"TMPDIR", prefix.file("elsewhere")}};
+    fs::create_directories(prefix.file("elsewhere"));
+    ASSERT_TRUE(startDetached({"wineserver", "-p"}, {{"WINEPREFIX", prefix.path()},
+                                                     {"WINEDEBUG", "-all"},
+                                                     {"TMPDIR", prefix.file("elsewhere")}}));
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
     long pid = 0;
     EXPECT_TRUE(wineServerRunning(prefix.path(), &pid));
@@ -426,6 +444,7 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
                   ERROR_SUCCESS);
         ASSERT_TRUE(SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin",
                                std::wstring(L"\x01\0\0\0", 4)));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Two\nLines\r", L"x"));
         // Kestrel shows what it wrote although the files do not have it yet.
         std::wstring text;
         EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
@@ -436,10 +455,13 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     const auto live = wineOn(prefix, {"reg", "query", "HKLM\\Software\\KestrelLive", "/v", "Bin"});
     EXPECT_TRUE(hasLine(live.output, "    Bin    REG_BINARY    01000000")) << live.output;
 
-    prefix.stopWineServer();
+    prefix.run({"wineserver", "-k"}, elsewhere);
+    prefix.run({"wineserver", "-w"}, elsewhere);
     EXPECT_FALSE(wineServerRunning(prefix.path()));
     RegistryOn after(prefix, 1251);
     std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Two\nLines\r", text));
+    EXPECT_EQ(text, L"x");
     EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
     EXPECT_EQ(text, Cyrillic);
     EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", text));
@@ -448,6 +470,83 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin", text));
     EXPECT_EQ(text, std::wstring(L"\x01\0\0", 3));
+}
+
+TEST(WineRegistry, NamesWineWouldDropAreRefused) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string longest(255, 'k'), valueName(16383, 'v');
+    {
+        WineRegistry registry(prefix.path(), 1252);
+        const std::string base = "Software\\KestrelLong\\";
+        RegHandle key = 0;
+        EXPECT_EQ(registry.createKey(HKEY_CURRENT_USER, base + longest + "k", KEY_WRITE, key),
+                  ERROR_INVALID_PARAMETER);
+        EXPECT_NE(registry.lastError().find("255"), std::string::npos) << registry.lastError();
+        ASSERT_EQ(registry.createKey(HKEY_CURRENT_USER, "Software\\KestrelLong", KEY_WRITE, key),
+                  ERROR_SUCCESS);
+        const std::uint8_t data[] = {'x', 0};
+        EXPECT_EQ(registry.setValue(key, valueName + "v", REG_SZ, data, 2),
+                  ERROR_INVALID_PARAMETER);
+        EXPECT_NE(registry.lastError().find("16383"), std::string::npos) << registry.lastError();
+        registry.closeKey(key);
+        EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")).find(longest + "k"),
+                  std::string::npos);
+        // The longest names Wine keeps go through.
+        ASSERT_EQ(registry.createKey(HKEY_CURRENT_USER, base + longest, KEY_WRITE, key),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(registry.setValue(key, valueName, REG_SZ, data, 2), ERROR_SUCCESS);
+        registry.closeKey(key);
+    }
+    // Wine loads the registry and writes it back: both are still there.
+    ASSERT_EQ(wineOn(prefix, {"reg", "add", "HKCU\\Software\\WineWasHere", "/f"}).exitCode, 0);
+    prefix.stopWineServer();
+    WineRegistry registry(prefix.path(), 1252);
+    RegHandle key = 0;
+    ASSERT_EQ(
+        registry.openKey(HKEY_CURRENT_USER, "Software\\KestrelLong\\" + longest, KEY_READ, key),
+        ERROR_SUCCESS);
+    std::uint32_t type = 0, size = 0;
+    EXPECT_EQ(registry.queryValue(key, valueName, type, nullptr, size), ERROR_SUCCESS);
+    registry.closeKey(key);
+}
+
+TEST(WineRegistry, NamesOutsideTheCodePageAreListedAndActedOn) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string path = "Software\\KestrelNames";
+    {
+        // Written with every character available, read back through the Western code page.
+        RegistryOn on(prefix, codepage::Utf8);
+        for (const char* name : {"a", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x91\xD1\x8B\xD0\xBA", "z"})
+            ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, codepage::fromUtf8(path),
+                                  codepage::fromUtf8(name), 1));
+        for (const char* sub : {"b", "\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87"})
+            ASSERT_TRUE(
+                SaveDWord(HKEY_CURRENT_USER, codepage::fromUtf8(path + "\\" + sub), L"v", 1));
+    }
+    RegistryOn on(prefix, 1252);
+    WineRegistry& registry = on.registry();
+    RegHandle key = 0;
+    ASSERT_EQ(registry.openKey(HKEY_CURRENT_USER, path, KEY_READ, key), ERROR_SUCCESS);
+    std::vector<std::string> names;
+    std::string name, data;
+    std::uint32_t type = 0;
+    while (registry.enumValue(key, static_cast<std::uint32_t>(names.size()), name, type, data) ==
+           ERROR_SUCCESS)
+        names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "z", "???", "???"}));
+    std::vector<std::wstring> subkeys;
+    EXPECT_TRUE(EnumKeys(subkeys, HKEY_CURRENT_USER, codepage::fromUtf8(path)));
+    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"b", L"????"}));
+    // Opened and deleted by their own names, which '?' does not spell.
+    RegHandle sub = 0;
+    ASSERT_EQ(registry.openSubkeyAt(key, 1, sub), ERROR_SUCCESS);
+    EXPECT_EQ(registry.enumValue(sub, 0, name, type, data), ERROR_SUCCESS);
+    EXPECT_EQ(name, "v");
+    registry.closeKey(sub);
+    for (std::uint32_t i = 4; i-- > 0;)
+        EXPECT_EQ(registry.deleteValueAt(key, i), ERROR_SUCCESS) << i;
+    EXPECT_EQ(registry.enumValue(key, 0, name, type, data), ERROR_NO_MORE_ITEMS);
+    registry.closeKey(key);
 }
 
 TEST(WineRegistry, TwoWritersOnOnePrefixLoseNothing) {
