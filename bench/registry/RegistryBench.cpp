@@ -6,11 +6,11 @@
 //  - reading one page's values (four under HKCU, one under HKLM) with kestrel-reg, one process
 //    per value as a script would, against "wine reg query": cold (no wineserver before the
 //    page, so its first query starts one) and warm (a wineserver already running);
-//  - listing a key of 20,000 values with kestrel-reg, against a warm "wine reg query".
+//  - listing a key of 20,000 values (or LISTED) with kestrel-reg, against a warm "wine reg query".
 // Kestrel and Wine are run alternately, pair by pair; every figure is min / median / max.
 //
-// Usage: registry-bench [RUNS]   (the base prefix comes from KESTREL_TEST_BASE_PREFIX, as for
-// the tests; nothing in it is changed: the benchmark works on a copy)
+// Usage: registry-bench [RUNS [LISTED]]   (the base prefix comes from KESTREL_TEST_BASE_PREFIX, as
+// for the tests; nothing in it is changed: the benchmark works on a copy)
 
 #include "platform/Win32Types.h"
 #include "platform/wine/Process.h"
@@ -225,7 +225,9 @@ void compare(const char* label, const std::string& prefix, const std::vector<Que
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--child")
         return child(argv[2]);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 7;
+    const int listed = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20000;
     std::string reason;
     auto prefix = testing::TestPrefix::make(reason);
     if (!prefix) {
@@ -256,14 +258,14 @@ int main(int argc, char** argv) {
     {
         std::ofstream out(prefix->file("user.reg"), std::ios::app | std::ios::binary);
         out << "\n[Software\\\\KestrelBench\\\\Big] 1796483572\n#time=1dd84cb194f7e80\n";
-        for (int i = 0; i < 20000; ++i)
+        for (int i = 0; i < listed; ++i)
             out << "\"Value" << i << "\"=dword:" << hex8(i) << "\n";
     }
     compare("one page's values (5 processes, one value under HKLM)", prefix->path(), PageValues,
             true, runs);
     compare("one HKLM value (1 process)", prefix->path(), {OneHklmValue}, true, runs);
     compare("one page's values (5 processes)", prefix->path(), PageValues, false, runs);
-    compare("listing a key of 20,000 values (1 process)", prefix->path(), {{BigKey, ""}}, false,
-            runs);
+    const std::string label = "listing a key of " + std::to_string(listed) + " values (1 process)";
+    compare(label.c_str(), prefix->path(), {{BigKey, ""}}, false, runs);
     return 0;
 }

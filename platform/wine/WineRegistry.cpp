@@ -42,6 +42,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
+// Reads the whole file straight into text: one copy, no buffer in between.
 bool readWhole(const std::string& path, std::string& text, int& error) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -50,11 +51,14 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
     }
     text.clear();
     struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+    std::size_t size = fstat(fd, &info) == 0 && info.st_size > 0
+                           ? static_cast<std::size_t>(info.st_size) + 1
+                           : 1 << 16;
+    for (std::size_t done = 0;;) {
+        if (done == size)
+            size *= 2; // the file grew while being read
+        text.resize(size);
+        const ssize_t n = read(fd, text.data() + done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -62,9 +66,11 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
             close(fd);
             return false;
         }
-        if (n == 0)
+        done += static_cast<std::size_t>(n);
+        if (n == 0) {
+            text.resize(done);
             break;
-        text.append(buffer, static_cast<std::size_t>(n));
+        }
     }
     close(fd);
     return true;
@@ -144,11 +150,7 @@ bool writeAtomically(const std::string& path, const std::string& text, int& erro
         unlink(temp.c_str());
         return false;
     }
-    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
+    // The folder is not flushed: after a crash it holds the old file or the new one, each whole.
     return true;
 }
 
@@ -792,7 +794,15 @@ long WineRegistry::enumKey(RegHandle key, std::uint32_t index, std::string& name
 long WineRegistry::enumValue(RegHandle key, std::uint32_t index, std::string& name,
                              std::uint32_t& type, std::string& data) {
     Impl::Location where;
-    const long status = impl_->existingKey(key, where);
+    Impl::OpenKey open;
+    // Past the first index the key listed last is taken as it was read for index 0: one
+    // listing is one reading of the file.
+    const auto& listing = impl_->listing;
+    const bool continued = index > 0 && impl_->resolveHandle(key, open) &&
+                           impl_->locate(open, where) && !where.usersRoot &&
+                           listing.hive == where.hive && listing.generation == impl_->generation &&
+                           listing.path == where.path;
+    const long status = continued ? ERROR_SUCCESS : impl_->existingKey(key, where);
     if (status != ERROR_SUCCESS)
         return status;
     if (where.usersRoot)
