@@ -27,6 +27,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -69,14 +70,23 @@ long memoryKb(const char* field) {
     return 0;
 }
 
+// CPU time of this process so far: the load's own work, whatever else the computer runs.
+double cpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 // Child mode: the first use of a prefix's registry in this process. Prints the load time, the
 // memory the load added (kB) and, after it, the time of a one-value save.
 int child(const std::string& folder) {
     const long before = memoryKb("VmRSS:");
     wine::WineRegistry registry(folder, 1252);
     RegHandle key = 0;
+    const double cpuBefore = cpuSeconds();
     const double load =
         seconds([&] { registry.openKey(HKEY_LOCAL_MACHINE, "Software", KEY_READ, key); });
+    const double loadCpu = cpuSeconds() - cpuBefore;
     const long added = memoryKb("VmHWM:") - before;
     registry.closeKey(key);
     registry.createKey(HKEY_LOCAL_MACHINE, "Software\\Pellmark\\Kestrel", KEY_WRITE, key);
@@ -86,7 +96,7 @@ int child(const std::string& folder) {
                           reinterpret_cast<const std::uint8_t*>(&counter), 4);
     });
     registry.closeKey(key);
-    std::printf("%.9f %ld %.9f\n", load, added, save);
+    std::printf("%.9f %ld %.9f %.9f\n", load, added, save, loadCpu);
     return 0;
 }
 
@@ -115,22 +125,25 @@ std::string generated(std::size_t bytes) {
 void hiveFigures(const std::string& label, const std::string& folder, int runs) {
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     const double megabytes = static_cast<double>(fs::file_size(folder + "/system.reg")) / 1e6;
-    Spread rate, memory, save, ratio;
+    Spread rate, cpuRate, memory, save, ratio;
     for (int i = 0; i < runs; ++i) {
         const auto result = wine::runProcess({self, "--child", folder});
-        double load = 0, saved = 0;
+        double load = 0, saved = 0, cpu = 0;
         long added = 0;
-        if (std::sscanf(result.output.c_str(), "%lf %ld %lf", &load, &added, &saved) != 3) {
+        if (std::sscanf(result.output.c_str(), "%lf %ld %lf %lf", &load, &added, &saved, &cpu) <
+            3) {
             std::printf("  child failed: %s\n", result.output.c_str());
             return;
         }
         rate.add(megabytes / load);
+        cpuRate.add(cpu > 0 ? megabytes / cpu : 0);
         memory.add(static_cast<double>(added) * 1024 / (megabytes * 1e6));
         save.add(saved);
         ratio.add(saved / load);
     }
     std::printf("%s (%.1f MB), %d fresh processes\n", label.c_str(), megabytes, runs);
     print("first load (read + parse)", rate, "MB/s");
+    print("the same by the load's CPU time", cpuRate, "MB/s");
     print("peak memory the load added", memory, "x file size");
     print("one-value save (write, fsync, rename)", save, "s");
     print("save / load of the same process", ratio, "x");

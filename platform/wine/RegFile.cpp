@@ -429,32 +429,40 @@ std::uint64_t fileTimeNow() {
 // A key's name: the file's own bytes when they are plain ASCII (no escapes), else the decoded
 // UTF-16 text. Either way no allocation per key while a file is read.
 struct RegFile::Name {
-    const char* bytes = nullptr;
-    const char16_t* wide = nullptr;
+    const void* data = nullptr;
     std::uint32_t size = 0;
+    bool wide = false;
 
+    static Name plain(std::string_view bytes) {
+        return {bytes.data(), static_cast<std::uint32_t>(bytes.size()), false};
+    }
+    static Name utf16(std::u16string_view text) {
+        return {text.data(), static_cast<std::uint32_t>(text.size()), true};
+    }
     char16_t at(std::size_t i) const {
-        return wide ? wide[i] : static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+        return wide ? static_cast<const char16_t*>(data)[i]
+                    : static_cast<char16_t>(static_cast<const unsigned char*>(data)[i]);
     }
     std::u16string str() const {
         if (wide)
-            return std::u16string(wide, size);
+            return std::u16string(static_cast<const char16_t*>(data), size);
+        const auto* bytes = static_cast<const char*>(data);
         return std::u16string(bytes, bytes + size);
     }
 };
 
 struct RegFile::Section {
     std::size_t begin = 0; // in original_, while unchanged
-    std::size_t size = 0;
-    Node* node = nullptr; // the key; null for the preamble and lines under a broken header
-    std::unique_ptr<std::string> owned; // the text once changed
+    std::uint32_t size = 0;
+    std::uint32_t edited = 0; // 1 + the index of its text in edits_ once changed, else 0
+    Node* node = nullptr;     // the key; null for the preamble and lines under a broken header
 };
 
 struct RegFile::Node {
     Name name; // as first written
     Node* parent = nullptr;
-    std::vector<Node*> children;          // sorted case-insensitively, as Wine enumerates them
-    std::size_t firstSection = NoSection; // in file order
+    std::vector<Node*> children;    // sorted case-insensitively, as Wine enumerates them
+    std::uint32_t firstSection = 0; // in file order, when sectionCount > 0
     std::uint32_t sectionCount = 0;
 };
 
@@ -594,6 +602,7 @@ void RegFile::load(std::string text) {
     sections_.clear();
     nodes_.clear();
     names_.clear();
+    edits_.clear();
     nodes_.emplace_back();
     original_ = std::move(text);
     // Plain names point into the text: keep it out of the string's inner buffer, which moves
@@ -611,10 +620,10 @@ void RegFile::load(std::string text) {
             return;
         Section& section = sections_.emplace_back();
         section.begin = sectionStart;
-        section.size = end - sectionStart;
+        section.size = static_cast<std::uint32_t>(end - sectionStart);
         section.node = sectionNode;
         if (sectionNode && sectionNode->sectionCount++ == 0)
-            sectionNode->firstSection = sections_.size() - 1;
+            sectionNode->firstSection = static_cast<std::uint32_t>(sections_.size() - 1);
     };
 
     // Consecutive headers share most of their path: the keys of the last one are reused for the
@@ -668,11 +677,8 @@ void RegFile::load(std::string text) {
             lastNames.resize(i);
             lastNodes.resize(i);
             for (; i < names.size(); ++i) {
-                Name name;
-                name.bytes = names[i].data();
-                name.size = static_cast<std::uint32_t>(names[i].size());
                 bool created = false;
-                node = childFor(node, name, true, created);
+                node = childFor(node, Name::plain(names[i]), true, created);
                 lastNames.push_back(names[i]);
                 lastNodes.push_back(node);
             }
@@ -700,16 +706,18 @@ void RegFile::loadEmpty(const std::string& rootComment) {
 
 std::string_view RegFile::sectionText(std::size_t index) const {
     const Section& section = sections_[index];
-    if (section.owned)
-        return *section.owned;
+    if (section.edited)
+        return edits_[section.edited - 1];
     return std::string_view(original_).substr(section.begin, section.size);
 }
 
 std::string& RegFile::edit(std::size_t index) {
     Section& section = sections_[index];
-    if (!section.owned)
-        section.owned = std::make_unique<std::string>(original_, section.begin, section.size);
-    return *section.owned;
+    if (!section.edited) {
+        edits_.emplace_back(original_, section.begin, section.size);
+        section.edited = static_cast<std::uint32_t>(edits_.size());
+    }
+    return edits_[section.edited - 1];
 }
 
 std::string RegFile::text() const {
@@ -771,11 +779,8 @@ RegFile::Node* RegFile::find(const RegPath& path) const {
     auto* self = const_cast<RegFile*>(this);
     Node* node = &self->nodes_.front();
     for (const auto& name : path) {
-        Name wanted;
-        wanted.wide = name.data();
-        wanted.size = static_cast<std::uint32_t>(name.size());
         bool created = false;
-        node = self->childFor(node, wanted, false, created);
+        node = self->childFor(node, Name::utf16(name), false, created);
         if (!node)
             return nullptr;
     }
@@ -786,15 +791,10 @@ RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
     Node* node = &nodes_.front();
     created = false;
     for (const auto& name : path) {
-        Name wanted;
-        wanted.wide = name.data();
-        wanted.size = static_cast<std::uint32_t>(name.size());
         bool now = false;
-        Node* child = childFor(node, wanted, false, now);
+        Node* child = childFor(node, Name::utf16(name), false, now);
         if (!child) {
-            const std::u16string& kept = names_.emplace_back(name);
-            wanted.wide = kept.data();
-            child = childFor(node, wanted, true, now);
+            child = childFor(node, Name::utf16(names_.emplace_back(name)), true, now);
             created = true;
         }
         node = child;
@@ -932,12 +932,12 @@ void stampSection(std::string& text, std::uint64_t fileTime) {
 
 void RegFile::reindex() {
     for (Node& node : nodes_) {
-        node.firstSection = NoSection;
+        node.firstSection = 0;
         node.sectionCount = 0;
     }
     for (std::size_t i = 0; i < sections_.size(); ++i)
         if (Node* node = sections_[i].node; node && node->sectionCount++ == 0)
-            node->firstSection = i;
+            node->firstSection = static_cast<std::uint32_t>(i);
 }
 
 std::size_t RegFile::positionFor(Node* node) const {
@@ -978,10 +978,11 @@ std::size_t RegFile::insertSectionFor(Node* node, std::uint64_t fileTime) {
                 edit(last).push_back('\n');
             edit(last).push_back('\n');
         }
-        section.owned = std::make_unique<std::string>(body);
+        edits_.push_back(body);
     } else {
-        section.owned = std::make_unique<std::string>(body + "\n");
+        edits_.push_back(body + "\n");
     }
+    section.edited = static_cast<std::uint32_t>(edits_.size());
     sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(position), std::move(section));
     reindex();
     return position;
@@ -1038,11 +1039,8 @@ bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
     // only because the key had no subkeys.
     Node* existing = &nodes_.front();
     for (const auto& name : path) {
-        Name wanted;
-        wanted.wide = name.data();
-        wanted.size = static_cast<std::uint32_t>(name.size());
         bool created = false;
-        Node* child = childFor(existing, wanted, false, created);
+        Node* child = childFor(existing, Name::utf16(name), false, created);
         if (!child)
             break;
         existing = child;

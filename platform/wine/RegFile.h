@@ -108,6 +108,7 @@ private:
     std::deque<Section> sections_;
     std::deque<Node> nodes_; // the root first; a deleted key's node stays unused until reload
     std::deque<std::u16string> names_; // key names that are not plain ASCII in the file
+    std::deque<std::string> edits_;    // the texts of changed sections
 };
 
 } // namespace kestrel::wine

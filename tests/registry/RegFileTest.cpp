@@ -243,32 +243,6 @@ TEST(RegFile, AChangeRewritesOnlyItsKeysLinesAndTimes) {
     EXPECT_NE(file.text().find("[Beta\\\\One] 1700000000\n"), std::string::npos);
 }
 
-TEST(RegFile, NewKeysGoWhereWineSortsThem) {
-    RegFile file;
-    file.load(Sample);
-    file.setValue({u"beta", u"Zed"}, dwordValue(u"v", 1), Jan2026);
-    file.setValue({u"Aardvark"}, dwordValue(u"v", 1), Jan2026);
-    file.setValue({u"Beta"}, dwordValue(u"v", 1), Jan2026); // had no section: only a subkey
-    file.setValue({u"_under"}, dwordValue(u"v", 1), Jan2026);
-    file.setValue({u"Zulu"}, dwordValue(u"v", 1), Jan2026);
-    file.createKey({u"Gamma", u"Sub"}, Jan2026);
-
-    std::vector<std::string> headers;
-    for (const auto& line : lines(file.text()))
-        if (!line.empty() && line[0] == '[')
-            headers.push_back(line.substr(0, line.find(']') + 1));
-    // '_' sorts before the letters: Wine compares in lower case.
-    EXPECT_EQ(headers, (std::vector<std::string>{"[_under]", "[Aardvark]", "[Alpha]", "[Beta]",
-                                                 "[Beta\\\\One]", "[Beta\\\\Zed]", "[Gamma]",
-                                                 "[Gamma\\\\Sub]", "[Zulu]"}));
-    // One blank line between sections, and the file still ends with its last value line.
-    EXPECT_EQ(file.text().find("\n\n\n"), std::string::npos);
-    EXPECT_TRUE(file.text().ends_with("[Zulu] 1767225600\n#time=1dc7ab192810000\n"
-                                      "\"v\"=dword:00000001\n"));
-    EXPECT_EQ(file.subkeys({}), (std::vector<std::u16string>{u"_under", u"Aardvark", u"Alpha",
-                                                             u"Beta", u"Gamma", u"Zulu"}));
-}
-
 TEST(RegFile, SectionsFollowWhatWineWouldWrite) {
     RegFile file;
     file.load(Sample);
