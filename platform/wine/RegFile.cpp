@@ -632,17 +632,24 @@ void RegFile::load(std::string text) {
     std::vector<Node*> lastNodes;
     std::vector<std::string_view> names;
     RegPath path;
-    std::size_t pos = 0;
-    while (pos < s.size()) {
-        const char* nl = static_cast<const char*>(std::memchr(base + pos, '\n', s.size() - pos));
-        const std::size_t end = nl ? static_cast<std::size_t>(nl - base) + 1 : s.size();
-        std::size_t p = pos;
-        while (p < end && isBlank(s[p]))
-            ++p;
-        if (p >= end || s[p] != '[') {
-            pos = end;
+    // Headers are the lines whose first character other than blanks is '[': look for each '['
+    // and at what comes before it on its line.
+    std::size_t search = 0;
+    while (search < s.size()) {
+        const char* bracket =
+            static_cast<const char*>(std::memchr(base + search, '[', s.size() - search));
+        if (!bracket)
+            break;
+        const std::size_t p = static_cast<std::size_t>(bracket - base);
+        std::size_t pos = p;
+        while (pos > 0 && isBlank(s[pos - 1]))
+            --pos;
+        if (pos > 0 && s[pos - 1] != '\n') {
+            search = p + 1;
             continue;
         }
+        const char* nl = static_cast<const char*>(std::memchr(bracket, '\n', s.size() - p));
+        const std::size_t end = nl ? static_cast<std::size_t>(nl - base) + 1 : s.size();
         close(pos);
         preamble = false;
         sectionStart = pos;
@@ -694,7 +701,7 @@ void RegFile::load(std::string text) {
                 sectionNode = nullptr; // kept verbatim, belongs to no key
             }
         }
-        pos = end;
+        search = end;
     }
     close(s.size());
 }
