@@ -53,6 +53,26 @@ std::string sectionOf(const std::string& file, const std::string& header) {
     return text.substr(body, end == std::string::npos ? end : end + 1 - body);
 }
 
+// A wineserver started with a TMPDIR that is not Kestrel's (Wine keeps its server folder under the
+// TMPDIR of the prefix's first Wine process), stopped however the test ends.
+struct ServerElsewhere {
+    const TestPrefix& prefix;
+    std::map<std::string, std::string> environment() const {
+        return {{"TMPDIR", prefix.file("elsewhere")}};
+    }
+    bool start() const {
+        std::filesystem::create_directories(prefix.file("elsewhere"));
+        auto env = environment();
+        env.insert({{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}});
+        return startDetached({"wineserver", "-p"}, env);
+    }
+    void stop() const {
+        prefix.run({"wineserver", "-k"}, environment());
+        prefix.run({"wineserver", "-w"}, environment());
+    }
+    ~ServerElsewhere() { stop(); }
+};
+
 bool waitForServer(const TestPrefix& prefix, bool running) {
     for (int i = 0; i < 200; ++i) {
         if (wineServerRunning(prefix.path()) == running)
@@ -180,13 +200,8 @@ TEST(KestrelReg, RefusesAPrefixArgumentThatIsNoPrefix) {
 
 TEST(KestrelReg, WhileWineRunsWineAnswers) {
     KESTREL_TEST_PREFIX(prefix);
-    // Wine keeps its server folder under the TMPDIR of the prefix's first Wine process, and
-    // that need not be ours.
-    const std::map<std::string, std::string> elsewhere{{"TMPDIR", prefix.file("elsewhere")}};
-    std::filesystem::create_directories(prefix.file("elsewhere"));
-    ASSERT_TRUE(startDetached({"wineserver", "-p"}, {{"WINEPREFIX", prefix.path()},
-                                                     {"WINEDEBUG", "-all"},
-                                                     {"TMPDIR", prefix.file("elsewhere")}}));
+    ServerElsewhere server{prefix};
+    ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitForServer(prefix, true));
     auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
     EXPECT_EQ(added.exitCode, 0) << added.output;
@@ -195,8 +210,7 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     EXPECT_EQ(query.exitCode, 0) << query.output;
     EXPECT_EQ(query.output,
               "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
-    prefix.run({"wineserver", "-k"}, elsewhere);
-    prefix.run({"wineserver", "-w"}, elsewhere);
+    server.stop();
     ASSERT_TRUE(waitForServer(prefix, false));
     EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
               query.output);

@@ -351,6 +351,26 @@ TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
+// A wineserver started with a TMPDIR that is not Kestrel's (Wine keeps its server folder under the
+// TMPDIR of the prefix's first Wine process), stopped however the test ends.
+struct ServerElsewhere {
+    const TestPrefix& prefix;
+    std::map<std::string, std::string> environment() const {
+        return {{"TMPDIR", prefix.file("elsewhere")}};
+    }
+    bool start() const {
+        fs::create_directories(prefix.file("elsewhere"));
+        auto env = environment();
+        env.insert({{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}});
+        return startDetached({"wineserver", "-p"}, env);
+    }
+    void stop() const {
+        prefix.run({"wineserver", "-k"}, environment());
+        prefix.run({"wineserver", "-w"}, environment());
+    }
+    ~ServerElsewhere() { stop(); }
+};
+
 bool waitFor(const std::function<bool()>& condition) {
     for (int i = 0; i < 200; ++i) {
         if (condition())
@@ -363,12 +383,8 @@ bool waitFor(const std::function<bool()>& condition) {
 TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     KESTREL_TEST_PREFIX(prefix);
     EXPECT_FALSE(wineServerRunning(prefix.path()));
-    // Started with a TMPDIR that is not Kestrel's: its server folder is there.
-    const std::map<std::string, std::string> elsewhere{{"TMPDIR", prefix.file("elsewhere")}};
-    fs::create_directories(prefix.file("elsewhere"));
-    ASSERT_TRUE(startDetached({"wineserver", "-p"}, {{"WINEPREFIX", prefix.path()},
-                                                     {"WINEDEBUG", "-all"},
-                                                     {"TMPDIR", prefix.file("elsewhere")}}));
+    ServerElsewhere server{prefix};
+    ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
     long pid = 0;
     EXPECT_TRUE(wineServerRunning(prefix.path(), &pid));
@@ -396,8 +412,7 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     const auto live = wineOn(prefix, {"reg", "query", "HKLM\\Software\\KestrelLive", "/v", "Bin"});
     EXPECT_TRUE(hasLine(live.output, "    Bin    REG_BINARY    01000000")) << live.output;
 
-    prefix.run({"wineserver", "-k"}, elsewhere);
-    prefix.run({"wineserver", "-w"}, elsewhere);
+    server.stop();
     EXPECT_FALSE(wineServerRunning(prefix.path()));
     RegistryOn after(prefix, 1251);
     std::wstring text;
