@@ -2,20 +2,16 @@
 // through kestrel-reg (no Wine running), one through "wine reg", give the same output and exit
 // status, and leave registries that read the same.
 
-#include "platform/wine/Process.h"
+#include "RegistryTestKit.h"
 #include "platform/wine/WineServer.h"
-#include "tests/support/TestPrefix.h"
 
-#include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
-#include <thread>
 
 namespace kestrel::wine {
 namespace {
 
-using testing::TestPrefix;
+using kestrel::testing::TestPrefix;
+using namespace testkit;
 
 struct Answer {
     int exitCode = -1;
@@ -51,35 +47,6 @@ std::string sectionOf(const std::string& file, const std::string& header) {
     const std::size_t body = text.find('\n', text.find("\n#time=", at + 1) + 1) + 1;
     const std::size_t end = text.find("\n\n", body);
     return text.substr(body, end == std::string::npos ? end : end + 1 - body);
-}
-
-// A wineserver started with a TMPDIR that is not Kestrel's (Wine keeps its server folder under the
-// TMPDIR of the prefix's first Wine process), stopped however the test ends.
-struct ServerElsewhere {
-    const TestPrefix& prefix;
-    std::map<std::string, std::string> environment() const {
-        return {{"TMPDIR", prefix.file("elsewhere")}};
-    }
-    bool start() const {
-        std::filesystem::create_directories(prefix.file("elsewhere"));
-        auto env = environment();
-        env.insert({{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}});
-        return startDetached({"wineserver", "-p"}, env);
-    }
-    void stop() const {
-        prefix.run({"wineserver", "-k"}, environment());
-        prefix.run({"wineserver", "-w"}, environment());
-    }
-    ~ServerElsewhere() { stop(); }
-};
-
-bool waitForServer(const TestPrefix& prefix, bool running) {
-    for (int i = 0; i < 200; ++i) {
-        if (wineServerRunning(prefix.path()) == running)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
 }
 
 const std::vector<std::vector<std::string>> Script = {
@@ -154,7 +121,7 @@ TEST(KestrelReg, AnswersAsWineRegDoes) {
     // A warm server makes each "wine reg" quick; kestrel-reg works on the other copy's files.
     ASSERT_TRUE(
         startDetached({"wineserver", "-p"}, {{"WINEPREFIX", wines.path()}, {"WINEDEBUG", "-all"}}));
-    ASSERT_TRUE(waitForServer(wines, true));
+    ASSERT_TRUE(waitFor([&] { return wineServerRunning(wines.path()); }));
     for (const auto& args : Script) {
         const Answer expected = wineReg(wines, args);
         const Answer actual = kestrelReg(ours, args);
@@ -202,7 +169,7 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     KESTREL_TEST_PREFIX(prefix);
     ServerElsewhere server{prefix};
     ASSERT_TRUE(server.start());
-    ASSERT_TRUE(waitForServer(prefix, true));
+    ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
     auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
     EXPECT_EQ(added.exitCode, 0) << added.output;
     // The files do not have it yet, the live registry does.
@@ -211,7 +178,7 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     EXPECT_EQ(query.output,
               "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
     server.stop();
-    ASSERT_TRUE(waitForServer(prefix, false));
+    ASSERT_TRUE(waitFor([&] { return !wineServerRunning(prefix.path()); }));
     EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
               query.output);
 }

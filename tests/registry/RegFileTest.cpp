@@ -3,22 +3,16 @@
 
 #include "platform/wine/RegFile.h"
 
+#include "RegistryTestKit.h"
 #include "tests/support/TestPrefix.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace kestrel::wine {
 namespace {
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
+using testkit::lines;
 
 std::string utf16(std::u16string_view text) {
     std::string bytes;

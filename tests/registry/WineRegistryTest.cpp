@@ -3,6 +3,7 @@
 
 #include "platform/wine/WineRegistry.h"
 
+#include "RegistryTestKit.h"
 #include "platform/Codepage.h"
 #include "platform/Reg.h"
 #include "platform/wine/Process.h"
@@ -10,43 +11,21 @@
 #include "tests/support/RegistryMachine.h"
 #include "tests/support/TestPrefix.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
-#include <map>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kestrel::wine {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TestPrefix;
+using kestrel::testing::TestPrefix;
+using namespace testkit;
 using namespace kestrel::Reg;
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        out.push_back(line);
-    }
-    return out;
-}
-
-bool hasLine(const std::string& text, const std::string& wanted) {
-    for (const auto& line : lines(text))
-        if (line == wanted)
-            return true;
-    return false;
-}
 
 // The section headers of a .reg file, without their times, in file order.
 std::vector<std::string> headers(const std::string& text) {
@@ -349,35 +328,6 @@ TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
     struct stat info {};
     stat(prefix.file("user.reg").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-}
-
-// A wineserver started with a TMPDIR that is not Kestrel's (Wine keeps its server folder under the
-// TMPDIR of the prefix's first Wine process), stopped however the test ends.
-struct ServerElsewhere {
-    const TestPrefix& prefix;
-    std::map<std::string, std::string> environment() const {
-        return {{"TMPDIR", prefix.file("elsewhere")}};
-    }
-    bool start() const {
-        fs::create_directories(prefix.file("elsewhere"));
-        auto env = environment();
-        env.insert({{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}});
-        return startDetached({"wineserver", "-p"}, env);
-    }
-    void stop() const {
-        prefix.run({"wineserver", "-k"}, environment());
-        prefix.run({"wineserver", "-w"}, environment());
-    }
-    ~ServerElsewhere() { stop(); }
-};
-
-bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
 }
 
 TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
