@@ -339,7 +339,7 @@ void Tool::listKey(RegHandle key, const std::string& shown, bool recurse, int& m
         }
         ++matches;
         RegHandle sub = 0;
-        if (registry_.openKey(key, name, KEY_READ, sub) == ERROR_SUCCESS) {
+        if (registry_.openSubkeyAt(key, i, sub) == ERROR_SUCCESS) {
             listKey(sub, path, true, matches);
             registry_.closeKey(sub);
         }
@@ -533,15 +533,14 @@ int Tool::remove(const std::vector<std::string>& args) {
             out_.line(Cancelled);
             return 0;
         }
-        std::vector<std::string> names;
+        // By index, from the last: a name the code page cannot spell is still deleted.
         std::string name, data;
-        std::uint32_t type = 0;
-        for (std::uint32_t i = 0; registry_.enumValue(handle, i, name, type, data) == ERROR_SUCCESS;
-             ++i)
-            names.push_back(name);
+        std::uint32_t type = 0, count = 0;
+        while (registry_.enumValue(handle, count, name, type, data) == ERROR_SUCCESS)
+            ++count;
         bool all = true;
-        for (const auto& n : names)
-            all &= registry_.deleteValue(handle, n) == ERROR_SUCCESS;
+        for (std::uint32_t i = count; i-- > 0;)
+            all &= registry_.deleteValueAt(handle, i) == ERROR_SUCCESS;
         registry_.closeKey(handle);
         if (!all)
             return fail("reg: Unable to delete all registry values in '" + key.shown + "'");

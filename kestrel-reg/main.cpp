@@ -15,8 +15,11 @@
 #include "platform/wine/WineRegistry.h"
 #include "platform/wine/WineServer.h"
 
+#include <clocale>
 #include <cstdlib>
+#include <cwchar>
 #include <iostream>
+#include <langinfo.h>
 
 using namespace kestrel;
 
@@ -32,24 +35,79 @@ int listPrefixes() {
     return 0;
 }
 
+// True when the bytes are well-formed UTF-8.
+bool validUtf8(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = b < 0x80           ? 1
+                                   : (b >> 5) == 0x6  ? 2
+                                   : (b >> 4) == 0xE  ? 3
+                                   : (b >> 3) == 0x1E ? 4
+                                                      : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+// A command-line word in the user's locale as wide text; a word the locale cannot decode is
+// taken as UTF-8 when it is that, else byte for byte.
+std::wstring decodeArgument(const std::string& bytes) {
+    std::wstring out;
+    std::mbstate_t state{};
+    for (std::size_t i = 0; i < bytes.size();) {
+        wchar_t wc = 0;
+        const std::size_t n = std::mbrtowc(&wc, bytes.data() + i, bytes.size() - i, &state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) {
+            if (validUtf8(bytes))
+                return codepage::fromUtf8(bytes);
+            return std::wstring(bytes.begin(), bytes.end());
+        }
+        out.push_back(wc);
+        i += n == 0 ? 1 : n;
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--list-prefixes")
         return listPrefixes();
+    std::setlocale(LC_ALL, "");
+    // The registry's names and texts reach this tool in the terminal's encoding: UTF-8 (or plain
+    // ASCII) terminals get every character through; others their ANSI code page.
+    const std::string charset = nl_langinfo(CODESET);
+    const unsigned codePage = charset == "UTF-8" || charset == "ANSI_X3.4-1968"
+                                  ? codepage::Utf8
+                                  : codepage::forEnvironment();
+
     std::string prefix;
-    std::vector<std::string> args;
+    bool prefixGiven = false;
+    std::vector<std::string> args, asTyped;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--prefix" && i + 1 < argc) {
-            prefix = argv[++i];
-        } else if (arg.rfind("--prefix=", 0) == 0) {
-            prefix = arg.substr(9);
+        if (arg == "--prefix" || arg.rfind("--prefix=", 0) == 0) {
+            if (arg == "--prefix" && i + 1 >= argc) {
+                std::cout << "kestrel-reg: --prefix must be followed by the prefix folder\r\n";
+                return 1;
+            }
+            prefix = arg == "--prefix" ? argv[++i] : arg.substr(9);
+            prefixGiven = true;
         } else {
-            args.push_back(arg);
+            args.push_back(codepage::fromWide(decodeArgument(arg), codePage));
+            asTyped.push_back(arg);
         }
     }
-    if (prefix.empty())
+    if (prefixGiven && prefix.empty()) {
+        std::cout << "kestrel-reg: the prefix folder given with --prefix is empty\r\n";
+        return 1;
+    }
+    if (!prefixGiven)
         prefix = wine::defaultPrefixPath();
 
     switch (wine::prefixState(prefix)) {
@@ -68,7 +126,7 @@ int main(int argc, char** argv) {
         // Wine has the live registry: its reg.exe answers. Its output comes through a file, as
         // the services Wine may start would keep a pipe open.
         std::vector<std::string> command{"reg"};
-        command.insert(command.end(), args.begin(), args.end());
+        command.insert(command.end(), asTyped.begin(), asTyped.end());
         std::string output;
         const int status = wine::runWine(prefix, command, output, true);
         std::cout << output;
@@ -79,7 +137,7 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    wine::WineRegistry registry(prefix, codepage::forEnvironment());
+    wine::WineRegistry registry(prefix, codePage);
     std::string out;
     const int status = regtool::run(args, registry, out, std::cin);
     std::cout << out;

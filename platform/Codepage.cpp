@@ -81,6 +81,8 @@ std::string fromWide(const std::wstring& text, unsigned codePage) {
     if (!builtIn(codePage))
         return fromWideByWindows(text, codePage);
 #endif
+    if (codePage == Utf8)
+        return toUtf8(text);
     const auto& table = tableFor(codePage);
     std::string out;
     out.reserve(text.size());
@@ -107,6 +109,8 @@ std::wstring toWide(const std::string& bytes, unsigned codePage) {
     if (!builtIn(codePage))
         return toWideByWindows(bytes, codePage);
 #endif
+    if (codePage == Utf8)
+        return fromUtf8(bytes);
     const auto& table = tableFor(codePage);
     std::wstring out;
     out.reserve(bytes.size());

@@ -5,9 +5,12 @@
 
 namespace kestrel::codepage {
 
-// Windows-1252 (Western) and Windows-1251 (Cyrillic) are built in; any other code page number
-// is treated as 1252, except on Windows, which converts its other code pages itself. Characters the
-// code page cannot hold become '?', as Windows' default character.
+// UTF-8 as a code page (CP_UTF8): every character has its bytes.
+constexpr unsigned Utf8 = 65001;
+
+// UTF-8, Windows-1252 (Western) and Windows-1251 (Cyrillic) are built in; any other code page
+// number is treated as 1252, except on Windows, which converts its other code pages itself.
+// Characters the code page cannot hold become '?', as Windows' default character.
 std::string fromWide(const std::wstring& text, unsigned codePage);
 std::wstring toWide(const std::string& bytes, unsigned codePage);
 

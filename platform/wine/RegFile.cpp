@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace kestrel::wine {
 
@@ -36,13 +37,6 @@ char16_t lower(char16_t c) {
     if (c >= 0x460 && c <= 0x4FF && c % 2 == 0 && !(c >= 0x482 && c <= 0x489))
         return c + 1;
     return c;
-}
-
-std::u16string foldedName(std::u16string_view name) {
-    std::u16string out(name);
-    for (auto& c : out)
-        c = lower(c);
-    return out;
 }
 
 bool isHexDigit(char c) {
@@ -432,31 +426,65 @@ std::uint64_t fileTimeNow() {
     return UnixEpochTicks + static_cast<std::uint64_t>(since1970 / 100);
 }
 
-struct RegFile::Section {
-    std::string_view original; // into RegFile::original_, while unchanged
-    std::string owned;
-    bool changed = false;
-    Node* node = nullptr; // the key; null for the preamble and lines under a broken header
+// A key's name: the file's own bytes when they are plain ASCII (no escapes), else the decoded
+// UTF-16 text. Either way no allocation per key while a file is read.
+struct RegFile::Name {
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    bool wide = false;
 
-    std::string_view text() const { return changed ? std::string_view(owned) : original; }
-    std::string& edit() {
-        if (!changed) {
-            owned.assign(original);
-            changed = true;
-        }
-        return owned;
+    static Name plain(std::string_view bytes) {
+        return {bytes.data(), static_cast<std::uint32_t>(bytes.size()), false};
+    }
+    static Name utf16(std::u16string_view text) {
+        return {text.data(), static_cast<std::uint32_t>(text.size()), true};
+    }
+    char16_t at(std::size_t i) const {
+        return wide ? static_cast<const char16_t*>(data)[i]
+                    : static_cast<char16_t>(static_cast<const unsigned char*>(data)[i]);
+    }
+    std::u16string str() const {
+        if (wide)
+            return std::u16string(static_cast<const char16_t*>(data), size);
+        const auto* bytes = static_cast<const char*>(data);
+        return std::u16string(bytes, bytes + size);
     }
 };
 
-struct RegFile::Node {
-    std::u16string name; // as first written
-    std::u16string key;  // folded case, the sort key among siblings
-    Node* parent = nullptr;
-    std::map<std::u16string, std::unique_ptr<Node>> children;
-    std::vector<SectionList::iterator> sections; // in file order
+struct RegFile::Section {
+    std::size_t begin = 0; // in original_, while unchanged
+    std::uint32_t size = 0;
+    std::uint32_t edited = 0; // 1 + the index of its text in edits_ once changed, else 0
+    Node* node = nullptr;     // the key; null for the preamble and lines under a broken header
 };
 
-RegFile::RegFile() : root_(std::make_unique<Node>()) {}
+struct RegFile::Node {
+    Name name; // as first written
+    Node* parent = nullptr;
+    std::vector<Node*> children;    // sorted case-insensitively, as Wine enumerates them
+    std::uint32_t firstSection = 0; // in file order, when sectionCount > 0
+    std::uint32_t sectionCount = 0;
+};
+
+namespace {
+
+// Case-insensitive comparison of two names given by their characters.
+template <class A, class B>
+int compareFolded(const A& a, std::size_t an, const B& b, std::size_t bn) {
+    const std::size_t n = std::min(an, bn);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t ua = lower(a(i)), ub = lower(b(i));
+        if (ua != ub)
+            return ua < ub ? -1 : 1;
+    }
+    return an == bn ? 0 : (an < bn ? -1 : 1);
+}
+
+} // namespace
+
+RegFile::RegFile() {
+    nodes_.emplace_back();
+}
 RegFile::~RegFile() = default;
 RegFile::RegFile(RegFile&&) noexcept = default;
 RegFile& RegFile::operator=(RegFile&&) noexcept = default;
@@ -572,9 +600,17 @@ std::string RegFile::formatValue(const RegValue& value) {
 
 void RegFile::load(std::string text) {
     sections_.clear();
-    root_ = std::make_unique<Node>();
+    nodes_.clear();
+    names_.clear();
+    edits_.clear();
+    nodes_.emplace_back();
     original_ = std::move(text);
+    // Plain names point into the text: keep it out of the string's inner buffer, which moves
+    // with the object.
+    if (original_.capacity() < 32)
+        original_.reserve(32);
     const std::string_view s = original_;
+    const char* const base = original_.data();
 
     std::size_t sectionStart = 0;
     Node* sectionNode = nullptr;
@@ -582,23 +618,81 @@ void RegFile::load(std::string text) {
     auto close = [&](std::size_t end) {
         if (end == sectionStart && !preamble)
             return;
-        Section section;
-        section.original = s.substr(sectionStart, end - sectionStart);
+        Section& section = sections_.emplace_back();
+        section.begin = sectionStart;
+        section.size = static_cast<std::uint32_t>(end - sectionStart);
         section.node = sectionNode;
-        sections_.push_back(std::move(section));
-        if (sectionNode)
-            sectionNode->sections.push_back(std::prev(sections_.end()));
+        if (sectionNode && sectionNode->sectionCount++ == 0)
+            sectionNode->firstSection = static_cast<std::uint32_t>(sections_.size() - 1);
     };
 
+    // Consecutive headers share most of their path: the keys of the last one are reused for the
+    // components that are byte for byte the same.
+    std::vector<std::string_view> lastNames;
+    std::vector<Node*> lastNodes;
+    std::vector<std::string_view> names;
     RegPath path;
-    std::size_t pos = 0;
-    while (pos < s.size()) {
-        const std::size_t end = lineEnd(s, pos);
-        const std::size_t p = skipBlanks(s, pos);
-        if (p < s.size() && s[p] == '[') {
-            close(pos);
-            preamble = false;
-            sectionStart = pos;
+    // Headers are the lines whose first character other than blanks is '[': look for each '['
+    // and at what comes before it on its line.
+    std::size_t search = 0;
+    while (search < s.size()) {
+        const char* bracket =
+            static_cast<const char*>(std::memchr(base + search, '[', s.size() - search));
+        if (!bracket)
+            break;
+        const std::size_t p = static_cast<std::size_t>(bracket - base);
+        std::size_t pos = p;
+        while (pos > 0 && isBlank(s[pos - 1]))
+            --pos;
+        if (pos > 0 && s[pos - 1] != '\n') {
+            search = p + 1;
+            continue;
+        }
+        const char* nl = static_cast<const char*>(std::memchr(bracket, '\n', s.size() - p));
+        const std::size_t end = nl ? static_cast<std::size_t>(nl - base) + 1 : s.size();
+        close(pos);
+        preamble = false;
+        sectionStart = pos;
+        // The common header: plain ASCII names joined by "\\", then ']'.
+        names.clear();
+        bool plain = true;
+        std::size_t q = p + 1, start = q;
+        for (;; ++q) {
+            if (q >= end) {
+                plain = false;
+                break;
+            }
+            const auto c = static_cast<unsigned char>(s[q]);
+            if (c == ']' || (c == '\\' && q + 1 < end && s[q + 1] == '\\')) {
+                if (q > start)
+                    names.push_back(s.substr(start, q - start));
+                if (c == ']')
+                    break;
+                start = ++q + 1;
+                continue;
+            }
+            if (c == '\\' || c >= 0x80 || c == '\0' || c == '\n') {
+                plain = false;
+                break;
+            }
+        }
+        if (plain) {
+            Node* node = &nodes_.front();
+            std::size_t i = 0;
+            for (; i < names.size() && i < lastNames.size() && names[i] == lastNames[i]; ++i)
+                node = lastNodes[i];
+            lastNames.resize(i);
+            lastNodes.resize(i);
+            for (; i < names.size(); ++i) {
+                bool created = false;
+                node = childFor(node, Name::plain(names[i]), true, created);
+                lastNames.push_back(names[i]);
+                lastNodes.push_back(node);
+            }
+            sectionNode = node;
+        } else {
+            lastNames.clear();
+            lastNodes.clear();
             std::size_t after = 0;
             if (parseHeader(s.substr(pos, end - pos), path, after)) {
                 bool created = false;
@@ -607,7 +701,7 @@ void RegFile::load(std::string text) {
                 sectionNode = nullptr; // kept verbatim, belongs to no key
             }
         }
-        pos = end;
+        search = end;
     }
     close(s.size());
 }
@@ -617,51 +711,100 @@ void RegFile::loadEmpty(const std::string& rootComment) {
          "\n\n#arch=win64\n");
 }
 
+std::string_view RegFile::sectionText(std::size_t index) const {
+    const Section& section = sections_[index];
+    if (section.edited)
+        return edits_[section.edited - 1];
+    return std::string_view(original_).substr(section.begin, section.size);
+}
+
+std::string& RegFile::edit(std::size_t index) {
+    Section& section = sections_[index];
+    if (!section.edited) {
+        edits_.emplace_back(original_, section.begin, section.size);
+        section.edited = static_cast<std::uint32_t>(edits_.size());
+    }
+    return edits_[section.edited - 1];
+}
+
 std::string RegFile::text() const {
     std::size_t size = 0;
-    for (const auto& section : sections_)
-        size += section.text().size();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        size += sectionText(i).size();
     std::string out;
     out.reserve(size);
-    for (const auto& section : sections_)
-        out += section.text();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        out += sectionText(i);
     return out;
 }
 
 bool RegFile::hasWineHeader() const {
     if (sections_.empty())
         return false;
-    const std::string_view first = sections_.front().text();
+    const std::string_view first = sectionText(0);
     const std::string_view line = first.substr(0, first.find('\n'));
     return line == WineHeader || line == std::string(WineHeader) + "\r";
 }
 
-RegFile::Node* RegFile::find(const RegPath& path) const {
-    Node* node = root_.get();
-    for (const auto& name : path) {
-        const auto it = node->children.find(foldedName(name));
-        if (it == node->children.end())
+RegFile::Node* RegFile::newNode(Node* parent, const Name& name) {
+    Node& node = nodes_.emplace_back();
+    node.name = name;
+    node.parent = parent;
+    return &node;
+}
+
+RegFile::Node* RegFile::childFor(Node* parent, const Name& name, bool create, bool& created) {
+    created = false;
+    auto& children = parent->children;
+    auto order = [&](const Node* child) {
+        return compareFolded([&](std::size_t i) { return child->name.at(i); }, child->name.size,
+                             [&](std::size_t i) { return name.at(i); }, name.size);
+    };
+    // Files list keys in Wine's order, so a new child mostly comes after the last one.
+    if (!children.empty() && order(children.back()) >= 0) {
+        const auto it =
+            std::lower_bound(children.begin(), children.end(), name,
+                             [&](const Node* child, const Name&) { return order(child) < 0; });
+        if (order(*it) == 0)
+            return *it;
+        if (!create)
             return nullptr;
-        node = it->second.get();
+        created = true;
+        Node* node = newNode(parent, name);
+        children.insert(it, node);
+        return node;
+    }
+    if (!create)
+        return nullptr;
+    created = true;
+    Node* node = newNode(parent, name);
+    children.push_back(node);
+    return node;
+}
+
+RegFile::Node* RegFile::find(const RegPath& path) const {
+    auto* self = const_cast<RegFile*>(this);
+    Node* node = &self->nodes_.front();
+    for (const auto& name : path) {
+        bool created = false;
+        node = self->childFor(node, Name::utf16(name), false, created);
+        if (!node)
+            return nullptr;
     }
     return node;
 }
 
 RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
-    Node* node = root_.get();
+    Node* node = &nodes_.front();
     created = false;
     for (const auto& name : path) {
-        std::u16string key = foldedName(name);
-        auto it = node->children.find(key);
-        if (it == node->children.end()) {
-            auto child = std::make_unique<Node>();
-            child->name = name;
-            child->key = key;
-            child->parent = node;
-            it = node->children.emplace(std::move(key), std::move(child)).first;
+        bool now = false;
+        Node* child = childFor(node, Name::utf16(name), false, now);
+        if (!child) {
+            child = childFor(node, Name::utf16(names_.emplace_back(name)), true, now);
             created = true;
         }
-        node = it->second.get();
+        node = child;
     }
     return node;
 }
@@ -669,7 +812,7 @@ RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
 RegPath RegFile::pathOf(const Node* node) const {
     RegPath path;
     for (; node && node->parent; node = node->parent)
-        path.push_back(node->name);
+        path.push_back(node->name.str());
     std::reverse(path.begin(), path.end());
     return path;
 }
@@ -687,8 +830,8 @@ bool RegFile::keyExists(const RegPath& path) const {
 std::vector<std::u16string> RegFile::subkeys(const RegPath& path) const {
     std::vector<std::u16string> names;
     if (const Node* node = find(path))
-        for (const auto& [key, child] : node->children)
-            names.push_back(child->name);
+        for (const Node* child : node->children)
+            names.push_back(child->name.str());
     return names;
 }
 
@@ -701,10 +844,20 @@ bool RegFile::subkeyAt(const RegPath& path, std::size_t index, std::u16string& n
     const Node* node = find(path);
     if (!node || index >= node->children.size())
         return false;
-    auto it = node->children.begin();
-    std::advance(it, static_cast<std::ptrdiff_t>(index));
-    name = it->second->name;
+    name = node->children[index]->name.str();
     return true;
+}
+
+std::vector<std::size_t> RegFile::sectionsOf(const Node* node) const {
+    std::vector<std::size_t> out;
+    if (node->sectionCount == 0)
+        return out;
+    out.push_back(node->firstSection);
+    for (std::size_t i = node->firstSection + 1;
+         out.size() < node->sectionCount && i < sections_.size(); ++i)
+        if (sections_[i].node == node)
+            out.push_back(i);
+    return out;
 }
 
 std::optional<RegValue> RegFile::value(const RegPath& path, const std::u16string& name) const {
@@ -714,8 +867,8 @@ std::optional<RegValue> RegFile::value(const RegPath& path, const std::u16string
     std::optional<RegValue> found;
     // A name written twice (in one section or in two spellings of the key): the last one wins,
     // as when Wine loads the file.
-    for (const auto& section : node->sections)
-        for (auto& item : parseItems(section->text()))
+    for (std::size_t section : sectionsOf(node))
+        for (auto& item : parseItems(sectionText(section)))
             if (item.kind == LineKind::Value && compareNames(item.value.name, name) == 0)
                 found = std::move(item.value);
     return found;
@@ -726,22 +879,26 @@ std::vector<RegValue> RegFile::values(const RegPath& path) const {
     const Node* node = find(path);
     if (!node)
         return out;
-    for (const auto& section : node->sections) {
-        for (auto& item : parseItems(section->text())) {
-            if (item.kind != LineKind::Value)
-                continue;
-            auto same = std::find_if(out.begin(), out.end(), [&](const RegValue& v) {
-                return compareNames(v.name, item.value.name) == 0;
-            });
-            if (same != out.end())
-                same->data = std::move(item.value.data), same->type = item.value.type;
-            else
+    for (std::size_t section : sectionsOf(node))
+        for (auto& item : parseItems(sectionText(section)))
+            if (item.kind == LineKind::Value)
                 out.push_back(std::move(item.value));
-        }
-    }
     std::stable_sort(out.begin(), out.end(), [](const RegValue& a, const RegValue& b) {
         return compareNames(a.name, b.name) < 0;
     });
+    // A name written twice: the first spelling, the last data, as when Wine loads the file.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (kept > 0 && compareNames(out[kept - 1].name, out[i].name) == 0) {
+            out[kept - 1].type = out[i].type;
+            out[kept - 1].data = std::move(out[i].data);
+        } else {
+            if (kept != i)
+                out[kept] = std::move(out[i]);
+            ++kept;
+        }
+    }
+    out.resize(kept);
     return out;
 }
 
@@ -780,68 +937,79 @@ void stampSection(std::string& text, std::uint64_t fileTime) {
 
 } // namespace
 
-RegFile::SectionList::iterator RegFile::positionFor(Node* node) {
+void RegFile::reindex() {
+    for (Node& node : nodes_) {
+        node.firstSection = 0;
+        node.sectionCount = 0;
+    }
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (Node* node = sections_[i].node; node && node->sectionCount++ == 0)
+            node->firstSection = static_cast<std::uint32_t>(i);
+}
+
+std::size_t RegFile::positionFor(Node* node) const {
     // The next section in the pre-order of the key tree: first in the key's own subtree, then in
     // the subtrees of the siblings after it, then after its parent, and so on up.
-    auto firstIn = [](auto&& self, Node* n) -> std::optional<SectionList::iterator> {
-        if (!n->sections.empty())
-            return n->sections.front();
-        for (auto& [key, child] : n->children)
-            if (auto found = self(self, child.get()))
+    auto firstIn = [](auto&& self, const Node* n) -> std::size_t {
+        if (n->sectionCount)
+            return n->firstSection;
+        for (const Node* child : n->children)
+            if (const std::size_t found = self(self, child); found != NoSection)
                 return found;
-        return std::nullopt;
+        return NoSection;
     };
-    for (auto& [key, child] : node->children)
-        if (auto found = firstIn(firstIn, child.get()))
-            return *found;
-    for (Node* n = node; n->parent; n = n->parent) {
-        auto& siblings = n->parent->children;
-        for (auto it = siblings.upper_bound(n->key); it != siblings.end(); ++it)
-            if (auto found = firstIn(firstIn, it->second.get()))
-                return *found;
+    for (const Node* child : node->children)
+        if (const std::size_t found = firstIn(firstIn, child); found != NoSection)
+            return found;
+    for (const Node* n = node; n->parent; n = n->parent) {
+        const auto& siblings = n->parent->children;
+        auto it = std::find(siblings.begin(), siblings.end(), n);
+        for (++it; it != siblings.end(); ++it)
+            if (const std::size_t found = firstIn(firstIn, *it); found != NoSection)
+                return found;
     }
-    return sections_.end();
+    return sections_.size();
 }
 
-RegFile::SectionList::iterator RegFile::insertSectionFor(Node* node, std::uint64_t fileTime) {
+std::size_t RegFile::insertSectionFor(Node* node, std::uint64_t fileTime) {
     const std::string body =
         "[" + joinPath(pathOf(node)) + "] " + headerTime(fileTime) + "\n" + timeLine(fileTime);
-    const auto position = positionFor(node);
+    const std::size_t position = positionFor(node);
     Section section;
-    section.changed = true;
     section.node = node;
     // Every section but the last ends with the blank line that comes before the next one.
-    if (position == sections_.end()) {
+    if (position == sections_.size()) {
         if (!sections_.empty()) {
-            Section& last = sections_.back();
-            if (!last.text().empty() && last.text().back() != '\n')
-                last.edit().push_back('\n');
-            last.edit().push_back('\n');
+            const std::size_t last = sections_.size() - 1;
+            if (!sectionText(last).empty() && sectionText(last).back() != '\n')
+                edit(last).push_back('\n');
+            edit(last).push_back('\n');
         }
-        section.owned = body;
+        edits_.push_back(body);
     } else {
-        section.owned = body + "\n";
+        edits_.push_back(body + "\n");
     }
-    const auto inserted = sections_.insert(position, std::move(section));
-    // Only keys without a section get one, so this is the key's only section.
-    node->sections.push_back(inserted);
-    return inserted;
+    section.edited = static_cast<std::uint32_t>(edits_.size());
+    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(position), std::move(section));
+    reindex();
+    return position;
 }
 
-void RegFile::dropSection(SectionList::iterator section) {
-    const bool last = std::next(section) == sections_.end();
-    if (Node* node = section->node) {
-        auto& list = node->sections;
-        list.erase(std::remove(list.begin(), list.end(), section), list.end());
-    }
-    if (last && section != sections_.begin()) {
-        // The blank line in front of the last section ended the one before it: drop it too.
-        auto previous = std::prev(section);
-        const std::string_view text = previous->text();
+void RegFile::dropSections(std::vector<std::size_t> drop) {
+    if (drop.empty())
+        return;
+    std::sort(drop.begin(), drop.end());
+    const bool lastDropped = drop.back() == sections_.size() - 1;
+    for (auto it = drop.rbegin(); it != drop.rend(); ++it)
+        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
+    if (lastDropped && sections_.size() > 0) {
+        // The blank line in front of the old last section ended the one now last: drop it too.
+        const std::size_t last = sections_.size() - 1;
+        const std::string_view text = sectionText(last);
         if (text.size() >= 2 && text.substr(text.size() - 2) == "\n\n")
-            previous->edit().pop_back();
+            edit(last).pop_back();
     }
-    sections_.erase(section);
+    reindex();
 }
 
 bool RegFile::needsSection(const Node* node) const {
@@ -849,25 +1017,26 @@ bool RegFile::needsSection(const Node* node) const {
     // any section holding lines it does not understand.
     if (node->children.empty())
         return true;
-    for (const auto& section : node->sections)
-        for (const auto& item : parseItems(section->text())) {
+    for (std::size_t section : sectionsOf(node)) {
+        const std::string_view text = sectionText(section);
+        for (const auto& item : parseItems(text)) {
             if (item.kind == LineKind::Value || item.kind == LineKind::Meta)
                 return true;
-            if (item.kind == LineKind::Other && !restIsBlank(section->text().substr(item.begin), 0))
+            if (item.kind == LineKind::Other && !restIsBlank(text.substr(item.begin), 0))
                 return true;
         }
+    }
     return false;
 }
 
 void RegFile::fitSection(Node* node, std::uint64_t fileTime) {
-    if (node == root_.get())
+    if (node == &nodes_.front())
         return;
     const bool needed = needsSection(node);
-    if (needed && node->sections.empty())
+    if (needed && node->sectionCount == 0)
         insertSectionFor(node, fileTime);
     else if (!needed)
-        while (!node->sections.empty())
-            dropSection(node->sections.back());
+        dropSections(sectionsOf(node));
 }
 
 bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
@@ -875,12 +1044,13 @@ bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
         return false;
     // The deepest existing key gains a subkey: Wine stops writing its section if it was there
     // only because the key had no subkeys.
-    Node* existing = root_.get();
+    Node* existing = &nodes_.front();
     for (const auto& name : path) {
-        auto it = existing->children.find(foldedName(name));
-        if (it == existing->children.end())
+        bool created = false;
+        Node* child = childFor(existing, Name::utf16(name), false, created);
+        if (!child)
             break;
-        existing = it->second.get();
+        existing = child;
     }
     bool created = false;
     Node* node = ensureNode(path, created);
@@ -889,20 +1059,23 @@ bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
     return true;
 }
 
-void RegFile::removeSubtreeSections(Node* node) {
-    for (auto& [key, child] : node->children)
-        removeSubtreeSections(child.get());
-    while (!node->sections.empty())
-        dropSection(node->sections.back());
+void RegFile::collectSubtreeSections(Node* node, std::vector<std::size_t>& out) const {
+    for (Node* child : node->children)
+        collectSubtreeSections(child, out);
+    const auto own = sectionsOf(node);
+    out.insert(out.end(), own.begin(), own.end());
 }
 
 bool RegFile::deleteKey(const RegPath& path) {
     Node* node = find(path);
-    if (!node || node == root_.get())
+    if (!node || node == &nodes_.front())
         return false;
-    removeSubtreeSections(node);
+    std::vector<std::size_t> drop;
+    collectSubtreeSections(node, drop);
+    dropSections(std::move(drop));
     Node* parent = node->parent;
-    parent->children.erase(node->key);
+    auto& siblings = parent->children;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), node));
     fitSection(parent, fileTimeNow());
     return true;
 }
@@ -912,15 +1085,15 @@ void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t
         createKey(path, fileTime);
     Node* node = find(path);
     // The section that holds the value now (the last one, which wins), else the key's first.
-    SectionList::iterator target = sections_.end();
-    for (auto section : node->sections)
-        for (const auto& item : parseItems(section->text()))
+    std::size_t target = NoSection;
+    for (std::size_t section : sectionsOf(node))
+        for (const auto& item : parseItems(sectionText(section)))
             if (item.kind == LineKind::Value && compareNames(item.value.name, value.name) == 0)
                 target = section;
-    if (target == sections_.end())
-        target = node->sections.empty() ? insertSectionFor(node, fileTime) : node->sections.front();
+    if (target == NoSection)
+        target = node->sectionCount == 0 ? insertSectionFor(node, fileTime) : node->firstSection;
 
-    std::string& text = target->edit();
+    std::string& text = edit(target);
     const auto items = parseItems(text);
     // A value written again keeps the spelling of its name, as in Windows.
     RegValue written = value;
@@ -968,17 +1141,17 @@ bool RegFile::deleteValue(const RegPath& path, const std::u16string& name, std::
     if (!node)
         return false;
     bool deleted = false;
-    for (auto section : node->sections) {
-        const auto items = parseItems(section->text());
+    for (std::size_t section : sectionsOf(node)) {
+        const auto items = parseItems(sectionText(section));
         bool here = false;
         for (auto it = items.rbegin(); it != items.rend(); ++it) {
             if (it->kind != LineKind::Value || compareNames(it->value.name, name) != 0)
                 continue;
-            section->edit().erase(it->begin, it->end - it->begin);
+            edit(section).erase(it->begin, it->end - it->begin);
             here = true;
         }
         if (here) {
-            stampSection(section->edit(), fileTime);
+            stampSection(edit(section), fileTime);
             deleted = true;
         }
     }

@@ -13,8 +13,7 @@
 // zero in their data, exactly as the registry stores them.
 
 #include <cstdint>
-#include <list>
-#include <map>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,23 +82,33 @@ public:
     static std::string escape(std::u16string_view text, bool keyName);
 
 private:
+    struct Name;
     struct Section;
     struct Node;
-    using SectionList = std::list<Section>;
+    static constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
 
     Node* find(const RegPath& path) const;
     Node* ensureNode(const RegPath& path, bool& created);
-    SectionList::iterator insertSectionFor(Node* node, std::uint64_t fileTime);
-    SectionList::iterator positionFor(Node* node);
-    void dropSection(SectionList::iterator section);
-    void removeSubtreeSections(Node* node);
+    Node* childFor(Node* parent, const Name& name, bool create, bool& created);
+    Node* newNode(Node* parent, const Name& name);
+    std::vector<std::size_t> sectionsOf(const Node* node) const;
+    std::string_view sectionText(std::size_t section) const;
+    std::string& edit(std::size_t section);
+    std::size_t insertSectionFor(Node* node, std::uint64_t fileTime);
+    std::size_t positionFor(Node* node) const;
+    void dropSections(std::vector<std::size_t> sections);
+    void reindex();
+    void collectSubtreeSections(Node* node, std::vector<std::size_t>& out) const;
     void fitSection(Node* node, std::uint64_t fileTime);
     bool needsSection(const Node* node) const;
     RegPath pathOf(const Node* node) const;
 
+    // The text as read; unchanged sections and plain key names are views into it.
     std::string original_;
-    SectionList sections_;
-    std::unique_ptr<Node> root_;
+    std::deque<Section> sections_;
+    std::deque<Node> nodes_; // the root first; a deleted key's node stays unused until reload
+    std::deque<std::u16string> names_; // key names that are not plain ASCII in the file
+    std::deque<std::string> edits_;    // the texts of changed sections
 };
 
 } // namespace kestrel::wine

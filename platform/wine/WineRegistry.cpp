@@ -8,8 +8,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
+#include <signal.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +24,9 @@ namespace {
 // The current user's key under HKEY_USERS, as Wine names it in every prefix.
 constexpr char16_t CurrentUserSid[] = u"S-1-5-21-0-0-0-1000";
 constexpr char16_t DefaultUser[] = u".Default";
+// The longest names Wine keeps, in UTF-16 code units.
+constexpr std::size_t MaxKeyName = 255;
+constexpr std::size_t MaxValueName = 16383;
 
 std::string errnoText(int error) {
     return std::strerror(error);
@@ -36,6 +42,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
+// Reads the whole file straight into text: one copy, no buffer in between.
 bool readWhole(const std::string& path, std::string& text, int& error) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -44,11 +51,14 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
     }
     text.clear();
     struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+    std::size_t size = fstat(fd, &info) == 0 && info.st_size > 0
+                           ? static_cast<std::size_t>(info.st_size) + 1
+                           : 1 << 16;
+    for (std::size_t done = 0;;) {
+        if (done == size)
+            size *= 2; // the file grew while being read
+        text.resize(size);
+        const ssize_t n = read(fd, text.data() + done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -56,12 +66,37 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
             close(fd);
             return false;
         }
-        if (n == 0)
+        done += static_cast<std::size_t>(n);
+        if (n == 0) {
+            text.resize(done);
             break;
-        text.append(buffer, static_cast<std::size_t>(n));
+        }
     }
     close(fd);
     return true;
+}
+
+// Removes the temporary copies that saves killed midway left beside the file: those of
+// processes that are gone (their id is in the name) and those of older versions (no id).
+void clearStaleTemporaries(const std::string& folder, const std::string& base) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = "." + base + ".kestrel-";
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash != std::string_view::npos) {
+            const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+            if (pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
+                continue; // its process may still be saving
+        }
+        unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
 }
 
 // Writes text to path atomically: a temporary file in the same folder, flushed to disk, then
@@ -81,7 +116,8 @@ bool writeAtomically(const std::string& path, const std::string& text, int& erro
     if (stat(target.c_str(), &info) == 0)
         mode = info.st_mode & 07777;
 
-    std::string temp = folder + "/." + base + ".kestrel-XXXXXX";
+    clearStaleTemporaries(folder, base);
+    std::string temp = folder + "/." + base + ".kestrel-" + std::to_string(getpid()) + "-XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         error = errno;
@@ -114,11 +150,7 @@ bool writeAtomically(const std::string& path, const std::string& text, int& erro
         unlink(temp.c_str());
         return false;
     }
-    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
+    // The folder is not flushed: after a crash it holds the old file or the new one, each whole.
     return true;
 }
 
@@ -197,6 +229,40 @@ struct WineRegistry::Impl {
     std::map<RegHandle, OpenKey> handles;
     RegHandle nextHandle = 0x1000;
     std::string lastError;
+    // Bumped whenever a hive's contents change, in memory or from its file.
+    std::uint64_t generation = 1;
+
+    // The values of the key listed last, so that enumerating them one index at a time reads
+    // the key once.
+    struct Listing {
+        const Hive* hive = nullptr;
+        RegPath path;
+        std::uint64_t generation = 0;
+        std::vector<RegValue> values;
+    } listing;
+
+    const std::vector<RegValue>& valuesOf(const Hive& hive, const RegPath& path) {
+        if (listing.hive != &hive || listing.generation != generation || listing.path != path) {
+            listing.values = hive.file.values(path);
+            listing.hive = &hive;
+            listing.path = path;
+            listing.generation = generation;
+        }
+        return listing.values;
+    }
+
+    // A value's data as the "A" calls return it: strings in the ANSI code page, terminator
+    // included when it was stored.
+    std::string ansiData(const RegValue& value) const {
+        if (!isStringType(value.type))
+            return value.data;
+        std::u16string text(value.data.size() / 2, u'\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] =
+                static_cast<char16_t>(static_cast<unsigned char>(value.data[2 * i]) |
+                                      (static_cast<unsigned char>(value.data[2 * i + 1]) << 8));
+        return toAnsi(text);
+    }
 
     std::u16string toUtf16(const std::string& ansi) const {
         return utf16FromWide(codepage::toWide(ansi, codePage));
@@ -267,6 +333,24 @@ struct WineRegistry::Impl {
         }
     }
 
+    // The key of an open handle, its hive brought up to date; ERROR_SUCCESS when it exists.
+    long existingKey(RegHandle key, Location& where) {
+        OpenKey open;
+        if (!resolveHandle(key, open) || !locate(open, where)) {
+            lastError = "Invalid registry key handle.";
+            return ERROR_INVALID_HANDLE;
+        }
+        if (where.usersRoot)
+            return ERROR_SUCCESS;
+        if (!refresh(*where.hive))
+            return ERROR_ACCESS_DENIED;
+        if (!where.hive->file.keyExists(where.path)) {
+            lastError = "The key has been deleted.";
+            return ERROR_KEY_DELETED;
+        }
+        return ERROR_SUCCESS;
+    }
+
     // Brings a hive up to date with its file (read again when it changed on disk).
     bool refresh(Hive& hive) {
         struct stat info {};
@@ -276,6 +360,7 @@ struct WineRegistry::Impl {
                 // A missing user file is an empty hive; the first write creates it.
                 if (!hive.loaded || hive.exists) {
                     hive.file.loadEmpty(std::string(hive.rootComment));
+                    ++generation;
                     hive.loaded = true;
                     hive.exists = false;
                     hive.usable = true;
@@ -299,6 +384,7 @@ struct WineRegistry::Impl {
             return false;
         }
         hive.file.load(std::move(text));
+        ++generation;
         hive.info = info;
         hive.loaded = true;
         hive.exists = true;
@@ -335,6 +421,7 @@ struct WineRegistry::Impl {
 
     long apply(RegFile& file, const Change& change) {
         const std::uint64_t now = fileTimeNow();
+        ++generation;
         switch (change.kind) {
         case Change::CreateKey:
             file.createKey(change.path, now);
@@ -359,11 +446,16 @@ struct WineRegistry::Impl {
         std::u16string key = hive.importRoot;
         for (const auto& name : change.path)
             key += u"\\" + name;
+        // reg import reads \\, \", \n and \r in a value name.
         auto quoted = [](const std::u16string& name) {
             std::u16string out = u"\"";
             for (char16_t c : name) {
                 if (c == u'\\' || c == u'"')
                     out.push_back(u'\\');
+                if (c == u'\n' || c == u'\r') {
+                    out.push_back(u'\\');
+                    c = c == u'\n' ? u'n' : u'r';
+                }
                 out.push_back(c);
             }
             return out + u"\"";
@@ -422,6 +514,7 @@ struct WineRegistry::Impl {
             lastError =
                 "Cannot save " + hive.path + ": " + errnoText(error) + ". The file is unchanged.";
             hive.loaded = false; // forget the change: the next call reads the file again
+            ++generation;
             return errorCodeFor(error);
         }
         stat(hive.path.c_str(), &hive.info);
@@ -457,6 +550,15 @@ struct WineRegistry::Impl {
         }
         if (change.kind == Change::DeleteKey && !file.keyExists(change.path))
             return ERROR_FILE_NOT_FOUND;
+        // A key name is written as it is between the brackets of a .reg file: a line break
+        // would end it.
+        for (const auto& name : change.path)
+            if (name.find_first_of(u"\r\n") != std::u16string::npos) {
+                lastError = "Wine is running on the prefix and a key name with a line break "
+                            "cannot be handed to it. Close the prefix's Windows programs "
+                            "(wineserver -k) and try again.";
+                return ERROR_INVALID_PARAMETER;
+            }
         std::string error;
         if (!importThroughWine(prefix, importText(hive, change), error)) {
             lastError = error;
@@ -465,6 +567,26 @@ struct WineRegistry::Impl {
         // The live registry has it now and writes it to the file at its next save. Until the
         // file changes, Kestrel shows it from memory.
         return apply(file, change);
+    }
+
+    // False, with the reason, for names Wine would drop the next time it loads the registry.
+    bool keepable(const Change& change) {
+        if (change.kind == Change::DeleteKey || change.kind == Change::DeleteValue)
+            return true;
+        for (const auto& name : change.path)
+            if (name.size() > MaxKeyName) {
+                lastError = "A key name may have at most " + std::to_string(MaxKeyName) +
+                            " characters (this one has " + std::to_string(name.size()) +
+                            "): Wine would drop the key.";
+                return false;
+            }
+        if (change.kind == Change::SetValue && change.value.name.size() > MaxValueName) {
+            lastError = "A value name may have at most " + std::to_string(MaxValueName) +
+                        " characters (this one has " + std::to_string(change.value.name.size()) +
+                        "): Wine would drop the value.";
+            return false;
+        }
+        return true;
     }
 
     long modifyAt(RegHandle key, const RegPath& below, Change change) {
@@ -480,6 +602,8 @@ struct WineRegistry::Impl {
             return ERROR_ACCESS_DENIED;
         }
         change.path = where.path;
+        if (!keepable(change))
+            return ERROR_INVALID_PARAMETER;
         const long status = modify(*where.hive, change);
         if (status == ERROR_SUCCESS)
             lastError.clear();
@@ -575,16 +699,7 @@ long WineRegistry::queryValue(RegHandle key, const std::string& name, std::uint3
         impl_->lastError = "The value does not exist.";
         return ERROR_FILE_NOT_FOUND;
     }
-    std::string bytes = value->data;
-    if (isStringType(value->type)) {
-        // What the "A" call returns: the UTF-16 text in the ANSI code page, terminator included
-        // when it was stored.
-        std::u16string text(bytes.size() / 2, u'\0');
-        for (std::size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-        bytes = impl_->toAnsi(text);
-    }
+    const std::string bytes = impl_->ansiData(*value);
     type = value->type;
     const auto needed = static_cast<std::uint32_t>(bytes.size());
     if (data && needed > size) {
@@ -678,25 +793,64 @@ long WineRegistry::enumKey(RegHandle key, std::uint32_t index, std::string& name
 
 long WineRegistry::enumValue(RegHandle key, std::uint32_t index, std::string& name,
                              std::uint32_t& type, std::string& data) {
-    Impl::OpenKey open;
     Impl::Location where;
-    if (!impl_->resolveHandle(key, open) || !impl_->locate(open, where)) {
-        impl_->lastError = "Invalid registry key handle.";
-        return ERROR_INVALID_HANDLE;
-    }
+    Impl::OpenKey open;
+    // Past the first index the key listed last is taken as it was read for index 0: one
+    // listing is one reading of the file.
+    const auto& listing = impl_->listing;
+    const bool continued = index > 0 && impl_->resolveHandle(key, open) &&
+                           impl_->locate(open, where) && !where.usersRoot &&
+                           listing.hive == where.hive && listing.generation == impl_->generation &&
+                           listing.path == where.path;
+    const long status = continued ? ERROR_SUCCESS : impl_->existingKey(key, where);
+    if (status != ERROR_SUCCESS)
+        return status;
     if (where.usersRoot)
         return ERROR_NO_MORE_ITEMS;
-    if (!impl_->refresh(*where.hive))
-        return ERROR_ACCESS_DENIED;
-    const auto values = where.hive->file.values(where.path);
+    const auto& values = impl_->valuesOf(*where.hive, where.path);
     if (index >= values.size())
         return ERROR_NO_MORE_ITEMS;
     name = impl_->toAnsi(values[index].name);
-    std::uint32_t size = 0;
-    if (queryValue(key, name, type, nullptr, size) != ERROR_SUCCESS)
+    type = values[index].type;
+    data = impl_->ansiData(values[index]);
+    return ERROR_SUCCESS;
+}
+
+long WineRegistry::deleteValueAt(RegHandle key, std::uint32_t index) {
+    Impl::Location where;
+    const long status = impl_->existingKey(key, where);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (where.usersRoot)
         return ERROR_NO_MORE_ITEMS;
-    data.assign(size, '\0');
-    return queryValue(key, name, type, reinterpret_cast<std::uint8_t*>(data.data()), size);
+    const auto& values = impl_->valuesOf(*where.hive, where.path);
+    if (index >= values.size())
+        return ERROR_NO_MORE_ITEMS;
+    Change change{Change::DeleteValue, {}, {}};
+    change.value.name = values[index].name;
+    return impl_->modifyAt(key, {}, std::move(change));
+}
+
+long WineRegistry::openSubkeyAt(RegHandle key, std::uint32_t index, RegHandle& result) {
+    result = 0;
+    Impl::OpenKey open;
+    Impl::Location where;
+    const long status = impl_->existingKey(key, where);
+    if (status != ERROR_SUCCESS || !impl_->resolveHandle(key, open))
+        return status;
+    std::u16string name;
+    if (where.usersRoot) {
+        static const std::u16string users[] = {DefaultUser, CurrentUserSid};
+        if (index >= 2)
+            return ERROR_NO_MORE_ITEMS;
+        name = users[index];
+    } else if (!where.hive->file.subkeyAt(where.path, index, name)) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    open.path.push_back(std::move(name));
+    result = impl_->nextHandle++;
+    impl_->handles[result] = std::move(open);
+    return ERROR_SUCCESS;
 }
 
 long WineRegistry::closeKey(RegHandle key) {

@@ -33,6 +33,12 @@ public:
     long enumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
                    std::string& data);
 
+    // Deletes the index-th value (in enumValue's order) by its own name, which the ANSI code
+    // page may not be able to spell.
+    long deleteValueAt(RegHandle key, std::uint32_t index);
+    // Opens the index-th subkey (in enumKey's order) by its own name, as deleteValueAt.
+    long openSubkeyAt(RegHandle key, std::uint32_t index, RegHandle& result);
+
     // Why the last failing call failed, in words for the user (empty after a success).
     std::string lastError() const;
 

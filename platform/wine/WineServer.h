@@ -11,9 +11,11 @@
 namespace kestrel::wine {
 
 // True when a wineserver serves the prefix now; pid (when given) receives its process id.
-// It holds a POSIX write lock on the file "lock" of its server folder
-// (<tmp>/<contents of PREFIX/wineserver>/server-<dev>-<ino>, or /tmp/.wine-<uid>/server-...):
-// the lock proves it runs, the file alone does not.
+// A server holds a POSIX write lock on the file "lock" of its server folder, server-<dev>-<ino>
+// under <a temporary folder>/<contents of PREFIX/wineserver> or /tmp/.wine-<uid>: the lock proves
+// it runs, the file alone does not. The temporary folder is the one the prefix's first Wine
+// process had, which need not be ours, so the usual ones are all tried, and then the running
+// server processes themselves, whose working folder is their server folder.
 bool wineServerRunning(const std::string& prefixPath, long* pid = nullptr);
 
 // True when the "wine" program is installed (on PATH).

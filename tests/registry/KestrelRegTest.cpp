@@ -2,48 +2,51 @@
 // through kestrel-reg (no Wine running), one through "wine reg", give the same output and exit
 // status, and leave registries that read the same.
 
-#include "platform/wine/Process.h"
+#include "RegistryTestKit.h"
 #include "platform/wine/WineServer.h"
-#include "tests/support/TestPrefix.h"
 
-#include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace kestrel::wine {
 namespace {
 
-using testing::TestPrefix;
+using kestrel::testing::TestPrefix;
+using namespace testkit;
 
 struct Answer {
     int exitCode = -1;
     std::string output;
 };
 
+// Both tools read their command line as UTF-8.
+const std::map<std::string, std::string> Utf8Locale{{"LC_ALL", "C.UTF-8"}};
+
 Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> argv{KESTREL_REG, "--prefix", prefix.path()};
     argv.insert(argv.end(), args.begin(), args.end());
     // Make sure kestrel-reg does not find Wine's prefix some other way.
-    const auto result = runProcess(argv, {{"WINEPREFIX", "/nonexistent"}});
+    auto environment = Utf8Locale;
+    environment["WINEPREFIX"] = "/nonexistent";
+    const auto result = runProcess(argv, environment);
     return {result.exitCode, result.output};
 }
 
 Answer wineReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
-    std::vector<std::string> all{"reg"};
+    std::vector<std::string> all{"wine", "reg"};
     all.insert(all.end(), args.begin(), args.end());
-    Answer answer;
-    answer.exitCode = runWine(prefix.path(), all, answer.output);
-    return answer;
+    const auto result = prefix.run(all, Utf8Locale);
+    return {result.exitCode, result.output};
 }
 
-bool waitForServer(const TestPrefix& prefix, bool running) {
-    for (int i = 0; i < 200; ++i) {
-        if (wineServerRunning(prefix.path()) == running)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+// The value lines of one key's section in a registry file (header and time left out).
+std::string sectionOf(const std::string& file, const std::string& header) {
+    const std::string text = kestrel::testing::readHostFile(file);
+    const std::size_t at = text.find("\n" + header + " ");
+    if (at == std::string::npos)
+        return "(no section " + header + ")";
+    const std::size_t body = text.find('\n', text.find("\n#time=", at + 1) + 1) + 1;
+    const std::size_t end = text.find("\n\n", body);
+    return text.substr(body, end == std::string::npos ? end : end + 1 - body);
 }
 
 const std::vector<std::vector<std::string>> Script = {
@@ -101,6 +104,8 @@ const std::vector<std::vector<std::string>> Script = {
     {"query", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Update"},
     {"delete", "HKLM\\Software\\KRT", "/f"},
     {"query", "HKLM\\Software\\KRT"},
+    // Text outside ASCII (reg query would print it as '?': the files are compared instead).
+    {"add", "HKCU\\Software\\KRTU", "/v", "caf\xC3\xA9", "/d", "\xD0\x96\xD1\x83\xD0\xBA", "/f"},
 };
 
 std::string show(const std::vector<std::string>& args) {
@@ -116,36 +121,55 @@ TEST(KestrelReg, AnswersAsWineRegDoes) {
     // A warm server makes each "wine reg" quick; kestrel-reg works on the other copy's files.
     ASSERT_TRUE(
         startDetached({"wineserver", "-p"}, {{"WINEPREFIX", wines.path()}, {"WINEDEBUG", "-all"}}));
-    ASSERT_TRUE(waitForServer(wines, true));
+    ASSERT_TRUE(waitFor([&] { return wineServerRunning(wines.path()); }));
     for (const auto& args : Script) {
         const Answer expected = wineReg(wines, args);
         const Answer actual = kestrelReg(ours, args);
         EXPECT_EQ(actual.output, expected.output) << show(args);
         EXPECT_EQ(actual.exitCode, expected.exitCode) << show(args);
     }
+    wines.stopWineServer();
+    EXPECT_EQ(sectionOf(ours.file("user.reg"), "[Software\\\\KRTU]"),
+              sectionOf(wines.file("user.reg"), "[Software\\\\KRTU]"));
 }
 
-TEST(KestrelReg, RefusesAFolderThatIsNoPrefix) {
+TEST(KestrelReg, RefusesAPrefixArgumentThatIsNoPrefix) {
     KESTREL_TEST_PREFIX(prefix);
     const std::string folder = prefix.file("empty");
     std::filesystem::create_directories(folder);
-    auto result = runProcess({KESTREL_REG, "--prefix", folder, "query", "HKCU"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.output.find("is not a Wine prefix: it has no system.reg"), std::string::npos)
-        << result.output;
+    const std::string userReg = kestrel::testing::readHostFile(prefix.file("user.reg"));
+    const std::vector<std::string> add = {"add", "HKCU\\Software\\KRBad", "/v", "v", "/d", "1",
+                                          "/f"};
+    // The words before and after the command.
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> arguments = {
+        {{"--prefix", folder}, {}},
+        {{"--prefix", ""}, {}},
+        {{"--prefix="}, {}},
+        {{}, {"--prefix"}}};
+    for (const auto& [before, after] : arguments) {
+        std::vector<std::string> argv{KESTREL_REG};
+        argv.insert(argv.end(), before.begin(), before.end());
+        argv.insert(argv.end(), add.begin(), add.end());
+        argv.insert(argv.end(), after.begin(), after.end());
+        // WINEPREFIX names the default prefix, which none of these may touch.
+        const auto result = runProcess(argv, {{"WINEPREFIX", prefix.path()}});
+        EXPECT_EQ(result.exitCode, 1) << show(argv);
+        EXPECT_NE(result.output.find("kestrel-reg: "), std::string::npos) << result.output;
+    }
     EXPECT_FALSE(std::filesystem::exists(folder + "/system.reg"));
+    EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")), userReg);
 
     // WINEPREFIX is the prefix when --prefix is not given.
-    result =
+    const auto result =
         runProcess({KESTREL_REG, "query", "HKCU\\Software\\Wine"}, {{"WINEPREFIX", prefix.path()}});
     EXPECT_EQ(result.exitCode, 0) << result.output;
 }
 
 TEST(KestrelReg, WhileWineRunsWineAnswers) {
     KESTREL_TEST_PREFIX(prefix);
-    ASSERT_TRUE(startDetached({"wineserver", "-p"},
-                              {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
-    ASSERT_TRUE(waitForServer(prefix, true));
+    ServerElsewhere server{prefix};
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
     auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
     EXPECT_EQ(added.exitCode, 0) << added.output;
     // The files do not have it yet, the live registry does.
@@ -153,8 +177,8 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     EXPECT_EQ(query.exitCode, 0) << query.output;
     EXPECT_EQ(query.output,
               "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
-    prefix.stopWineServer();
-    ASSERT_TRUE(waitForServer(prefix, false));
+    server.stop();
+    ASSERT_TRUE(waitFor([&] { return !wineServerRunning(prefix.path()); }));
     EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
               query.output);
 }

@@ -94,104 +94,81 @@ protected:
     std::wstring base_;
 };
 
-TEST_F(RegProcedures, GetStringReadsStringsAndBinaryAsCharacters) {
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"Text", L"abc"));
-    EXPECT_EQ(read(key(), L"Text"), L"abc");
+// Values stored with the "A" call and what GetString makes of them.
+const struct {
+    const wchar_t* name;
+    std::uint32_t type;
+    std::string data;
+    std::wstring text; // L"(untouched)": the caller's text stays
+    bool ok;
+} Reads[] = {
+    {L"Text", REG_SZ, std::string("abc\0", 4), L"abc", true},
+    {L"Bare", REG_SZ, "abc", L"abc", true}, // stored without its terminator: nothing cut off
+    // Only the one trailing zero byte is dropped.
+    {L"Bin", REG_BINARY, std::string("\x01\0\0\0", 4), std::wstring(L"\x01\0\0", 3), true},
+    {L"Bin2", REG_BINARY, std::string("A\0B", 3), std::wstring(L"A\0B", 3), true},
+    {L"Empty", REG_BINARY, "", L"", true},
+    // A DWORD reads as the decimal text of its lowest byte.
+    {L"D1", REG_DWORD, std::string("\x01\0\0\0", 4), L"1", true},
+    {L"D0", REG_DWORD, std::string(4, '\0'), L"0", true},
+    {L"D256", REG_DWORD, std::string("\0\x01\0\0", 4), L"0", true},
+    {L"D300", REG_DWORD, std::string("\x2C\x01\0\0", 4), L"44", true},
+    {L"Dm1", REG_DWORD, "\xFF\xFF\xFF\xFF", L"255", true},
+    {L"Expand", REG_EXPAND_SZ, std::string("%PATH%\0", 7), L"(untouched)", true},
+    // 1024 bytes fit the read buffer; 1025 do not, a terminator included.
+    {L"Fits", REG_BINARY, std::string(1024, 'x'), std::wstring(1024, L'x'), true},
+    {L"TooLong", REG_BINARY, std::string(1025, 'x'), L"", false},
+    {L"LongText", REG_SZ, std::string(1024, 'y') + '\0', L"", false},
+    {L"FitText", REG_SZ, std::string(1023, 'y') + '\0', std::wstring(1023, L'y'), true},
+};
 
-    // Stored without its terminator: nothing is cut off.
-    ASSERT_EQ(setRaw(key(), L"Bare", REG_SZ, "abc"), ERROR_SUCCESS);
-    EXPECT_EQ(read(key(), L"Bare"), L"abc");
-
-    // Only the one trailing zero byte is dropped: 01 00 00 00 reads as three characters.
-    ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(), L"Bin", std::wstring(L"\x01\0\0\0", 4)));
-    EXPECT_EQ(read(key(), L"Bin"), std::wstring(L"\x01\0\0", 3));
-    ASSERT_EQ(setRaw(key(), L"Bin2", REG_BINARY, std::string("A\0B", 3)), ERROR_SUCCESS);
-    EXPECT_EQ(read(key(), L"Bin2"), std::wstring(L"A\0B", 3));
-
-    // Zero bytes of data: success with the empty text.
-    ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(), L"Empty", L""));
-    bool ok = false;
-    EXPECT_EQ(read(key(), L"Empty", &ok), L"");
-    EXPECT_TRUE(ok);
-}
-
-TEST_F(RegProcedures, GetStringReadsDWordAsItsLowestByte) {
-    const std::pair<std::int32_t, const wchar_t*> cases[] = {
-        {1, L"1"}, {0, L"0"}, {255, L"255"}, {256, L"0"}, {257, L"1"}, {300, L"44"}, {-1, L"255"}};
-    for (const auto& [stored, text] : cases) {
-        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(), L"Number", stored));
-        EXPECT_EQ(read(key(), L"Number"), text) << stored;
+TEST_F(RegProcedures, GetStringReadsEachTypeAsTheLayerDefinesIt) {
+    for (const auto& row : Reads) {
+        ASSERT_EQ(setRaw(key(), row.name, row.type, row.data), ERROR_SUCCESS) << row.name;
+        bool ok = !row.ok;
+        EXPECT_EQ(read(key(), row.name, &ok), row.text) << row.name;
+        EXPECT_EQ(ok, row.ok) << row.name;
     }
-    const Raw value = raw(key(), L"Number");
-    EXPECT_EQ(value.type, REG_DWORD);
-    EXPECT_EQ(value.data, std::string("\xFF\xFF\xFF\xFF", 4));
-}
-
-TEST_F(RegProcedures, GetStringLeavesTextOfOtherTypesAsPassed) {
-    ASSERT_EQ(setRaw(key(), L"Expand", REG_EXPAND_SZ, std::string("%PATH%\0", 7)), ERROR_SUCCESS);
-    bool ok = false;
-    EXPECT_EQ(read(key(), L"Expand", &ok), L"(untouched)");
-    EXPECT_TRUE(ok);
-}
-
-TEST_F(RegProcedures, GetStringFailsWithEmptyText) {
-    bool ok = true;
-    EXPECT_EQ(read(key(L"Missing\\Key"), L"Value", &ok), L"");
-    EXPECT_FALSE(ok);
-
-    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(), L"Present", 1));
-    ok = true;
-    EXPECT_EQ(read(key(), L"Absent", &ok), L"");
-    EXPECT_FALSE(ok);
-
-    // 1024 bytes fit the read buffer; 1025 do not.
-    ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(), L"Fits", std::wstring(1024, L'x')));
-    EXPECT_EQ(read(key(), L"Fits", &ok), std::wstring(1024, L'x'));
-    EXPECT_TRUE(ok);
-    ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(), L"TooLong", std::wstring(1025, L'x')));
-    EXPECT_EQ(read(key(), L"TooLong", &ok), L"");
-    EXPECT_FALSE(ok);
-    // A 1024-character string needs 1025 bytes with its terminator.
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"LongText", std::wstring(1024, L'y')));
-    EXPECT_EQ(read(key(), L"LongText", &ok), L"");
-    EXPECT_FALSE(ok);
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"LongText", std::wstring(1023, L'y')));
-    EXPECT_EQ(read(key(), L"LongText", &ok), std::wstring(1023, L'y'));
-    EXPECT_TRUE(ok);
+    // A missing value or key: false and the empty text.
+    for (const auto& path : {key(), key(L"Missing\\Key")}) {
+        bool ok = true;
+        EXPECT_EQ(read(path, L"Absent", &ok), L"");
+        EXPECT_FALSE(ok);
+    }
 }
 
 TEST_F(RegProcedures, WritersStoreTheDataTheyAreGiven) {
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"Empty", L""));
-    Raw value = raw(key(), L"Empty");
-    EXPECT_EQ(value.type, REG_SZ);
-    EXPECT_EQ(value.data, std::string(1, '\0'));
-
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"Text", L"C:\\dir \"q\""));
-    value = raw(key(), L"Text");
-    EXPECT_EQ(value.type, REG_SZ);
-    EXPECT_EQ(value.data, std::string("C:\\dir \"q\"\0", 11));
-
-    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(), L"Number", 0x01020304));
-    value = raw(key(), L"Number");
-    EXPECT_EQ(value.type, REG_DWORD);
-    EXPECT_EQ(value.data, "\x04\x03\x02\x01");
-
-    // Each character one byte of the code page, no terminator added.
     const std::wstring high = codepage::toWide("\xE9\xFF", machine_->ansiCodePage());
-    ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(), L"Bytes", L"ab" + high));
-    value = raw(key(), L"Bytes");
-    EXPECT_EQ(value.type, REG_BINARY);
-    EXPECT_EQ(value.data, "ab\xE9\xFF");
-    EXPECT_EQ(read(key(), L"Bytes"), L"ab" + high);
-
-    // The default value has the empty name.
-    ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(), L"", L"default"));
-    EXPECT_EQ(read(key(), L""), L"default");
-
-    // A write replaces the value, type included.
-    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(), L"Text", 7));
-    EXPECT_EQ(raw(key(), L"Text").type, REG_DWORD);
-    EXPECT_EQ(read(key(), L"Text"), L"7");
+    const struct {
+        bool written;
+        const wchar_t* name;
+        std::uint32_t type;
+        std::string data;
+    } writes[] = {
+        {SaveString(HKEY_CURRENT_USER, key(), L"Empty", L""), L"Empty", REG_SZ, std::string(1, 0)},
+        {SaveString(HKEY_CURRENT_USER, key(), L"Text", L"C:\\dir \"q\""), L"Text", REG_SZ,
+         std::string("C:\\dir \"q\"\0", 11)},
+        {SaveDWord(HKEY_CURRENT_USER, key(), L"Number", 0x01020304), L"Number", REG_DWORD,
+         "\x04\x03\x02\x01"},
+        {SaveDWord(HKEY_CURRENT_USER, key(), L"Minus", -1), L"Minus", REG_DWORD,
+         "\xFF\xFF\xFF\xFF"},
+        // Each character one byte of the code page, no terminator added.
+        {SaveBinary(HKEY_CURRENT_USER, key(), L"Bytes", L"ab" + high), L"Bytes", REG_BINARY,
+         "ab\xE9\xFF"},
+        // The default value has the empty name.
+        {SaveString(HKEY_CURRENT_USER, key(), L"", L"default"), L"", REG_SZ,
+         std::string("default\0", 8)},
+        // A write replaces the value, type included.
+        {SaveString(HKEY_CURRENT_USER, key(), L"Retyped", L"x") &&
+             SaveDWord(HKEY_CURRENT_USER, key(), L"Retyped", 7),
+         L"Retyped", REG_DWORD, std::string("\x07\0\0\0", 4)},
+    };
+    for (const auto& row : writes) {
+        EXPECT_TRUE(row.written) << row.name;
+        const Raw value = raw(key(), row.name);
+        EXPECT_EQ(value.type, row.type) << row.name;
+        EXPECT_EQ(value.data, row.data) << row.name;
+    }
 }
 
 TEST_F(RegProcedures, StringsOfTheCodePageRoundTrip) {

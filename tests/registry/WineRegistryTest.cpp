@@ -3,6 +3,7 @@
 
 #include "platform/wine/WineRegistry.h"
 
+#include "RegistryTestKit.h"
 #include "platform/Codepage.h"
 #include "platform/Reg.h"
 #include "platform/wine/Process.h"
@@ -10,42 +11,21 @@
 #include "tests/support/RegistryMachine.h"
 #include "tests/support/TestPrefix.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kestrel::wine {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TestPrefix;
+using kestrel::testing::TestPrefix;
+using namespace testkit;
 using namespace kestrel::Reg;
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        out.push_back(line);
-    }
-    return out;
-}
-
-bool hasLine(const std::string& text, const std::string& wanted) {
-    for (const auto& line : lines(text))
-        if (line == wanted)
-            return true;
-    return false;
-}
 
 // The section headers of a .reg file, without their times, in file order.
 std::vector<std::string> headers(const std::string& text) {
@@ -235,15 +215,7 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
         EXPECT_EQ(users, (std::vector<std::wstring>{L".Default", L"S-1-5-21-0-0-0-1000"}));
         EXPECT_FALSE(SaveString(HKEY_USERS, L"S-1-5-21-9", L"v", L"x"));
     }
-    const std::string system = kestrel::testing::readHostFile(prefix.file("system.reg"));
-    const std::string user = kestrel::testing::readHostFile(prefix.file("user.reg"));
-    const std::string userdef = kestrel::testing::readHostFile(prefix.file("userdef.reg"));
-    EXPECT_NE(system.find("[Software\\\\KestrelMachine] "), std::string::npos);
-    EXPECT_NE(system.find("[Software\\\\Classes\\\\.kestreltest] "), std::string::npos);
-    EXPECT_NE(user.find("[Software\\\\KestrelUser] "), std::string::npos);
-    EXPECT_NE(user.find("[Software\\\\KestrelSid] "), std::string::npos);
-    EXPECT_NE(userdef.find("[Software\\\\KestrelDefault] "), std::string::npos);
-
+    // Wine finds each in the file it reads that root from.
     const std::pair<const char*, const char*> checks[] = {
         {"HKLM\\Software\\KestrelMachine", "    v    REG_SZ    m"},
         {"HKCR\\.kestreltest", "    (Default)    REG_SZ    kestrelfile"},
@@ -253,57 +225,6 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
         const auto result = wineOn(prefix, {"reg", "query", key});
         EXPECT_TRUE(hasLine(result.output, line)) << key << "\n" << result.output;
     }
-}
-
-TEST(WineRegistry, OneValueChangeTouchesOnlyThatKey) {
-    KESTREL_TEST_PREFIX(prefix);
-    const std::string systemBefore = kestrel::testing::readHostFile(prefix.file("system.reg"));
-    const std::string userdefBefore = kestrel::testing::readHostFile(prefix.file("userdef.reg"));
-    const auto before = lines(kestrel::testing::readHostFile(prefix.file("user.reg")));
-    {
-        RegistryOn on(prefix, 1252);
-        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
-                               L"C:\\kestrel.bmp"));
-    }
-    EXPECT_TRUE(kestrel::testing::readHostFile(prefix.file("system.reg")) == systemBefore);
-    EXPECT_TRUE(kestrel::testing::readHostFile(prefix.file("userdef.reg")) == userdefBefore);
-    const auto after = lines(kestrel::testing::readHostFile(prefix.file("user.reg")));
-
-    // Everything outside [Control Panel\\Desktop] is as it was; inside, only the header's time,
-    // #time= and the value line changed.
-    std::size_t header = 0;
-    while (header < before.size() && before[header].rfind("[Control Panel\\\\Desktop]", 0) != 0)
-        ++header;
-    ASSERT_LT(header, before.size());
-    std::size_t end = header + 1;
-    while (end < before.size() && !before[end].empty())
-        ++end;
-    std::size_t first = 0;
-    while (first < before.size() && first < after.size() && before[first] == after[first])
-        ++first;
-    std::size_t lastBefore = before.size(), lastAfter = after.size();
-    while (lastBefore > first && lastAfter > first &&
-           before[lastBefore - 1] == after[lastAfter - 1])
-        --lastBefore, --lastAfter;
-    EXPECT_EQ(first, header);
-    EXPECT_LE(lastBefore, end);
-    const std::vector<std::string> oldLines(before.begin() + header, before.begin() + lastBefore);
-    const std::vector<std::string> newLines(after.begin() + header, after.begin() + lastAfter);
-    std::vector<std::string> added;
-    for (const auto& line : newLines)
-        if (std::find(oldLines.begin(), oldLines.end(), line) == oldLines.end())
-            added.push_back(line);
-    ASSERT_EQ(added.size(), 3u);
-    EXPECT_EQ(added[0].rfind("[Control Panel\\\\Desktop] ", 0), 0u);
-    EXPECT_EQ(added[1].rfind("#time=", 0), 0u);
-    EXPECT_EQ(added[2], "\"Wallpaper\"=\"C:\\\\kestrel.bmp\"");
-    EXPECT_TRUE(hasLine(kestrel::testing::readHostFile(prefix.file("user.reg")),
-                        "\"Wallpaper\"=\"C:\\\\kestrel.bmp\""));
-
-    const auto query =
-        wineOn(prefix, {"reg", "query", "HKCU\\Control Panel\\Desktop", "/v", "Wallpaper"});
-    EXPECT_TRUE(hasLine(query.output, "    Wallpaper    REG_SZ    C:\\kestrel.bmp"))
-        << query.output;
 }
 
 TEST(WineRegistry, NewKeysStayWhereWinesNextSavePutsThem) {
@@ -388,28 +309,32 @@ TEST(WineRegistry, AFailedSaveLeavesTheFileAsItWas) {
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(prefix.path()))
         ++after;
     EXPECT_EQ(after, entries) << "a temporary file was left behind";
-    // Writable again: the same call works and keeps the file's mode.
+    // Writable again: the same call works and keeps the file's mode. It clears what saves
+    // killed midway left: the temporary files of processes that are gone.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string stale = prefix.file(".user.reg.kestrel-" + std::to_string(gone) + "-AbCdEf");
+    const std::string older = prefix.file(".user.reg.kestrel-AbCdEf");
+    const std::string live = prefix.file(".user.reg.kestrel-" + std::to_string(getppid()) + "-Ab");
+    for (const auto& file : {stale, older, live})
+        std::ofstream(file) << "partial";
     chmod(prefix.file("user.reg").c_str(), 0640);
     EXPECT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelFail", L"v", 1));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_FALSE(fs::exists(older));
+    EXPECT_TRUE(fs::exists(live));
     struct stat info {};
     stat(prefix.file("user.reg").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     KESTREL_TEST_PREFIX(prefix);
     EXPECT_FALSE(wineServerRunning(prefix.path()));
-    ASSERT_TRUE(startDetached({"wineserver", "-p"},
-                              {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    ServerElsewhere server{prefix};
+    ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
     long pid = 0;
     EXPECT_TRUE(wineServerRunning(prefix.path(), &pid));
@@ -426,6 +351,7 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
                   ERROR_SUCCESS);
         ASSERT_TRUE(SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin",
                                std::wstring(L"\x01\0\0\0", 4)));
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Two\nLines\r", L"x"));
         // Kestrel shows what it wrote although the files do not have it yet.
         std::wstring text;
         EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
@@ -436,10 +362,12 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     const auto live = wineOn(prefix, {"reg", "query", "HKLM\\Software\\KestrelLive", "/v", "Bin"});
     EXPECT_TRUE(hasLine(live.output, "    Bin    REG_BINARY    01000000")) << live.output;
 
-    prefix.stopWineServer();
+    server.stop();
     EXPECT_FALSE(wineServerRunning(prefix.path()));
     RegistryOn after(prefix, 1251);
     std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Two\nLines\r", text));
+    EXPECT_EQ(text, L"x");
     EXPECT_TRUE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Text", text));
     EXPECT_EQ(text, Cyrillic);
     EXPECT_FALSE(GetString(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"Gone", text));
@@ -448,6 +376,69 @@ TEST(WineRegistry, WritesWhileWineRunsGoThroughWineAndSurviveItsExit) {
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\KestrelLive", L"Bin", text));
     EXPECT_EQ(text, std::wstring(L"\x01\0\0", 3));
+}
+
+TEST(WineRegistry, NamesWineWouldDropAreRefused) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::wstring key = L"Software\\KestrelLong\\" + std::wstring(255, L'k'),
+                       value(16383, L'v');
+    {
+        RegistryOn on(prefix, 1252);
+        EXPECT_FALSE(SaveString(HKEY_CURRENT_USER, key + L"k", L"v", L"x"));
+        EXPECT_NE(on.registry().lastError().find("255"), std::string::npos);
+        EXPECT_FALSE(SaveString(HKEY_CURRENT_USER, key, value + L"v", L"x"));
+        EXPECT_NE(on.registry().lastError().find("16383"), std::string::npos);
+        // The longest names Wine keeps go through.
+        ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key, value, L"x"));
+    }
+    const std::string user = kestrel::testing::readHostFile(prefix.file("user.reg"));
+    EXPECT_EQ(user.find(std::string(256, 'k')), std::string::npos);
+    EXPECT_EQ(user.find(std::string(16384, 'v')), std::string::npos);
+    // Wine loads the registry and writes it back: the value is still there.
+    ASSERT_EQ(wineOn(prefix, {"reg", "add", "HKCU\\Software\\WineWasHere", "/f"}).exitCode, 0);
+    prefix.stopWineServer();
+    RegistryOn on(prefix, 1252);
+    std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_CURRENT_USER, key, value, text));
+}
+
+TEST(WineRegistry, NamesOutsideTheCodePageAreListedAndActedOn) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string path = "Software\\KestrelNames";
+    {
+        // Written with every character available, read back through the Western code page.
+        RegistryOn on(prefix, codepage::Utf8);
+        for (const char* name : {"a", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x91\xD1\x8B\xD0\xBA", "z"})
+            ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, codepage::fromUtf8(path),
+                                  codepage::fromUtf8(name), 1));
+        for (const char* sub : {"b", "\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87"})
+            ASSERT_TRUE(
+                SaveDWord(HKEY_CURRENT_USER, codepage::fromUtf8(path + "\\" + sub), L"v", 1));
+    }
+    RegistryOn on(prefix, 1252);
+    WineRegistry& registry = on.registry();
+    RegHandle key = 0;
+    ASSERT_EQ(registry.openKey(HKEY_CURRENT_USER, path, KEY_READ, key), ERROR_SUCCESS);
+    std::vector<std::string> names;
+    std::string name, data;
+    std::uint32_t type = 0;
+    while (registry.enumValue(key, static_cast<std::uint32_t>(names.size()), name, type, data) ==
+           ERROR_SUCCESS)
+        names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "z", "???", "???"}));
+    std::vector<std::wstring> subkeys;
+    EXPECT_TRUE(EnumKeys(subkeys, HKEY_CURRENT_USER, codepage::fromUtf8(path)));
+    EXPECT_EQ(subkeys, (std::vector<std::wstring>{L"b", L"????"}));
+    // Opened and deleted by their own names, which '?' does not spell.
+    RegHandle sub = 0;
+    ASSERT_EQ(registry.openSubkeyAt(key, 1, sub), ERROR_SUCCESS);
+    EXPECT_EQ(registry.enumValue(sub, 0, name, type, data), ERROR_SUCCESS);
+    EXPECT_EQ(name, "v");
+    registry.closeKey(sub);
+    for (std::uint32_t i = 4; i-- > 0;)
+        EXPECT_EQ(registry.deleteValueAt(key, i), ERROR_SUCCESS) << i;
+    EXPECT_EQ(registry.enumValue(key, 0, name, type, data), ERROR_NO_MORE_ITEMS);
+    registry.closeKey(key);
 }
 
 TEST(WineRegistry, TwoWritersOnOnePrefixLoseNothing) {
@@ -493,25 +484,6 @@ TEST(WineRegistry, TwoWritersOnOnePrefixLoseNothing) {
         << query.output;
 }
 
-TEST(WineRegistry, DeleteKeyRemovesTheSubtree) {
-    KESTREL_TEST_PREFIX(prefix);
-    {
-        RegistryOn on(prefix, 1252);
-        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTree\\A\\B", L"v", 1));
-        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTree\\C", L"v", 1));
-        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelTreeSibling", L"v", 1));
-        EXPECT_EQ(on.registry().deleteKey(HKEY_CURRENT_USER, "software\\kestreltree"),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(on.registry().deleteKey(HKEY_CURRENT_USER, "Software\\KestrelTree"),
-                  ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(on.registry().deleteKey(HKEY_USERS, ".DEFAULT"), ERROR_ACCESS_DENIED);
-    }
-    EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")).find("KestrelTree\\\\"),
-              std::string::npos);
-    EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTree"}).exitCode, 1);
-    EXPECT_EQ(wineOn(prefix, {"reg", "query", "HKCU\\Software\\KestrelTreeSibling"}).exitCode, 0);
-}
-
 TEST(WineRegistry, RefusesWhatIsNoRegistry) {
     KESTREL_TEST_PREFIX(prefix);
     // A folder without system.reg is no prefix.
@@ -534,9 +506,10 @@ TEST(WineRegistry, RefusesWhatIsNoRegistry) {
     EXPECT_NE(registry.createKey(HKEY_CURRENT_USER, "Software\\X", KEY_WRITE, key), ERROR_SUCCESS);
     EXPECT_NE(registry.lastError().find("WINE REGISTRY Version 2"), std::string::npos);
     EXPECT_EQ(kestrel::testing::readHostFile(prefix.file("user.reg")), broken);
-    // The other files are still usable.
+    // The other files are still usable; the hives themselves are not deleted.
     EXPECT_EQ(registry.openKey(HKEY_LOCAL_MACHINE, "Software\\Wine", KEY_READ, key), ERROR_SUCCESS);
     registry.closeKey(key);
+    EXPECT_EQ(registry.deleteKey(HKEY_USERS, ".DEFAULT"), ERROR_ACCESS_DENIED);
 
     // A missing userdef.reg is an empty hive that the first write creates as Wine would.
     fs::remove(prefix.file("userdef.reg"));

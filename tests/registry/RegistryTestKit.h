@@ -1,0 +1,68 @@
+#pragma once
+// What the registry tests share: the lines of a text, waiting for a condition, and a wineserver
+// started with a TMPDIR that is not Kestrel's.
+
+#include "platform/wine/Process.h"
+#include "tests/support/TestPrefix.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kestrel::wine::testkit {
+
+// The lines of a text, without their CR LF or LF.
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
+inline bool hasLine(const std::string& text, const std::string& wanted) {
+    for (const auto& line : lines(text))
+        if (line == wanted)
+            return true;
+    return false;
+}
+
+// True as soon as the condition holds, false when it still does not after 10 s.
+inline bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 200; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+// Wine keeps its server folder under the TMPDIR of the prefix's first Wine process, which need
+// not be Kestrel's. Such a server, stopped however the test ends.
+struct ServerElsewhere {
+    const kestrel::testing::TestPrefix& prefix;
+    std::map<std::string, std::string> environment() const {
+        return {{"TMPDIR", prefix.file("elsewhere")}};
+    }
+    bool start() const {
+        std::filesystem::create_directories(prefix.file("elsewhere"));
+        auto env = environment();
+        env.insert({{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}});
+        return startDetached({"wineserver", "-p"}, env);
+    }
+    void stop() const {
+        prefix.run({"wineserver", "-k"}, environment());
+        prefix.run({"wineserver", "-w"}, environment());
+    }
+    ~ServerElsewhere() { stop(); }
+};
+
+} // namespace kestrel::wine::testkit
