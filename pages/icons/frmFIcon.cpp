@@ -17,12 +17,6 @@ namespace {
 
 const QString Default = QStringLiteral("DEFAULT");
 
-// The page's few fixed texts, which are not in the catalogue.
-QString fixedText(const char* english, const char* russian) {
-    return Catalogue::language() == Language::Russian ? QString::fromUtf8(russian)
-                                                      : QString::fromUtf8(english);
-}
-
 // Design measures, in twips.
 constexpr int Left = 120;
 constexpr int LabelHeight = 255;
@@ -135,16 +129,14 @@ void frmFIcon::TxtCurIco_Change() {
 
 void frmFIcon::cmdbrowse_Click() {
     TxtSelIco->setText(
-        DialogBox().OpenFile(fixedText("Please select icon file...", "Выберите файл значка..."),
-                             QStringLiteral("Icon Files|*.ico")));
+        DialogBox().OpenFile(LoadResString(907), QStringLiteral("Icon Files|*.ico")));
     if (TxtSelIco->text().size() > 3)
         showPicture(img2, shownSelected_, TxtSelIco->text());
 }
 
 void frmFIcon::cmdNewIco_Click() {
     if (TxtSelIco->text().isEmpty()) {
-        ShowWarning(fixedText("Please Select icon file...", "Выберите файл значка..."),
-                    fixedText("File Not Found", "Файл не найден"));
+        ShowWarning(LoadResString(908), LoadResString(909));
         return;
     }
     Refresh();
