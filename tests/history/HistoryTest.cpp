@@ -290,3 +290,48 @@ TEST(History, ExportIsImportedByWineRegedit) {
         Machine::setCurrent(nullptr);
     }
 }
+
+#ifdef KESTREL_REG
+TEST(History, CommandLineListsNewestFirstAndUndoes) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::wstring key = L"Software\\Kestrel\\Cli";
+    {
+        Recorded on(prefix.path());
+        on.machine.setPage("frmFirst");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"A", 1));
+        on.machine.setPage("frmSecond");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"B", 2));
+    }
+    const auto tool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {KESTREL_REG, "--prefix", prefix.path()});
+        return prefix.run(args);
+    };
+    const auto listed = tool({"history"});
+    ASSERT_EQ(listed.exitCode, 0);
+    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
+    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
+    EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
+              std::string::npos)
+        << listed.output;
+
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        bool a, b; // which values are there afterwards
+    } Rows[] = {
+        {{"undo", "x"}, 1, true, true},
+        {{"undo", "99"}, 1, true, true},
+        {{"undo"}, 0, true, false}, // the newest save
+        {{"undo", "1"}, 0, false, false},
+    };
+    for (const auto& row : Rows) {
+        EXPECT_EQ(tool(row.args).exitCode, row.exitCode) << row.args.back();
+        wine::WineMachine machine(prefix.path());
+        Machine::setCurrent(&machine);
+        std::wstring text;
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"A", text), row.a) << row.args.back();
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"B", text), row.b) << row.args.back();
+        Machine::setCurrent(nullptr);
+    }
+}
+#endif
