@@ -7,17 +7,41 @@
 #include "platform/wine/WinePrefix.h"
 #endif
 
+#include "platform/history/History.h"
+#ifdef KESTREL_HISTORY
+#include "platform/history/RecordingMachine.h"
+#endif
+
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdlib>
 #include <filesystem>
 
 namespace kestrel {
+
+namespace {
+// Every write of the machine goes through the history's recording from here on.
+std::unique_ptr<Machine> withHistory(std::unique_ptr<Machine> machine,
+                                     [[maybe_unused]] const std::string& historyFile) {
+#ifdef KESTREL_HISTORY
+    return std::make_unique<history::RecordingMachine>(
+        std::move(machine), std::make_unique<history::Store>(historyFile));
+#else
+    return machine;
+#endif
+}
+} // namespace
 
 #ifdef _WIN32
 
 OpenedMachine openMachine() {
     OpenedMachine opened;
-    opened.machine = std::make_unique<Win32Machine>();
+    std::string folder;
+    if (const char* appData = std::getenv("APPDATA"))
+        folder = std::string(appData) + "\\Kestrel";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    opened.machine = withHistory(std::make_unique<Win32Machine>(), folder + "\\history.sqlite");
     return opened;
 }
 
@@ -54,8 +78,18 @@ OpenedMachine openPrefix(const std::string& path) {
     }
     auto machine = std::make_unique<wine::WineMachine>(path);
     machine->setDisplayModeProvider(screenMode);
-    opened.machine = std::move(machine);
+    opened.machine = withHistory(std::move(machine), history::prefixHistoryFile(path));
     return opened;
+}
+
+wine::WineMachine* currentPrefixMachine() {
+    if (!Machine::hasCurrent())
+        return nullptr;
+#ifdef KESTREL_HISTORY
+    return dynamic_cast<wine::WineMachine*>(&history::unwrap(Machine::current()));
+#else
+    return dynamic_cast<wine::WineMachine*>(&Machine::current());
+#endif
 }
 
 #endif
