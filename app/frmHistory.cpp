@@ -114,16 +114,20 @@ void frmHistory::refresh() {
         for (const auto& change : save.changes) {
             auto* row = new QTreeWidgetItem(top);
             row->setData(0, SaveRole, qint64(save.id));
+            // The value's name first: the key paths are long and alike.
             QString where = fromAnsi(change.place);
             if (change.kind == history::ChangeKind::Value)
-                where += QStringLiteral("  ") +
-                         (change.name.empty() ? QStringLiteral("@") : fromAnsi(change.name));
+                where = (change.name.empty() ? QStringLiteral("@") : fromAnsi(change.name)) +
+                        QStringLiteral("  ") + where;
             row->setText(1, changeText(change));
             row->setText(2, where);
+            row->setToolTip(2, where);
         }
     }
-    if (lstHistory->topLevelItemCount() > 0)
+    if (lstHistory->topLevelItemCount() > 0) {
+        lstHistory->topLevelItem(0)->setExpanded(true);
         lstHistory->setCurrentItem(lstHistory->topLevelItem(0));
+    }
     cmdUndo->setEnabled(selectedSave() != 0);
     cmdExport->setEnabled(selectedSave() != 0);
 }

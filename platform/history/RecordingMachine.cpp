@@ -216,7 +216,9 @@ public:
         c.newExists = true;
         c.newType = type;
         c.newData.assign(reinterpret_cast<const char*>(data), data ? size : 0);
-        const std::int64_t id = c.place.empty() ? 0 : owner_.record(c);
+        // Pages write back every value they show; one written as it was is no change.
+        const bool same = c.oldExists && c.oldType == type && c.oldData == c.newData;
+        const std::int64_t id = c.place.empty() || same ? 0 : owner_.record(c);
         const long status = inner_.setValue(key, name, type, data, size);
         if (status != ERROR_SUCCESS)
             owner_.failed(id);
