@@ -13,7 +13,7 @@ PACKAGES=(
     libgtest-dev googletest libbenchmark-dev
     wine wine64 g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32
     clang libclang-rt-14-dev libyaml-cpp-dev
-    attr xvfb xauth x11-utils imagemagick fonts-dejavu-core
+    libsqlite3-dev attr xvfb xauth x11-utils imagemagick fonts-dejavu-core
 )
 
 install_packages() {

@@ -8,18 +8,41 @@
 #endif
 
 #include "resources/Catalogue.h"
+#include "platform/history/History.h"
+#ifdef KESTREL_HISTORY
+#include "platform/history/RecordingMachine.h"
+#endif
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdlib>
 #include <filesystem>
 
 namespace kestrel {
+
+namespace {
+// Every write of the machine goes through the history's recording from here on.
+std::unique_ptr<Machine> withHistory(std::unique_ptr<Machine> machine,
+                                     [[maybe_unused]] const std::string& historyFile) {
+#ifdef KESTREL_HISTORY
+    return std::make_unique<history::RecordingMachine>(
+        std::move(machine), std::make_unique<history::Store>(historyFile));
+#else
+    return machine;
+#endif
+}
+} // namespace
 
 #ifdef _WIN32
 
 OpenedMachine openMachine() {
     OpenedMachine opened;
-    opened.machine = std::make_unique<Win32Machine>();
+    std::string folder;
+    if (const char* appData = std::getenv("APPDATA"))
+        folder = std::string(appData) + "\\Kestrel";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    opened.machine = withHistory(std::make_unique<Win32Machine>(), folder + "\\history.sqlite");
     return opened;
 }
 
@@ -56,8 +79,18 @@ OpenedMachine openPrefix(const std::string& path) {
     }
     auto machine = std::make_unique<wine::WineMachine>(path);
     machine->setDisplayModeProvider(screenMode);
-    opened.machine = std::move(machine);
+    opened.machine = withHistory(std::move(machine), history::prefixHistoryFile(path));
     return opened;
+}
+
+wine::WineMachine* currentPrefixMachine() {
+    if (!Machine::hasCurrent())
+        return nullptr;
+#ifdef KESTREL_HISTORY
+    return dynamic_cast<wine::WineMachine*>(&history::unwrap(Machine::current()));
+#else
+    return dynamic_cast<wine::WineMachine*>(&Machine::current());
+#endif
 }
 
 #endif
@@ -66,7 +99,11 @@ QString machineText(Machine& machine) {
 #ifdef _WIN32
     return LoadResString(906).arg(QString::fromLocal8Bit(machine.computerName()));
 #else
+#ifdef KESTREL_HISTORY
+    if (const auto* prefix = dynamic_cast<const wine::WineMachine*>(&history::unwrap(machine)))
+#else
     if (const auto* prefix = dynamic_cast<const wine::WineMachine*>(&machine))
+#endif
         return LoadResString(905).arg(QString::fromStdString(prefix->prefixPath()));
     return QString::fromStdString(machine.description());
 #endif

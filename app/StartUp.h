@@ -17,14 +17,22 @@ struct OpenedMachine {
     int exitCode = 0;                 // what the program ends with when machine is empty
 };
 
-// The machine this program edits: on Windows the computer it runs on; elsewhere the Wine prefix
-// Wine's own tools would use ($WINEPREFIX, else ~/.wine).
+// The machine this program edits, with every change recorded in its history (the prefix's
+// .kestrel-history.sqlite; on Windows the user's application-data folder): on Windows the computer
+// it runs on; elsewhere the Wine prefix Wine's own tools would use ($WINEPREFIX, else ~/.wine).
 OpenedMachine openMachine();
 
 #ifndef _WIN32
 // Opens the prefix at path as the machine to edit; the screen's mode comes from the windowing
 // side (QScreen), which knows it.
 OpenedMachine openPrefix(const std::string& path);
+
+namespace wine {
+class WineMachine;
+}
+// The Wine prefix being edited (under the history's recording, when there is one); nullptr
+// when the current machine is no prefix.
+wine::WineMachine* currentPrefixMachine();
 #endif
 
 // The status strip's text naming the machine being edited ("Wine prefix /home/me/.wine").

@@ -4,6 +4,9 @@
 #include "StatusText.h"
 #include "frmAbout.h"
 #include "frmTR.h"
+#ifdef KESTREL_HISTORY
+#include "frmHistory.h"
+#endif
 #include "platform/Machine.h"
 #include "resources/Catalogue.h"
 #include "ui/Module.h"
@@ -139,9 +142,8 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     statb_ = new StatusStrip(this);
 #ifndef _WIN32
     connect(chooser_, &PrefixChooser::prefixChosen, this, &frmStart::switchPrefix);
-    if (Machine::hasCurrent())
-        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current()))
-            chooser_->refresh(QString::fromStdString(prefix->prefixPath()));
+    if (auto* prefix = currentPrefixMachine())
+        chooser_->refresh(QString::fromStdString(prefix->prefixPath()));
 #endif
     showMachineText();
     tmrStat_ = new QTimer(this);
@@ -150,6 +152,9 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     statb_->tick(); // the first texts are there before the first paint
     tmrStat_->start();
 
+#ifdef KESTREL_HISTORY
+    addHistoryButton(this, chooser_, [this] { showPage(curKey_); });
+#endif
     MdlStart::setShell(this);
     resize(qMax(900, minimumWidth()), qMax(640, minimumHeight()));
 }
@@ -171,7 +176,7 @@ void frmStart::showMachineText() {
         return;
     QString text = machineText(Machine::current());
 #ifndef _WIN32
-    if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current())) {
+    if (auto* prefix = currentPrefixMachine()) {
         const QString path = QString::fromStdString(prefix->prefixPath());
         if (const wine::FoundPrefix* known = chooser_ ? chooser_->find(path) : nullptr)
             text = LoadResString(994).arg(PrefixChooser::displayName(*known),
@@ -187,9 +192,8 @@ bool frmStart::switchPrefix(const QString& path) {
     return false;
 #else
     QString oldPath;
-    if (Machine::hasCurrent())
-        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current()))
-            oldPath = QString::fromStdString(prefix->prefixPath());
+    if (auto* prefix = currentPrefixMachine())
+        oldPath = QString::fromStdString(prefix->prefixPath());
     // The new prefix is checked (or made, for a new folder) before anything of the old one
     // closes: a refused folder leaves the page as it is, unsaved changes included.
     OpenedMachine opened = openPrefix(path.toStdString());
@@ -301,6 +305,9 @@ void frmStart::showPage(const QString& key) {
         curForm_ = QStringLiteral("frmAbout");
     }
     curKey_ = key;
+#ifdef KESTREL_HISTORY
+    setHistoryPage(curForm_);
+#endif
     CurPage_->hide();
     CurPage_->setParent(client_);
     if (frmTR_)

@@ -3,11 +3,13 @@
 //   kestrel-reg [--prefix DIR] query KEY [/v NAME | /ve] [/s]
 //   kestrel-reg [--prefix DIR] add KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]
 //   kestrel-reg [--prefix DIR] delete KEY [/v NAME | /ve | /va] [/f]
+//   kestrel-reg [--prefix DIR] history | undo [N] | export N|--since YYYY-MM-DD FILE
 //   kestrel-reg --list-prefixes
 //
 // The prefix is DIR, else WINEPREFIX, else ~/.wine. While a wineserver runs on the prefix it owns
 // the registry, so the command is handed to Wine's own reg.exe as it stands.
 
+#include "HistoryCommands.h"
 #include "RegTool.h"
 #include "platform/Codepage.h"
 #include "platform/wine/PrefixDiscovery.h"
@@ -121,6 +123,17 @@ int main(int argc, char** argv) {
         std::cout << "kestrel-reg: " << wine::notAPrefixMessage(prefix) << "\r\n";
         return 1;
     }
+
+#ifdef KESTREL_HISTORY
+    // The history's undo writes through the registry layer, which goes through Wine itself
+    // while a wineserver runs.
+    if (regtool::isHistoryCommand(args)) {
+        std::string out;
+        const int status = regtool::runHistory(args, prefix, out);
+        std::cout << out;
+        return status;
+    }
+#endif
 
     if (wine::wineServerRunning(prefix) && wine::wineInstalled()) {
         // Wine has the live registry: its reg.exe answers. Its output comes through a file, as

@@ -18,6 +18,10 @@ bool Machine::hasCurrent() {
     return currentMachine != nullptr;
 }
 
+bool Machine::deleteFile(const std::string& /*path*/) {
+    return false;
+}
+
 std::uint32_t Machine::iconCount(const std::string& file) {
     std::string bytes;
     return readFile(file, bytes) ? icons::countIcons(icons::memorySource(bytes)) : 0;

@@ -50,6 +50,8 @@ public:
     // Whole-file read and write of raw bytes. writeFile replaces the file atomically.
     virtual bool readFile(const std::string& path, std::string& bytes) = 0;
     virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+    // DeleteFileA: removes a file (not a folder); false when it cannot (the default: never).
+    virtual bool deleteFile(const std::string& path);
     // Names of the folders directly inside a folder (hidden ones included), unsorted;
     // false when the folder cannot be listed.
     virtual bool listFolders(const std::string& folder, std::vector<std::string>& names) = 0;

@@ -51,6 +51,14 @@ public:
 
     // RegCloseKey. Closing 0 or a predefined root does nothing and fails harmlessly.
     virtual long closeKey(RegHandle key) = 0;
+
+    // RegEnumValueA: the index-th value's name, type and data (as queryValue returns it);
+    // ERROR_NO_MORE_ITEMS past the last. A backend without it answers ERROR_INVALID_FUNCTION.
+    virtual long enumValue(RegHandle key, std::uint32_t index, std::string& name,
+                           std::uint32_t& type, std::string& data) {
+        (void)key, (void)index, (void)name, (void)type, (void)data;
+        return 1; // ERROR_INVALID_FUNCTION
+    }
 };
 
 } // namespace kestrel

@@ -144,6 +144,10 @@ bool Win32Machine::readFile(const std::string& path, std::string& bytes) {
     }
 }
 
+bool Win32Machine::deleteFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
 bool Win32Machine::writeFile(const std::string& path, const std::string& bytes) {
     // Write a new file beside the old one, then swap it in: a failure at any point leaves the
     // old file as it was. A read-only file stays unwritten, as it would be written in place.

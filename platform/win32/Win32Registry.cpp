@@ -125,6 +125,29 @@ long Win32Registry::enumKey(RegHandle key, std::uint32_t index, std::string& nam
     return status;
 }
 
+long Win32Registry::enumValue(RegHandle key, std::uint32_t index, std::string& name,
+                              std::uint32_t& type, std::string& data) {
+    // Value names are at most 16383 characters; the data is asked for its size first.
+    std::string buffer(16384, '\0');
+    DWORD nameLength = DWORD(buffer.size());
+    DWORD valueType = 0;
+    DWORD size = 0;
+    long status = RegEnumValueA(toHkey(key), index, buffer.data(), &nameLength, nullptr, &valueType,
+                                nullptr, &size);
+    if (status != ERROR_SUCCESS)
+        return status;
+    name.assign(buffer.data(), nameLength);
+    data.assign(size, '\0');
+    nameLength = DWORD(buffer.size());
+    status = RegEnumValueA(toHkey(key), index, buffer.data(), &nameLength, nullptr, &valueType,
+                           reinterpret_cast<BYTE*>(data.data()), &size);
+    if (status != ERROR_SUCCESS)
+        return status;
+    data.resize(size);
+    type = valueType;
+    return ERROR_SUCCESS;
+}
+
 long Win32Registry::closeKey(RegHandle key) {
     // The roots stay open for the whole process: closing one succeeds and changes nothing (on
     // Windows it would only drop a cached handle).

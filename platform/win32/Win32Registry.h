@@ -18,6 +18,8 @@ public:
     long deleteValue(RegHandle key, const std::string& name) override;
     long deleteKey(RegHandle key, const std::string& subKey) override;
     long enumKey(RegHandle key, std::uint32_t index, std::string& name) override;
+    long enumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                   std::string& data) override;
     long closeKey(RegHandle key) override;
 };
 

@@ -287,6 +287,12 @@ bool WineMachine::readFile(const std::string& path, std::string& bytes) {
     return host && readWhole(*host, bytes);
 }
 
+bool WineMachine::deleteFile(const std::string& path) {
+    const auto host = impl_->host(path);
+    std::error_code ec;
+    return host && fs::is_regular_file(*host, ec) && fs::remove(*host, ec);
+}
+
 bool WineMachine::writeFile(const std::string& path, const std::string& bytes) {
     const auto host = impl_->host(path);
     if (!host || !fs::is_directory(fs::path(*host).parent_path()))

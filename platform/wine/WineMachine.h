@@ -33,6 +33,7 @@ public:
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     bool readFile(const std::string& path, std::string& bytes) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;
+    bool deleteFile(const std::string& path) override;
     bool listFolders(const std::string& folder, std::vector<std::string>& names) override;
     std::string dosPathFromHost(const std::string& hostPath) override;
     std::string hostPathFromDos(const std::string& dosPath) override;

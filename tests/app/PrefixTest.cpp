@@ -86,7 +86,7 @@ private slots:
         QVERIFY2(query.output.find("0x1") != std::string::npos, query.output.c_str());
 
         // The Windows 98 prefix has its own tree and version key, and the page opened again on it.
-        auto* now = dynamic_cast<wine::WineMachine*>(&Machine::current());
+        auto* now = currentPrefixMachine();
         QVERIFY(now && now->prefixPath() == other->path());
         QCOMPARE(nodeCount(*window.navigation()), 28);
         QVERIFY(window.navigation()->node("Optim"));

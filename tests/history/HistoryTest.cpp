@@ -1,0 +1,337 @@
+// The history, judged by bytes on disk and by Wine itself: a save and its undo leave the hives
+// and files as they were, undo works through a running wineserver, an export is imported by
+// Wine's regedit, a crash between record and change leaves a history undo handles, and the cap.
+
+#include "platform/Reg.h"
+#include "platform/history/Places.h"
+#include "platform/history/RecordingMachine.h"
+#include "platform/wine/Process.h"
+#include "platform/wine/WineMachine.h"
+#include "platform/wine/WineServer.h"
+#include "tests/support/TestPrefix.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+
+namespace {
+
+// A recording machine on a prefix, made the current machine while it lives.
+struct Recorded {
+    explicit Recorded(const std::string& prefix, history::Cap cap = {})
+        : machine(std::make_unique<wine::WineMachine>(prefix),
+                  std::make_unique<history::Store>(history::prefixHistoryFile(prefix), cap)) {
+        Machine::setCurrent(&machine);
+    }
+    ~Recorded() { Machine::setCurrent(nullptr); }
+    history::RecordingMachine machine;
+};
+
+// A hive with the key time stamps taken out: a key a save touched gets a new time on undo, as
+// on Windows; everything else must be the same bytes.
+std::string hiveWithoutTimes(const std::string& path) {
+    std::istringstream in(readHostFile(path));
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("#time=", 0) == 0)
+            continue;
+        if (!line.empty() && line[0] == '[')
+            line = line.substr(0, line.rfind(']') + 1);
+        out += line + "\n";
+    }
+    return out;
+}
+
+const char* const Hives[] = {"system.reg", "user.reg", "userdef.reg"};
+const char* const Files[] = {"drive_c/windows/win.ini", "drive_c/windows/system.ini",
+                             "drive_c/Kestrel/desktop.ini", "drive_c/new.txt"};
+
+struct Snapshot {
+    std::vector<std::string> hives, files;
+    std::uint32_t attributes = 0;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot(const TestPrefix& prefix, Machine& machine) {
+    Snapshot s;
+    for (const char* hive : Hives)
+        s.hives.push_back(hiveWithoutTimes(prefix.file(hive)));
+    for (const char* file : Files) {
+        std::ifstream in(prefix.file(file), std::ios::binary);
+        s.files.push_back(in ? readHostFile(prefix.file(file)) : "<missing>");
+    }
+    s.attributes = machine.getFileAttributes("C:\\Kestrel");
+    return s;
+}
+
+// What pages do, each row one kind of write.
+struct Write {
+    const char* what;
+    std::function<bool(Machine&)> make;
+};
+const Write Writes[] = {
+    {"new value in a new key",
+     [](Machine&) { return Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\A", L"N", 7); }},
+    {"changed value",
+     [](Machine&) {
+         return Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
+                                L"C:\\x.bmp");
+     }},
+    {"deleted value",
+     [](Machine&) {
+         return Reg::DeleteValue(HKEY_LOCAL_MACHINE,
+                                 L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                 L"RegisteredOwner");
+     }},
+    {"deleted tree",
+     [](Machine& m) {
+         return m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse") == ERROR_SUCCESS;
+     }},
+    {"default-user hive",
+     [](Machine&) {
+         return Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02");
+     }},
+    {"replaced file", [](Machine& m) { return m.writeFile("C:\\windows\\win.ini", "[x]\r\n"); }},
+    {"new file", [](Machine& m) { return m.writeFile("C:\\new.txt", "new"); }},
+    {"profile line in an existing file",
+     [](Machine& m) {
+         return m.writePrivateProfileString("boot", "shell", "k.exe", "C:\\windows\\system.ini");
+     }},
+    {"profile line in a new file",
+     [](Machine& m) {
+         return m.writePrivateProfileString(".ShellClassInfo", "IconIndex", "3",
+                                            "C:\\Kestrel\\desktop.ini");
+     }},
+    {"attributes", [](Machine& m) { return m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1); }},
+};
+
+} // namespace
+
+TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
+    KESTREL_TEST_PREFIX(prefix);
+    std::filesystem::create_directories(prefix.file("drive_c/Kestrel"));
+    Recorded on(prefix.path());
+    on.machine.setPage("frmTest");
+    const Snapshot before = snapshot(prefix, on.machine);
+    for (const auto& write : Writes)
+        ASSERT_TRUE(write.make(on.machine)) << write.what;
+    ASSERT_NE(snapshot(prefix, on.machine), before);
+
+    // One save, however many writes it had.
+    const auto saves = on.machine.store().saves();
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_EQ(saves[0].page, "frmTest");
+    std::string error;
+    ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
+    const Snapshot after = snapshot(prefix, on.machine);
+    for (std::size_t i = 0; i < before.hives.size(); ++i)
+        EXPECT_EQ(after.hives[i], before.hives[i]) << Hives[i];
+    for (std::size_t i = 0; i < before.files.size(); ++i)
+        EXPECT_EQ(after.files[i], before.files[i]) << Files[i];
+    EXPECT_EQ(after.attributes, before.attributes);
+
+    // The undo is a save of its own, and undoing it makes the changes again.
+    const auto newest = on.machine.store().newestSave();
+    ASSERT_NE(newest, saves[0].id);
+    ASSERT_TRUE(on.machine.undo(newest, error)) << error;
+    std::wstring text;
+    EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", text));
+    EXPECT_EQ(text, L"C:\\x.bmp");
+    EXPECT_EQ(readHostFile(prefix.file("drive_c/new.txt")), "new");
+}
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 200; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+std::string regQuery(const TestPrefix& prefix, const std::string& key, const std::string& name) {
+    return prefix.wine({"reg", "query", key, "/v", name}).output;
+}
+
+} // namespace
+
+TEST(History, UndoWhileWineRunsGoesThroughWine) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::string desktop = "HKCU\\Control Panel\\Desktop";
+    ASSERT_TRUE(wine::startDetached({"wineserver", "-p"},
+                                    {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    ASSERT_TRUE(waitFor([&] { return wine::wineServerRunning(prefix.path()); }));
+    const std::string before = regQuery(prefix, desktop, "Wallpaper");
+    ASSERT_NE(before.find("Wallpaper"), std::string::npos) << before;
+    {
+        Recorded on(prefix.path());
+        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
+                                    L"C:\\live.bmp"));
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"N", 1));
+        ASSERT_NE(regQuery(prefix, desktop, "Wallpaper").find("live.bmp"), std::string::npos);
+        std::string error;
+        ASSERT_TRUE(on.machine.undo(on.machine.store().newestSave(), error)) << error;
+    }
+    EXPECT_EQ(regQuery(prefix, desktop, "Wallpaper"), before);
+    EXPECT_NE(prefix.wine({"reg", "query", "HKCU\\Software\\KestrelLive"}).exitCode, 0);
+}
+
+// The process dies after the record and before the change: undo finds nothing to put back and
+// leaves the hives as they are.
+TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
+    const struct {
+        const char* what;
+        const wchar_t* key;
+    } Rows[] = {{"value in an existing key", L"Control Panel\\Desktop"},
+                {"value in a new key", L"Software\\Kestrel\\Crash"}};
+    for (const auto& row : Rows) {
+        SCOPED_TRACE(row.what);
+        KESTREL_TEST_PREFIX(prefix);
+        const std::string before = readHostFile(prefix.file("user.reg"));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Recorded on(prefix.path());
+            on.machine.setAfterRecord([] { kill(getpid(), SIGKILL); });
+            Reg::SaveString(HKEY_CURRENT_USER, row.key, L"Wallpaper", L"C:\\crash.bmp");
+            _exit(0); // not reached: the record is made first
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(readHostFile(prefix.file("user.reg")), before);
+
+        Recorded on(prefix.path());
+        const auto saves = on.machine.store().saves();
+        ASSERT_EQ(saves.size(), 1u);
+        ASSERT_EQ(saves[0].changes.size(), 1u);
+        std::string error;
+        EXPECT_TRUE(on.machine.undo(saves[0].id, error)) << error;
+        EXPECT_EQ(hiveWithoutTimes(prefix.file("user.reg")), [&] {
+            std::ofstream(prefix.file("before.reg"), std::ios::binary) << before;
+            return hiveWithoutTimes(prefix.file("before.reg"));
+        }());
+    }
+}
+
+TEST(History, KeepsToItsCap) {
+    const struct {
+        history::Cap cap;
+        std::size_t kept;
+    } Rows[] = {{{3, 1ll << 30}, 3}, {{1000, 25000}, 2}};
+    for (const auto& row : Rows) {
+        KESTREL_TEST_PREFIX(prefix);
+        Recorded on(prefix.path(), row.cap);
+        for (int i = 1; i <= 5; ++i) {
+            on.machine.setPage("page" + std::to_string(i));
+            ASSERT_TRUE(on.machine.writeFile("C:\\big.bin", std::string(10000, char('0' + i))));
+        }
+        const auto saves = on.machine.store().saves();
+        ASSERT_EQ(saves.size(), row.kept);
+        EXPECT_EQ(saves.front().page, "page5");
+        EXPECT_EQ(saves.back().page, "page" + std::to_string(6 - row.kept));
+    }
+}
+
+TEST(History, ExportIsImportedByWineRegedit) {
+    KESTREL_TEST_PREFIX(source);
+    KESTREL_TEST_PREFIX(target);
+    std::string exported;
+    {
+        Recorded on(source.path());
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", 258));
+        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"",
+                                    L"say \"C:\\x\""));
+        ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
+                                    std::wstring(L"\x01\0\xff", 3)));
+        ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
+                                     L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                     L"RegisteredOwner"));
+        ASSERT_EQ(on.machine.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"),
+                  ERROR_SUCCESS);
+        auto saves = on.machine.store().saves();
+        std::reverse(saves.begin(), saves.end());
+        exported = history::exportRegedit4(saves);
+    }
+    std::ofstream(target.file("drive_c/k.reg"), std::ios::binary) << exported;
+    ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0) << exported;
+    target.stopWineServer();
+
+    // The target now answers as the source does.
+    for (const TestPrefix* prefix : {&source, &target}) {
+        SCOPED_TRACE(prefix->path());
+        wine::WineMachine machine(prefix->path());
+        Machine::setCurrent(&machine);
+        std::wstring text;
+        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"", text));
+        EXPECT_EQ(text, L"say \"C:\\x\"");
+        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", text));
+        EXPECT_EQ(text, L"2"); // the lowest byte of 258
+        EXPECT_TRUE(Reg::GetString(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B", text));
+        EXPECT_EQ(text, std::wstring(L"\x01\0\xff", 3));
+        EXPECT_FALSE(Reg::GetString(HKEY_LOCAL_MACHINE,
+                                    L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                    L"RegisteredOwner", text));
+        std::vector<std::wstring> names;
+        EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
+        Machine::setCurrent(nullptr);
+    }
+}
+
+#ifdef KESTREL_REG
+TEST(History, CommandLineListsNewestFirstAndUndoes) {
+    KESTREL_TEST_PREFIX(prefix);
+    const std::wstring key = L"Software\\Kestrel\\Cli";
+    {
+        Recorded on(prefix.path());
+        on.machine.setPage("frmFirst");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"A", 1));
+        on.machine.setPage("frmSecond");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"B", 2));
+    }
+    const auto tool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {KESTREL_REG, "--prefix", prefix.path()});
+        return prefix.run(args);
+    };
+    const auto listed = tool({"history"});
+    ASSERT_EQ(listed.exitCode, 0);
+    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
+    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
+    EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
+              std::string::npos)
+        << listed.output;
+
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        bool a, b; // which values are there afterwards
+    } Rows[] = {
+        {{"undo", "x"}, 1, true, true},
+        {{"undo", "99"}, 1, true, true},
+        {{"undo"}, 0, true, false}, // the newest save
+        {{"undo", "1"}, 0, false, false},
+    };
+    for (const auto& row : Rows) {
+        EXPECT_EQ(tool(row.args).exitCode, row.exitCode) << row.args.back();
+        wine::WineMachine machine(prefix.path());
+        Machine::setCurrent(&machine);
+        std::wstring text;
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"A", text), row.a) << row.args.back();
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"B", text), row.b) << row.args.back();
+        Machine::setCurrent(nullptr);
+    }
+}
+#endif
