@@ -38,12 +38,7 @@ struct OptiPage {
         form.resize(600, 450);
         form.Form_Load();
     }
-    QStringList hosts() const {
-        QStringList entries;
-        for (int row = 0; row < lslHosts->count(); ++row)
-            entries << lslHosts->item(row)->text();
-        return entries;
-    }
+    QStringList hosts() const { return items(lslHosts); }
 };
 
 // Types into a field as the user does: clears it, then one key at a time.
