@@ -1,5 +1,5 @@
-// Drive types, logical drives and subst on a prefix Kestrel made (no Wine needed); Wine's view
-// of the same drives is compared in WineOracleTest.
+// Drive types and subst on a prefix Kestrel made (no Wine needed): what WineOracleTest, which
+// compares Wine's view of the same drives, does not reach.
 #include "MachineTestSupport.h"
 #include "platform/Win32Types.h"
 #include "platform/wine/Drives.h"
@@ -29,34 +29,23 @@ bool hasLink(const ScratchPrefix& prefix, const std::string& name) {
     return fs::is_symlink(fs::symlink_status(prefix.file("dosdevices/" + name), ec));
 }
 
-TEST(Drives, TypesFollowLinksTargetsAndDeclaredTypes) {
+TEST(Drives, DeclaredTypesInAnyCaseAndUpperCaseLinks) {
     ScratchPrefix prefix;
     const wine::DosPaths paths(prefix.path(), 1252);
     const std::string folder = prefix.makeFolder("drive_c/folder");
     fs::create_directory_symlink(folder, prefix.file("dosdevices/e:"));
     fs::create_symlink(prefix.file("gone"), prefix.file("dosdevices/f:"));
-    fs::create_directory_symlink("/proc", prefix.file("dosdevices/g:"));
     fs::create_directory_symlink(folder, prefix.file("dosdevices/H:")); // Wine wants lower case
 
-    EXPECT_EQ(wine::driveType(paths, 'c', ""), DRIVE_FIXED);
-    EXPECT_EQ(wine::driveType(paths, 'D', ""), DRIVE_NO_ROOT_DIR);
-    EXPECT_EQ(wine::driveType(paths, 'e', ""), DRIVE_FIXED);
-    EXPECT_EQ(wine::driveType(paths, 'f', ""), DRIVE_NO_ROOT_DIR);
-    EXPECT_EQ(wine::driveType(paths, 'g', ""), DRIVE_RAMDISK);
     EXPECT_EQ(wine::driveType(paths, 'h', ""), DRIVE_NO_ROOT_DIR);
     // Declared types: a folder takes any of them, a missing root keeps only CD and floppy.
-    EXPECT_EQ(wine::driveType(paths, 'e', "cdrom"), DRIVE_CDROM);
     EXPECT_EQ(wine::driveType(paths, 'e', "Network"), DRIVE_REMOTE);
-    EXPECT_EQ(wine::driveType(paths, 'e', "floppy"), DRIVE_REMOVABLE);
     EXPECT_EQ(wine::driveType(paths, 'e', "ramdisk"), DRIVE_RAMDISK);
     EXPECT_EQ(wine::driveType(paths, 'e', "hd"), DRIVE_FIXED);
     EXPECT_EQ(wine::driveType(paths, 'f', "CDROM"), DRIVE_CDROM);
     EXPECT_EQ(wine::driveType(paths, 'f', "floppy"), DRIVE_REMOVABLE);
     EXPECT_EQ(wine::driveType(paths, 'f', "network"), DRIVE_NO_ROOT_DIR);
     EXPECT_EQ(wine::driveType(paths, 'd', "cdrom"), DRIVE_NO_ROOT_DIR);
-
-    // Every lower-case link is a logical drive, dangling or not.
-    EXPECT_EQ(wine::logicalDrives(paths), "CEFGZ");
 }
 
 TEST(Drives, RootsAreLetterColonAndOptionalBackslash) {
