@@ -113,12 +113,12 @@ private slots:
         QVERIFY(wine.count >= 0);
         QPixmap none;
         QCOMPARE(DrawFileIcon(file, -1, none), wine.count);
-        for (qsizetype i = 0; i < indexes.size(); ++i)
-            QVERIFY2(firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]).isEmpty(),
-                     qPrintable(QStringLiteral("icon %1 %2")
-                                    .arg(indexes[i])
-                                    .arg(firstDifference(kestrelDraws(file, indexes[i]),
-                                                         wine.pictures[i]))));
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            const QString difference =
+                firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]);
+            QVERIFY2(difference.isEmpty(),
+                     qPrintable(QString::number(indexes[i]) + ' ' + difference));
+        }
     }
 
     void damagedFilesHoldNoIcons_data() {

@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
 #include <QRegularExpression>
@@ -154,6 +155,13 @@ inline std::string iconFile(QRgb colour) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "ICO");
     return bytes.toStdString();
+}
+
+// Types into a field as the user does: selects what it holds, then one key at a time.
+inline void typeInto(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
 }
 
 // The entries of a combo box or a list, top to bottom.
