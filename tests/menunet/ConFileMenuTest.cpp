@@ -61,6 +61,13 @@ void addItem(const QString& shellKey, const QString& name, const QString& captio
                     command);
 }
 
+// An extension without a type whose menu has Alpha and Beta.
+void alphaAndBeta(const QString& extension) {
+    Reg::SaveString(HKEY_CLASSES_ROOT, extension, {}, "");
+    addItem(extension + "\\Shell", "Alpha", "Alpha text", "alpha.exe");
+    addItem(extension + "\\Shell", "Beta", "Beta text", "beta.exe");
+}
+
 } // namespace
 
 class ConFileMenuTest : public QObject {
@@ -195,9 +202,7 @@ private slots:
 
     void editRewritesOrRenames() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kstedit", {}, "");
-        addItem(".kstedit\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kstedit\\Shell", "Beta", "Beta text", "beta.exe");
+        alphaAndBeta(".kstedit");
         Dialogs dialogs;
         MenuPage page;
         page.find("kstedit");
@@ -237,9 +242,7 @@ private slots:
 
     void deleteRemovesTheItemWithItsCommand() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kstdel", {}, "");
-        addItem(".kstdel\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kstdel\\Shell", "Beta", "Beta text", "beta.exe");
+        alphaAndBeta(".kstdel");
         Dialogs dialogs;
         MenuPage page;
         page.find("kstdel");
@@ -279,10 +282,8 @@ private slots:
 
     void staleIndexNeverTouchesTheShellKey() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale", {}, "");
+        alphaAndBeta(".kststale");
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale\\Shell", {}, "Alpha");
-        addItem(".kststale\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kststale\\Shell", "Beta", "Beta text", "beta.exe");
         Dialogs dialogs;
         MenuPage page;
         page.find("kststale");
