@@ -137,7 +137,6 @@ void SysBtnTest::elementsAreFoundAsListed_data() {
     QTest::addColumn<bool>("fullShell");
     QTest::addColumn<quint64>("element");
     QTest::addColumn<QStringList>("fields");
-    QTest::newRow("Start button") << 0 << false << quint64(101) << QStringList{"58", "20"};
     QTest::newRow("no Progman") << 1 << false << quint64(0) << QStringList{"0", "0"};
     QTest::newRow("Progman") << 1 << true << quint64(102) << QStringList{"800", "600"};
     QTest::newRow("taskbar") << 2 << false << quint64(100) << QStringList{"800", "20"};
