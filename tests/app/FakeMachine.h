@@ -2,7 +2,7 @@
 // A machine for window tests that need only its facts (family, names, uptime, display mode) and
 // a record of the commands started. Its registry and files are empty and refuse writes.
 
-#include "platform/Machine.h"
+#include "tests/support/RegistryMachine.h"
 
 #include <string>
 #include <utility>
@@ -34,8 +34,9 @@ public:
     long closeKey(RegHandle) override { return ERROR_INVALID_HANDLE; }
 };
 
-class FakeMachine : public Machine {
+class FakeMachine : public RegistryMachine {
 public:
+    FakeMachine() : RegistryMachine(emptyRegistry(), 1252) {}
     std::uint32_t platform = VER_PLATFORM_WIN32_NT;
     std::string computer = "TESTBOX";
     std::string user = "tester";
@@ -44,32 +45,6 @@ public:
     std::vector<std::pair<std::string, int>> commands; // every winExec call
 
     std::string description() const override { return "test machine"; }
-    unsigned ansiCodePage() const override { return 1252; }
-    Registry& registry() override { return registry_; }
-
-    std::uint32_t getFileAttributes(const std::string&) override { return INVALID_FILE_ATTRIBUTES; }
-    bool setFileAttributes(const std::string&, std::uint32_t) override { return false; }
-    bool fileExists(const std::string&) override { return false; }
-    bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-    bool readFile(const std::string&, std::string&) override { return false; }
-    bool writeFile(const std::string&, const std::string&) override { return false; }
-    bool listFolders(const std::string&, std::vector<std::string>&) override { return false; }
-    std::string dosPathFromHost(const std::string& host) override { return "Z:" + host; }
-    std::string hostPathFromDos(const std::string&) override { return "/"; }
-    std::uint32_t getPrivateProfileString(const std::string&, const std::string&,
-                                          const std::string&, std::string& result, std::uint32_t,
-                                          const std::string&) override {
-        result.clear();
-        return 0;
-    }
-    bool writePrivateProfileString(const std::string&, const std::string&, const std::string&,
-                                   const std::string&) override {
-        return false;
-    }
-    std::uint32_t getDriveType(const std::string&) override { return DRIVE_NO_ROOT_DIR; }
-    std::string logicalDrives() override { return "CZ"; }
-    std::string windowsDirectory() override { return "C:\\windows"; }
-    std::string systemDirectory() override { return "C:\\windows\\system32"; }
     bool winExec(const std::string& commandLine, int showCommand) override {
         commands.emplace_back(commandLine, showCommand);
         return true;
@@ -81,7 +56,10 @@ public:
     DisplayMode displayMode() override { return display; }
 
 private:
-    EmptyRegistry registry_;
+    static Registry& emptyRegistry() {
+        static EmptyRegistry registry;
+        return registry;
+    }
 };
 
 // Makes a fake machine current for a scope.

@@ -1,6 +1,5 @@
-// The shell on a real Wine prefix: which prefix start-up accepts, the tree and version key on a
-// prefix that reports Windows 98 and on one that reports the NT family, and switching from one
-// prefix to another in the running window.
+// The shell on a real Wine prefix: which prefix start-up accepts, and switching from a prefix of
+// the NT family to one that reports Windows 98 in the running window.
 
 #include "app/PrefixChooser.h"
 #include "app/StartUp.h"
@@ -99,34 +98,6 @@ private slots:
         QCOMPARE(window.chooser()->cboPrefix->toolTip(), QString::fromStdString(other->path()));
         QCOMPARE(PrefixChooser::recentPrefixes().value(1),
                  QString::fromStdString(on.prefix().path()));
-    }
-
-    void ninetyEightPrefixShowsOptimization() {
-        KESTREL_QT_MACHINE(on);
-        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98"));
-        MdlStart::setWinVerKeyFromPlatform();
-        QCOMPARE(MdlStart::WinVerKey,
-                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"));
-        frmTR tr;
-        QCOMPARE(nodeCount(tr), 28);
-        QVERIFY(tr.node("Optim"));
-        QCOMPARE(frmTR::key(tr.node("Optim")->parent()), QStringLiteral("Internet"));
-        // Wine agrees: programs on this prefix are told they run on Windows 98 (4.10).
-        const auto ver = on.prefix().wine({"cmd", "/c", "ver"});
-        QVERIFY2(ver.output.find("Windows 4.10") != std::string::npos, ver.output.c_str());
-    }
-
-    void ntPrefixHidesOptimization() {
-        KESTREL_QT_MACHINE(on);
-        MdlStart::setWinVerKeyFromPlatform();
-        QCOMPARE(MdlStart::WinVerKey,
-                 QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"));
-        frmTR tr;
-        QCOMPARE(nodeCount(tr), 27);
-        QVERIFY(!tr.node("Optim"));
-        const auto ver = on.prefix().wine({"cmd", "/c", "ver"});
-        QVERIFY2(ver.output.find("Microsoft Windows") != std::string::npos, ver.output.c_str());
-        QVERIFY2(ver.output.find("Windows 4.") == std::string::npos, ver.output.c_str());
     }
 
     void windowShowsWhichPrefixIsEdited() {

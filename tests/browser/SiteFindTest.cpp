@@ -29,12 +29,7 @@ struct SiteFindPage {
             Reg::SaveString(HKEY_LOCAL_MACHINE, TemplateKey, it.key(), it.value());
         form.Form_Load();
     }
-    QStringList entries() const {
-        QStringList list;
-        for (int row = 0; row < slst->count(); ++row)
-            list << slst->item(row)->text();
-        return list;
-    }
+    QStringList entries() const { return items(slst); }
     void add(bool www, const QString& domain) {
         form.findChild<QCheckBox*>("chkwww")->setChecked(www);
         form.findChild<QLineEdit*>("txtDomen")->setText(domain);

@@ -132,25 +132,6 @@ private slots:
         QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
     }
 
-    void realDisksSurviveAnUnmount() {
-        KESTREL_QT_MACHINE(on);
-        Recording recording(on);
-        frmVHDD page;
-        page.Form_Load();
-        Controls c{page};
-        for (const char* drive : {"C:", "Z:"}) {
-            c.cbUm()->setCurrentIndex(c.cbUm()->findText(QLatin1String(drive)));
-            QCOMPARE(c.cbUm()->currentText(), QLatin1String(drive));
-            c.cmdUm()->click();
-            QTRY_VERIFY_WITH_TIMEOUT(c.allEnabled(), 3 * frmVHDD::RefreshDelay);
-            QVERIFY(items(c.cbUm()).contains(QLatin1String(drive)));
-        }
-        QCOMPARE(recording.commands,
-                 (std::vector<std::string>{"Subst /D C: /show:0", "Subst /D Z: /show:0"}));
-        QCOMPARE(wineDriveType(on, 'C'), DRIVE_FIXED);
-        QCOMPARE(wineDriveType(on, 'Z'), DRIVE_FIXED);
-    }
-
     void emptyListLeavesItsButtonIdle() {
         KESTREL_QT_MACHINE(on);
         fs::create_directories(hostPath(on, "C:\\") + "/all");

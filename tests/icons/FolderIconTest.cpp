@@ -7,9 +7,7 @@
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 
-#include <QBuffer>
 #include <QCheckBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -23,23 +21,12 @@ namespace {
 
 const QString SettingsKey = QStringLiteral("Software\\Pellmark\\Kestrel");
 
-// A real two-colour icon file of 32 by 32.
-std::string iconBytes(QRgb colour) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "ICO");
-    return bytes.toStdString();
-}
-
 // The page on a prefix with the folders C:\Work and C:\Icons and the icon C:\Icons\a.ico.
 struct Fixture {
     MachineOnPrefix& on;
     Dialogs dialogs;
     frmFldIco page;
-    std::string icon = iconBytes(qRgb(200, 30, 30));
+    std::string icon = iconFile(qRgb(200, 30, 30));
 
     explicit Fixture(MachineOnPrefix& prefix) : on(prefix) {
         fs::create_directories(host("C:\\Work"));
@@ -284,11 +271,11 @@ private slots:
     void iconFileLookups() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
-        const std::string green = iconBytes(qRgb(20, 160, 20));
-        const auto customise = [&](const std::string& folder, const std::string& iconFile) {
+        const std::string green = iconFile(qRgb(20, 160, 20));
+        const auto customise = [&](const std::string& folder, const std::string& file) {
             const std::string dos = "C:\\" + folder;
             fs::create_directories(f.host("C:\\") + "/" + folder);
-            QVERIFY(on.machine().writePrivateProfileString(".ShellClassInfo", "IconFile", iconFile,
+            QVERIFY(on.machine().writePrivateProfileString(".ShellClassInfo", "IconFile", file,
                                                            dos + "\\Desktop.ini"));
             QVERIFY(on.machine().setFileAttributes(dos, FILE_ATTRIBUTE_SYSTEM));
         };

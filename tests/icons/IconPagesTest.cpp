@@ -9,7 +9,6 @@
 #include "ui/FileIcon.h"
 #include "ui/controls/DriveListBox.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,20 +24,6 @@ namespace {
 
 const QString Shell32 = QStringLiteral("C:\\windows\\system32\\shell32.dll");
 const QRgb Background = qRgb(0x40, 0x80, 0xc0);
-
-// An icon file, 32 by 32 in `colour` with a transparent corner.
-std::string iconFile(QRgb colour) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(colour);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "ICO");
-    return bytes.toStdString();
-}
 
 // What Kestrel draws for icon `index` of a file on the background.
 QImage kestrelDraws(const QString& file, int index) {
@@ -128,12 +113,12 @@ private slots:
         QVERIFY(wine.count >= 0);
         QPixmap none;
         QCOMPARE(DrawFileIcon(file, -1, none), wine.count);
-        for (qsizetype i = 0; i < indexes.size(); ++i)
-            QVERIFY2(firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]).isEmpty(),
-                     qPrintable(QStringLiteral("icon %1 %2")
-                                    .arg(indexes[i])
-                                    .arg(firstDifference(kestrelDraws(file, indexes[i]),
-                                                         wine.pictures[i]))));
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            const QString difference =
+                firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]);
+            QVERIFY2(difference.isEmpty(),
+                     qPrintable(QString::number(indexes[i]) + ' ' + difference));
+        }
     }
 
     void damagedFilesHoldNoIcons_data() {

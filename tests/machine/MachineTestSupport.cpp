@@ -61,13 +61,6 @@ std::string ScratchPrefix::makeFile(const std::string& relative, const std::stri
     return file.string();
 }
 
-std::string slurp(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 void spit(const std::string& hostPath, const std::string& bytes) {
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     out << bytes;

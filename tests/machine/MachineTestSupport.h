@@ -29,7 +29,9 @@ private:
 };
 
 // Reads and writes whole host files.
-std::string slurp(const std::string& hostPath);
+inline std::string slurp(const std::string& hostPath) {
+    return readHostFile(hostPath);
+}
 void spit(const std::string& hostPath, const std::string& bytes);
 
 // The base prefix Kestrel created itself and Wine then completed with wineboot (made once per

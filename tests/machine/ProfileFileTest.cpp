@@ -1,5 +1,6 @@
-// Private-profile reading and line-preserving writing, on bytes (Wine's own reading is compared
-// in WineOracleTest).
+// Private-profile reading and line-preserving writing, on bytes: what WineOracleTest, where Wine
+// reads what Kestrel wrote, does not reach (single quotes, a zero-sized buffer, keys before the
+// first section, UTF-16 and Windows-1251 files, other line ends).
 #include "platform/wine/ProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,8 @@ const std::string Ini = "; written by hand\r\n"
                         "[.ShellClassInfo]\r\n"
                         "  IconFile = C:\\Icons\\a.ico  \r\n"
                         "IconIndex=0\r\n"
-                        "Quoted=\"spaced value\"\r\n"
                         "Single='x'\r\n"
-                        "Empty=\r\n"
-                        "BareName\r\n"
                         "\r\n"
-                        "[Other]\r\n"
-                        "IconFile=other.ico\r\n"
                         "[.shellclassinfo]\r\n"
                         "Second=found only in the second section\r\n";
 
@@ -41,20 +37,9 @@ TEST(Profile, Reads) {
         std::uint32_t length;
         std::string value;
     } cases[] = {
-        {&Ini, "  .SHELLCLASSINFO ", " iconfile ", "0", 127, 1252, 14, "C:\\Icons\\a.ico"},
-        {&Ini, "other", "ICONFILE", "0", 127, 1252, 9, "other.ico"},
         {&Ini, ".ShellClassInfo", "Second", "none", 127, 1252, 4, "none"}, // first section only
-        {&Ini, "NoSuchSection", "IconFile", "dflt", 127, 1252, 4, "dflt"},
-        {&Ini, ".ShellClassInfo", "BareName", "dflt", 127, 1252, 4, "dflt"},
-        {&Ini, ".ShellClassInfo", "Empty", "dflt", 127, 1252, 0, ""},
-        {&Ini, "x", "y", "dflt   ", 127, 1252, 4, "dflt"},
-        {&Ini, ".ShellClassInfo", "Quoted", "0", 127, 1252, 12, "spaced value"},
         {&Ini, ".ShellClassInfo", "Single", "0", 127, 1252, 1, "x"},
-        {&Ini, ".ShellClassInfo", "IconFile", "0", 15, 1252, 14, "C:\\Icons\\a.ico"},
-        {&Ini, ".ShellClassInfo", "IconFile", "0", 6, 1252, 5, "C:\\Ic"},
-        {&Ini, ".ShellClassInfo", "IconFile", "0", 1, 1252, 0, ""},
         {&Ini, ".ShellClassInfo", "IconFile", "0", 0, 1252, 0, ""},
-        {nullptr, ".ShellClassInfo", "IconFile", "default", 4, 1252, 3, "def"},
         {&top, "", "top", "0", 127, 1252, 1, "1"},
         {&wide, ".shellclassinfo", "keep", "0", 127, 1252, 2, "me"},
         {&cyrillic, "\xCF\xC0\xCF\xCA\xC0", "\xC8\xCC\xDF", "0", 10, 1251, 1, "1"},
@@ -68,18 +53,10 @@ TEST(Profile, Reads) {
 }
 
 TEST(Profile, WritesChangeOnlyTheirLine) {
-    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
-        return text.replace(text.find(from), from.size(), to);
-    };
     struct Case {
         std::string before, section, key, value, after;
     } cases[] = {
-        {Ini, ".SHELLCLASSINFO", "iconfile", "b.ico",
-         replaced(Ini, "  IconFile = C:\\Icons\\a.ico  ", "IconFile=b.ico")},
         {Ini, ".ShellClassInfo", "IconIndex", "   0", Ini}, // the same value: untouched
-        // A new key goes after the section's last line, before its blank line.
-        {Ini, ".ShellClassInfo", "ConfirmFileOp", "0",
-         replaced(Ini, "BareName\r\n", "BareName\r\nConfirmFileOp=0\r\n")},
         // A new section is appended with the file's own line breaks.
         {"[a]\nx=1\n", "b", "y", "2", "[a]\nx=1\n\n[b]\ny=2\n"},
         {"[a]\r\nx=1", "a", "y", "2", "[a]\r\nx=1\r\ny=2\r\n"},

@@ -6,7 +6,6 @@
  *   win32probe logical                     GetLogicalDrives as letters ("CZ")
  *   win32probe dirs                        GetWindowsDirectoryA, GetSystemDirectoryA
  *   win32probe attr PATH...                GetFileAttributesA of each path, as 0x%x
- *   win32probe setattr PATH HEX            SetFileAttributesA; prints 1 or 0
  *   win32probe ini FILE (SECTION KEY DEFAULT SIZE)...
  *                                          GetPrivateProfileStringA: "length [value]" per query
  *   win32probe writeini FILE SECTION KEY VALUE
@@ -27,11 +26,10 @@
  *                                          first child of class CHILD): "L T R B VISIBLE ENABLED"
  *                                          of its normal placement, or "none"
  */
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 static int drives(void) {
     char root[4] = "C:\\";
@@ -57,7 +55,8 @@ static int ini(int argc, char** argv) {
     for (int i = 3; i + 3 < argc; i += 4) {
         DWORD size = (DWORD)strtoul(argv[i + 3], NULL, 10);
         char* buffer = calloc(size + 1, 1);
-        DWORD n = GetPrivateProfileStringA(argv[i], argv[i + 1], argv[i + 2], buffer, size, argv[2]);
+        DWORD n =
+            GetPrivateProfileStringA(argv[i], argv[i + 1], argv[i + 2], buffer, size, argv[2]);
         printf("%lu [%s]\n", (unsigned long)n, buffer);
         free(buffer);
     }
@@ -160,10 +159,6 @@ int main(int argc, char** argv) {
             printf("0x%lx\n", (unsigned long)GetFileAttributesA(argv[i]));
         return 0;
     }
-    if (!strcmp(what, "setattr") && argc == 4) {
-        printf("%d\n", SetFileAttributesA(argv[2], strtoul(argv[3], NULL, 16)) ? 1 : 0);
-        return 0;
-    }
     if (!strcmp(what, "ini"))
         return ini(argc, argv);
     if (!strcmp(what, "writeini") && argc == 6) {
@@ -195,8 +190,8 @@ int main(int argc, char** argv) {
             time.wHour = (WORD)atoi(argv[i]);
             time.wMinute = (WORD)atoi(argv[i + 1]);
             char text[256];
-            int n = GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, NULL, text,
-                                   sizeof text);
+            int n =
+                GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, NULL, text, sizeof text);
             printf("%s\n", n > 0 ? text : "FAILED");
         }
         return 0;

@@ -15,13 +15,6 @@ using namespace kestrel::testing;
 
 namespace {
 
-QStringList listed(const QListWidget* list) {
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row)
-        names << list->item(row)->text();
-    return names;
-}
-
 // The page with its controls found by name, as the user sees them.
 struct MenuPage {
     frmConFileMenu form;
@@ -68,6 +61,13 @@ void addItem(const QString& shellKey, const QString& name, const QString& captio
                     command);
 }
 
+// An extension without a type whose menu has Alpha and Beta.
+void alphaAndBeta(const QString& extension) {
+    Reg::SaveString(HKEY_CLASSES_ROOT, extension, {}, "");
+    addItem(extension + "\\Shell", "Alpha", "Alpha text", "alpha.exe");
+    addItem(extension + "\\Shell", "Beta", "Beta text", "beta.exe");
+}
+
 } // namespace
 
 class ConFileMenuTest : public QObject {
@@ -88,13 +88,13 @@ private slots:
         QVERIFY(!page.cmdfind->isEnabled());
         QVERIFY(page.buttonsEnabled());
         QVERIFY(page.lstMenu->isEnabled());
-        QCOMPARE(listed(page.lstMenu), subkeys(HKEY_CLASSES_ROOT, "*\\Shell"));
-        QVERIFY(listed(page.lstMenu).contains("KestrelOne"));
-        QVERIFY(listed(page.lstMenu).contains("KestrelTwo"));
+        QCOMPARE(items(page.lstMenu), subkeys(HKEY_CLASSES_ROOT, "*\\Shell"));
+        QVERIFY(items(page.lstMenu).contains("KestrelOne"));
+        QVERIFY(items(page.lstMenu).contains("KestrelTwo"));
         QCOMPARE(page.lstMenu->currentRow(), -1);
 
         // Choosing an item shows its name, menu text and command.
-        page.lstMenu->setCurrentRow(int(listed(page.lstMenu).indexOf("KestrelTwo")));
+        page.lstMenu->setCurrentRow(int(items(page.lstMenu).indexOf("KestrelTwo")));
         QCOMPARE(page.txtCaption->text(), QStringLiteral("KestrelTwo"));
         QCOMPARE(page.txtSub->text(), QStringLiteral("Two"));
         QCOMPARE(page.txtCmd->text(), QStringLiteral("two.exe %1"));
@@ -118,7 +118,7 @@ private slots:
 
         page.find("kstdoc");
         QCOMPARE(page.form.curPath(), QStringLiteral("Kestrel.Document\\Shell"));
-        QCOMPARE(listed(page.lstMenu), QStringList({"Print", "Show"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Print", "Show"}));
         QVERIFY(page.buttonsEnabled());
         page.lstMenu->setCurrentRow(1);
         QCOMPARE(page.txtSub->text(), QStringLiteral("Show it"));
@@ -126,14 +126,14 @@ private slots:
 
         page.find("kstraw");
         QCOMPARE(page.form.curPath(), QStringLiteral(".kstraw\\Shell"));
-        QCOMPARE(listed(page.lstMenu), QStringList({"View"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"View"}));
 
         // An unregistered extension only moves the current path; the list stays as it was.
         page.txtExt->clear();
         QTest::keyClicks(page.txtExt, "kstnone");
         page.cmdfind->click();
         QCOMPARE(page.form.curPath(), QStringLiteral(".kstnone\\Shell"));
-        QCOMPARE(listed(page.lstMenu), QStringList({"View"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"View"}));
         QVERIFY(page.buttonsEnabled());
     }
 
@@ -202,9 +202,7 @@ private slots:
 
     void editRewritesOrRenames() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kstedit", {}, "");
-        addItem(".kstedit\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kstedit\\Shell", "Beta", "Beta text", "beta.exe");
+        alphaAndBeta(".kstedit");
         Dialogs dialogs;
         MenuPage page;
         page.find("kstedit");
@@ -215,7 +213,7 @@ private slots:
         page.txtCmd->setText("alpha2.exe %1");
         page.cmdEdit->click();
         QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(listed(page.lstMenu), QStringList({"Alpha", "Beta"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Beta"}));
         QCOMPARE(regValue(HKEY_CLASSES_ROOT, ".kstedit\\Shell\\Alpha", {}),
                  QStringLiteral("Alpha new"));
         QCOMPARE(regValue(HKEY_CLASSES_ROOT, ".kstedit\\Shell\\Alpha\\command", {}),
@@ -225,13 +223,13 @@ private slots:
         page.lstMenu->setCurrentRow(0);
         page.txtCaption->setText("ALPHA");
         page.cmdEdit->click();
-        QVERIFY(listed(page.lstMenu).contains("ALPHA"));
-        QVERIFY(!listed(page.lstMenu).contains("Alpha"));
+        QVERIFY(items(page.lstMenu).contains("ALPHA"));
+        QVERIFY(!items(page.lstMenu).contains("Alpha"));
         QCOMPARE(regValue(HKEY_CLASSES_ROOT, ".kstedit\\Shell\\ALPHA\\command", {}),
                  QStringLiteral("alpha2.exe %1"));
 
         // A new name moves the item with its command.
-        page.lstMenu->setCurrentRow(int(listed(page.lstMenu).indexOf("Beta")));
+        page.lstMenu->setCurrentRow(int(items(page.lstMenu).indexOf("Beta")));
         page.txtCaption->setText("Gamma");
         page.cmdEdit->click();
         QCOMPARE(subkeys(HKEY_CLASSES_ROOT, ".kstedit\\Shell").size(), 2);
@@ -244,9 +242,7 @@ private slots:
 
     void deleteRemovesTheItemWithItsCommand() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kstdel", {}, "");
-        addItem(".kstdel\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kstdel\\Shell", "Beta", "Beta text", "beta.exe");
+        alphaAndBeta(".kstdel");
         Dialogs dialogs;
         MenuPage page;
         page.find("kstdel");
@@ -256,12 +252,12 @@ private slots:
 
         dialogs.answer = false;
         page.cmdDel->click();
-        QCOMPARE(listed(page.lstMenu), QStringList({"Alpha", "Beta"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Beta"}));
 
         dialogs.answer = true;
         page.cmdDel->click();
         QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(listed(page.lstMenu), QStringList({"Beta"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Beta"}));
         QVERIFY(!wineKeyExists(m, "HKCR\\.kstdel\\Shell\\Alpha\\command"));
         QVERIFY(!wineKeyExists(m, "HKCR\\.kstdel\\Shell\\Alpha"));
         QCOMPARE(wineQuery(m, "HKCR\\.kstdel\\Shell\\Beta"), QStringLiteral("Beta text"));
@@ -286,16 +282,14 @@ private slots:
 
     void staleIndexNeverTouchesTheShellKey() {
         KESTREL_QT_MACHINE(m);
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale", {}, "");
+        alphaAndBeta(".kststale");
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale\\Shell", {}, "Alpha");
-        addItem(".kststale\\Shell", "Alpha", "Alpha text", "alpha.exe");
-        addItem(".kststale\\Shell", "Beta", "Beta text", "beta.exe");
         Dialogs dialogs;
         MenuPage page;
         page.find("kststale");
         page.lstMenu->setCurrentRow(1);
         page.cmdDel->click();
-        QCOMPARE(listed(page.lstMenu), QStringList({"Alpha"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Alpha"}));
         // The rebuilt list shows no selection, and the remembered index stays where it was.
         QCOMPARE(page.lstMenu->currentRow(), -1);
         QCOMPARE(page.form.curIndex(), 1);
@@ -311,7 +305,7 @@ private slots:
 
         // Add still works, and a rebuild that brings the index back in range uses it again.
         page.cmdadd->click();
-        QCOMPARE(listed(page.lstMenu), QStringList({"Alpha", "Other"}));
+        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Other"}));
         page.txtCaption->setText("Other");
         page.txtSub->setText("Other again");
         page.cmdEdit->click();

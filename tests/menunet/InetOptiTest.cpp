@@ -38,20 +38,8 @@ struct OptiPage {
         form.resize(600, 450);
         form.Form_Load();
     }
-    QStringList hosts() const {
-        QStringList entries;
-        for (int row = 0; row < lslHosts->count(); ++row)
-            entries << lslHosts->item(row)->text();
-        return entries;
-    }
+    QStringList hosts() const { return items(lslHosts); }
 };
-
-// Types into a field as the user does: clears it, then one key at a time.
-void type(QLineEdit* field, const QString& text) {
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
 
 void addAdapter(const QString& number, const QString& description) {
     Reg::SaveString(HKEY_LOCAL_MACHINE, Adapters + "\\" + number, "DeviceDesc", description);
@@ -108,34 +96,34 @@ private slots:
         addAdapter("0000", "Dial-Up Adapter");
         OptiPage page;
 
-        type(page.txtMTU, "576");
+        typeInto(page.txtMTU, "576");
         QCOMPARE(page.txtMTU->text(), QStringLiteral("576"));
         QCOMPARE(page.txtMSS->text(), QStringLiteral("536"));
-        type(page.txtMTU, "0");
+        typeInto(page.txtMTU, "0");
         QCOMPARE(page.txtMTU->text(), QStringLiteral("0"));
         QCOMPARE(page.txtMSS->text(), QStringLiteral("-40"));
-        type(page.txtMTU, "abc");
+        typeInto(page.txtMTU, "abc");
         QCOMPARE(page.txtMTU->text(), QString());
         QCOMPARE(page.txtMSS->text(), QStringLiteral("-40"));
-        type(page.txtMTU, "1500x");
+        typeInto(page.txtMTU, "1500x");
         QCOMPARE(page.txtMTU->text(), QStringLiteral("1500"));
         QCOMPARE(page.txtMSS->text(), QStringLiteral("1460"));
 
-        type(page.txtTTL, "012");
+        typeInto(page.txtTTL, "012");
         QCOMPARE(page.txtTTL->text(), QStringLiteral("12"));
         for (QLineEdit* octet : page.ip) {
-            type(octet, "007");
+            typeInto(octet, "007");
             QCOMPARE(octet->text(), QStringLiteral("7"));
         }
         // A lone minus sign goes at once; a pasted negative number stays.
-        type(page.ip[0], "-");
+        typeInto(page.ip[0], "-");
         QCOMPARE(page.ip[0]->text(), QString());
         page.ip[0]->setText("-5");
         QCOMPARE(page.ip[0]->text(), QStringLiteral("-5"));
         // The length limits are the only bounds.
-        type(page.txtMTU, "123456");
+        typeInto(page.txtMTU, "123456");
         QCOMPARE(page.txtMTU->text(), QStringLiteral("1234"));
-        type(page.ip[1], "2555");
+        typeInto(page.ip[1], "2555");
         QCOMPARE(page.ip[1]->text(), QStringLiteral("255"));
     }
 
@@ -152,8 +140,8 @@ private slots:
         QCOMPARE(regValue(HKEY_LOCAL_MACHINE, NetTrans + "0000", "MaxMTU"),
                  QStringLiteral("65535"));
         dialogs.questions.clear();
-        type(page.txtMTU, "576");
-        type(page.txtTTL, "64");
+        typeInto(page.txtMTU, "576");
+        typeInto(page.txtTTL, "64");
 
         dialogs.answer = false;
         page.cmdAP->click();
@@ -186,14 +174,14 @@ private slots:
         QCOMPARE(regValue(HKEY_LOCAL_MACHINE, Mstcp, "DefaultRcvWindow"), QStringLiteral("4288"));
 
         // An MTU of 0 and the MSS of -40 it gives are no settings either.
-        type(page.txtMTU, "0");
+        typeInto(page.txtMTU, "0");
         page.cmdAP->click();
         QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMTU"));
         QVERIFY(!regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMSS"));
 
         // A small MTU is written, its negative MSS is not; an MSS already there stays.
         Reg::SaveString(HKEY_LOCAL_MACHINE, adapter, "MaxMSS", "1460");
-        type(page.txtMTU, "30");
+        typeInto(page.txtMTU, "30");
         QCOMPARE(page.txtMSS->text(), QStringLiteral("-10"));
         page.cmdAP->click();
         QCOMPARE(regValue(HKEY_LOCAL_MACHINE, adapter, "MaxMTU"), QStringLiteral("30"));
@@ -223,10 +211,10 @@ private slots:
                      QStringLiteral("127.0.0.1"));
             QCOMPARE(page.txtHost->text(), QStringLiteral("localhost"));
             page.cmdadd->click();
-            type(page.ip[0], "10");
-            type(page.ip[1], "0");
-            type(page.ip[2], "0");
-            type(page.ip[3], "1");
+            typeInto(page.ip[0], "10");
+            typeInto(page.ip[1], "0");
+            typeInto(page.ip[2], "0");
+            typeInto(page.ip[3], "1");
             page.txtHost->setText("server");
             page.cmdadd->click();
             // Empty fields are taken as they stand.
@@ -252,10 +240,10 @@ private slots:
         QCOMPARE(page.hosts(),
                  QStringList({"# names for the office", "see the manual", "192.168.1.2\tprinter"}));
 
-        type(page.ip[0], "10");
-        type(page.ip[1], "0");
-        type(page.ip[2], "0");
-        type(page.ip[3], "1");
+        typeInto(page.ip[0], "10");
+        typeInto(page.ip[1], "0");
+        typeInto(page.ip[2], "0");
+        typeInto(page.ip[3], "1");
         page.txtHost->setText("server");
         page.cmdadd->click();
         QVERIFY(dialogs.questions.isEmpty());

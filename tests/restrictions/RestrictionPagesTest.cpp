@@ -1,7 +1,6 @@
 // The restriction pages on a real prefix: the check-box engine (what reads as ticked, when the
 // page asks and what it writes), the column's look, and the rules the pages add: master boxes
-// and their dependants, the box that is never ticked, a value shared by two pages, and the rules
-// of the two Windows families.
+// and their dependants, the box that is never ticked, and the rules of the two Windows families.
 
 #include "pages/restrictions/frmActDesk.h"
 #include "pages/restrictions/frmControlPanel.h"
@@ -114,22 +113,6 @@ private slots:
         QCOMPARE(adminValues(), QStringLiteral("10100"));
         QCOMPARE(wineQuery(env, "HKCU\\" + Explorer, "NoDesktop"), QStringLiteral("0x1"));
         QCOMPARE(wineQuery(env, "HKLM\\" + Update, "UpdateMode"), QStringLiteral("0x0"));
-    }
-
-    void missingValuesAreWrittenAndReadAgain() {
-        KESTREL_QT_MACHINE(env);
-        QCOMPARE(adminValues(), QStringLiteral("-----"));
-        Dialogs dialogs;
-        auto page = openPage<frmKestrel>();
-        page->chk(0)->click();
-        page->chk(4)->click();
-        closePage(page);
-        QCOMPARE(adminValues(), QStringLiteral("10001"));
-        page = openPage<frmKestrel>();
-        QCOMPARE(states(*page, 0, 4), QStringLiteral("10001"));
-        closePage(page);
-        QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(wineQuery(env, "HKLM\\" + Update, "UpdateMode"), QStringLiteral("0x1"));
     }
 
     void captionsShowWholeAndInScreenOrder() {
@@ -255,27 +238,6 @@ private slots:
         QCOMPARE(hkcu(ActiveDesktop, "NoAddingComponents"), One);
         QCOMPARE(hkcu(ActiveDesktop, "NoMovingBands"), Zero);
         QCOMPARE(hkcu(Explorer, "NoMovingBands"), std::nullopt);
-    }
-
-    void explorerBox2AndBrowserBox0AreOneValue() {
-        KESTREL_QT_MACHINE(env);
-        Dialogs dialogs;
-        auto explorer = openPage<frmExplorer>();
-        explorer->chk(2)->click();
-        closePage(explorer);
-        QCOMPARE(hkcu(Browser, "NoBrowserClose"), One);
-        // The Explorer page writes only that one value under the browser key.
-        QCOMPARE(hkcu(Browser, "NoBrowserContextMenu"), std::nullopt);
-        QCOMPARE(hkcu(Explorer, "NoBrowserClose"), std::nullopt);
-
-        auto browser = openPage<frmIErestrict>();
-        QVERIFY(browser->chk(0)->isChecked());
-        browser->chk(0)->click();
-        closePage(browser);
-        explorer = openPage<frmExplorer>();
-        QVERIFY(!explorer->chk(2)->isChecked());
-        closePage(explorer);
-        QCOMPARE(wineQuery(env, "HKCU\\" + Browser, "NoBrowserClose"), QStringLiteral("0x0"));
     }
 
     // Greyed boxes keep their loaded ticks and are written back unchanged.

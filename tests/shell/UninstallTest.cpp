@@ -42,13 +42,6 @@ void registerPrograms() {
     set("E-Named", "DisplayName", "Echo");
 }
 
-QStringList entries(const QListWidget* list) {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
-    return texts;
-}
-
 struct UninstallPage {
     frmUninstall form;
     QListWidget* lbScr = form.findChild<QListWidget*>(QStringLiteral("lbScr"));
@@ -73,8 +66,8 @@ private slots:
         KESTREL_QT_MACHINE(m);
         registerPrograms();
         UninstallPage page;
-        QCOMPARE(entries(page.lbScr), (QStringList{"Alpha", "Delta", "Echo"}));
-        QCOMPARE(entries(page.lbN), (QStringList{"A-Named", "D-Quiet", "E-Named"}));
+        QCOMPARE(items(page.lbScr), (QStringList{"Alpha", "Delta", "Echo"}));
+        QCOMPARE(items(page.lbN), (QStringList{"A-Named", "D-Quiet", "E-Named"}));
         QVERIFY(page.lbN->isHidden());
         QCOMPARE(page.lbScr->currentRow(), 0);
         QVERIFY(page.cmdDel->isEnabled() && page.cmdUninst->isEnabled());
@@ -85,7 +78,7 @@ private slots:
             if (keyExists)
                 set("B-NoName", "UninstallString", "b.exe");
             UninstallPage empty;
-            QCOMPARE(entries(empty.lbScr), QStringList{NoPrograms});
+            QCOMPARE(items(empty.lbScr), QStringList{NoPrograms});
             QCOMPARE(empty.lbN->count(), 0);
             QVERIFY(!empty.cmdDel->isEnabled() && !empty.cmdUninst->isEnabled());
         }
@@ -117,13 +110,13 @@ private slots:
         page.cmdDel->click();
         QCOMPARE(dialogs.questions, QStringList{"You want delete - " + name + " ?"});
         QCOMPARE(dialogs.titles, QStringList{"Saving..."});
-        QCOMPARE(entries(page.lbScr).size(), 3);
+        QCOMPARE(items(page.lbScr).size(), 3);
 
         dialogs.answer = true;
         page.cmdDel->click();
         QStringList remaining{"Alpha", "Delta", "Echo"};
         remaining.removeAll(name);
-        QCOMPARE(entries(page.lbScr), remaining);
+        QCOMPARE(items(page.lbScr), remaining);
         QCOMPARE(page.lbScr->currentRow(), 0);
         QCOMPARE(page.form.selIndex(), 0);
 
@@ -161,7 +154,7 @@ private slots:
 
         Dialogs dialogs;
         UninstallPage page;
-        QCOMPARE(entries(page.lbScr), (QStringList{"Alpha", "Bravo", "Delta", "Echo"}));
+        QCOMPARE(items(page.lbScr), (QStringList{"Alpha", "Bravo", "Delta", "Echo"}));
         page.lbScr->setCurrentRow(1);
         page.cmdUninst->click();
         // The list is rebuilt at once; the uninstaller runs on its own.

@@ -10,7 +10,11 @@
 #include "ui/Module.h"
 #include "ui/RegQt.h"
 
+#include <QBuffer>
 #include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QRegularExpression>
 #include <QString>
@@ -139,11 +143,38 @@ inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// The entries of a combo box, top to bottom.
+// An icon file, 32 by 32 in `colour` with a transparent 8 by 8 corner at the top left.
+inline std::string iconFile(QRgb colour) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(colour);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "ICO");
+    return bytes.toStdString();
+}
+
+// Types into a field as the user does: selects what it holds, then one key at a time.
+inline void typeInto(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+// The entries of a combo box or a list, top to bottom.
 inline QStringList items(const QComboBox* box) {
     QStringList list;
     for (int i = 0; i < box->count(); ++i)
         list << box->itemText(i);
+    return list;
+}
+inline QStringList items(const QListWidget* box) {
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->item(i)->text();
     return list;
 }
 
@@ -162,9 +193,10 @@ inline QStringList subkeys(RootKey root, const QString& path) {
 }
 
 // "wine reg query KEY /v NAME" (or /ve for the default value): the data as the query prints it
-// ("text", "0x1"), or nothing when the key or value is missing. Wine is the judge here.
+// ("text", "0x1", upper-case hex bytes for REG_BINARY), or nothing when the key or value is
+// missing or, when `type` is given, of another type. Wine is the judge here.
 inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
-                                        const QString& name = {}) {
+                                        const QString& name = {}, const QString& type = {}) {
     std::vector<std::string> args{"reg", "query", key.toStdString()};
     if (name.isEmpty()) {
         args.push_back("/ve");
@@ -178,30 +210,18 @@ inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
     if (result.exitCode != 0)
         return std::nullopt;
     // Lines look like "    NAME    REG_SZ    DATA".
-    static const QRegularExpression type(QStringLiteral("\\s(REG_[A-Z_]+)( {4}|$)"));
+    static const QRegularExpression typed(QStringLiteral("\\s(REG_[A-Z_]+)( {4}|$)"));
     for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
-        const QRegularExpressionMatch match = type.match(line.trimmed());
-        if (match.hasMatch())
+        const QRegularExpressionMatch match = typed.match(line.trimmed());
+        if (match.hasMatch() && (type.isEmpty() || match.captured(1) == type))
             return line.trimmed().mid(match.capturedEnd()).trimmed();
     }
     return std::nullopt;
 }
 
-// The same for a REG_BINARY value: its bytes as the query prints them (upper-case hex, no
-// separators), or nothing when the key or value is missing or of another type.
 inline std::optional<QString> wineBinary(MachineOnPrefix& on, const QString& key,
                                          const QString& name) {
-    const auto result =
-        on.prefix().wine({"reg", "query", key.toStdString(), "/v", name.toStdString()});
-    on.prefix().stopWineServer();
-    if (result.exitCode != 0)
-        return std::nullopt;
-    for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
-        const int at = line.indexOf(QStringLiteral("REG_BINARY"));
-        if (at >= 0)
-            return line.mid(at + 10).trimmed();
-    }
-    return std::nullopt;
+    return wineQuery(on, key, name, QStringLiteral("REG_BINARY"));
 }
 
 // What "wine reg query KEY" prints; empty when the key is missing.
@@ -243,9 +263,7 @@ inline QMap<QString, QString> wineValues(MachineOnPrefix& on, const QString& key
 }
 
 inline bool wineKeyExists(MachineOnPrefix& on, const QString& key) {
-    const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
-    on.prefix().stopWineServer();
-    return result.exitCode == 0;
+    return !wineListing(on, key).isEmpty();
 }
 
 #ifdef KESTREL_WIN32PROBE

@@ -62,12 +62,6 @@ QStringList helperProcesses(const std::string& prefix) {
     return found;
 }
 
-// Types into a field as the user does: selects all, then one key at a time.
-void type(QLineEdit* field, const QString& text) {
-    field->selectAll();
-    QTest::keyClicks(field, text);
-}
-
 class SysBtnWineTest : public QObject {
     Q_OBJECT
 private slots:
@@ -138,8 +132,8 @@ void SysBtnWineTest::pageDrivesTheWineDesktop() {
     for (const Step& step : steps) {
         page.cboSE->setCurrentIndex(step.element);
         (step.position ? page.optPos : page.optSize)->click();
-        type(page.TxtX, step.x);
-        type(page.TxtY, step.y);
+        typeInto(page.TxtX, step.x);
+        typeInto(page.TxtY, step.y);
         const Seen seen = probeWindow(on, step.element == 0 ? "Button" : "");
         const QString what = QStringLiteral("element %1 %2 %3,%4")
                                  .arg(step.element)

@@ -1,5 +1,4 @@
 // Asks Windows (Wine, in the tests) for facts the Linux tests compare with:
-//   kstprobe drivetype ROOT...          GetDriveTypeA of each root ("E:\")
 //   kstprobe version FILE NAME...       strings of FILE's version record ("ProductName" …)
 //   kstprobe fixedversion FILE          FILE's file and product version numbers ("1.5.0.88")
 //   kstprobe icon FILE ID               width and colour count of icon group ID in FILE
@@ -13,12 +12,6 @@
 #include <windows.h>
 
 namespace {
-
-int driveTypes(char** roots, int count) {
-    for (int i = 0; i < count; ++i)
-        std::printf("%u\n", GetDriveTypeA(roots[i]));
-    return 0;
-}
 
 int versionStrings(const char* file, char** names, int count) {
     DWORD ignored = 0;
@@ -92,17 +85,13 @@ int iconGroup(const char* file, int id) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "drivetype") == 0)
-        return driveTypes(argv + 2, argc - 2);
     if (argc >= 4 && std::strcmp(argv[1], "version") == 0)
         return versionStrings(argv[2], argv + 3, argc - 3);
     if (argc == 3 && std::strcmp(argv[1], "fixedversion") == 0)
         return fixedVersion(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "icon") == 0)
         return iconGroup(argv[2], std::atoi(argv[3]));
-    std::fprintf(
-        stderr,
-        "usage: kstprobe drivetype ROOT... | version FILE NAME... | fixedversion FILE | icon "
-        "FILE ID\n");
+    std::fprintf(stderr,
+                 "usage: kstprobe version FILE NAME... | fixedversion FILE | icon FILE ID\n");
     return 2;
 }
