@@ -18,6 +18,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -28,6 +30,10 @@ namespace kestrel {
 namespace {
 
 constexpr int StatusInterval = 10; // ms
+// With the pointer outside the program's windows and still for this many ticks, it is asked
+// for on every SlowPoll-th tick only.
+constexpr int StillTicks = 200;
+constexpr int SlowPoll = 10;
 constexpr int MinWidthTwips = 10000;
 constexpr int MinHeightTwips = 6000;
 constexpr int TimeX = 70; // pixel positions of the two texts on the strip
@@ -56,6 +62,47 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
     QFont small = font();
     small.setPointSizeF(qMin<qreal>(small.pointSizeF(), 8.0));
     setFont(small);
+    const QString platform = QGuiApplication::platformName();
+    canFollow_ = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    if (canFollow_)
+        qApp->installEventFilter(this);
+}
+
+bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
+    // Only what the window system tells a top-level window: every pointer move over it, and
+    // every move while it holds the pointer (a drag), arrives there before widgets see it.
+    if (!watched->isWindowType())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        following_ = true;
+        followed_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        break;
+    case QEvent::Enter:
+        following_ = true;
+        followed_ = static_cast<QEnterEvent*>(event)->globalPosition().toPoint();
+        break;
+    case QEvent::Leave:
+        following_ = false;
+        stillTicks_ = 0;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+QPoint StatusStrip::cursorPos() {
+    if (following_)
+        return followed_;
+    if (stillTicks_ >= StillTicks && (stillTicks_++ % SlowPoll) != 0)
+        return lastCursor_;
+    const QPoint asked = QCursor::pos();
+    stillTicks_ = asked == lastCursor_ ? stillTicks_ + 1 : 0;
+    return asked;
 }
 
 QSize StatusStrip::sizeHint() const {
@@ -83,7 +130,7 @@ void StatusStrip::tick() {
             update(TimeX, 0, width() - TimeX, height());
         }
     }
-    const QPoint cursor = QCursor::pos();
+    const QPoint cursor = cursorPos();
     if (cursor != lastCursor_ || LastPos.isEmpty()) {
         lastCursor_ = cursor;
         const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
@@ -139,8 +186,12 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
 #ifndef _WIN32
     connect(chooser_, &PrefixChooser::prefixChosen, this, &frmStart::switchPrefix);
     if (Machine::hasCurrent())
-        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current()))
+        if (auto* prefix = dynamic_cast<wine::WineMachine*>(&Machine::current())) {
+            // The registry is read while the window is built and shown, not on the first
+            // page that needs it.
+            prefix->preloadRegistry();
             chooser_->refresh(QString::fromStdString(prefix->prefixPath()));
+        }
 #endif
     showMachineText();
     tmrStat_ = new QTimer(this);
@@ -200,6 +251,8 @@ bool frmStart::switchPrefix(const QString& path) {
     }
     // The page shown saves into the prefix it was read from.
     unloadCurPage();
+    if (auto* prefix = dynamic_cast<wine::WineMachine*>(opened.machine.get()))
+        prefix->preloadRegistry();
     Machine::setCurrent(opened.machine.get());
     machine_ = std::move(opened.machine); // the old prefix's machine and all it read go
     PrefixChooser::rememberPrefix(oldPath);

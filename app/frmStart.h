@@ -21,6 +21,9 @@ class frmTR;
 
 // The strip along the bottom: the cursor position at x 0, the clock at x 70 and, right of the
 // clock, which machine is being edited. Text is drawn only when it changed.
+// While the pointer is over one of the program's windows, its position comes from the mouse
+// events the window system sends anyway; the window system is asked for it (a round trip to
+// the X server) only while the pointer is elsewhere, and less often once it stays still there.
 class StatusStrip : public QWidget {
     Q_OBJECT
 public:
@@ -40,14 +43,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint cursorPos();
+
     QString LastTime;
     QString LastPos;
     QString machine_;
     int redraws_ = 0;
     qint64 lastSecond_ = -1;
     QPoint lastCursor_;
+    bool canFollow_ = false; // the platform sends pointer events (not the offscreen one)
+    bool following_ = false; // the pointer is over one of our windows, at followed_
+    QPoint followed_;
+    int stillTicks_ = 0; // ticks since the asked position last changed
 };
 
 class frmStart : public QWidget, public Shell {
