@@ -7,6 +7,7 @@
 #include "resources/Catalogue.h"
 #include "ui/Module.h"
 #include "ui/Page.h"
+#include "ui/StandardIcons.h"
 #include "ui/Twips.h"
 
 #ifndef _WIN32
@@ -271,6 +272,20 @@ bool frmStart::switchPrefix(const QString& path) {
 
 QSize frmStart::clientSize() const {
     return client_->size();
+}
+
+bool frmStart::event(QEvent* event) {
+    // Once the window is on screen, and before anybody can click, what the first visits of
+    // pages would otherwise look up is looked up: the style's folder icons (an icon theme
+    // search on disk) for the folder lists.
+    if (event->type() == QEvent::Paint && !warmedUp_) {
+        warmedUp_ = true;
+        QTimer::singleShot(0, this, [] {
+            standardIcon(QStyle::SP_DirOpenIcon);
+            standardIcon(QStyle::SP_DirClosedIcon);
+        });
+    }
+    return QWidget::event(event);
 }
 
 void frmStart::resizeEvent(QResizeEvent* event) {

@@ -96,6 +96,7 @@ public:
     QSize clientSize() const;
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -115,6 +116,7 @@ private:
     QTimer* tmrStat_ = nullptr;
     Page* CurPage_ = nullptr;
     bool curLoaded_ = false;
+    bool warmedUp_ = false;
     QString curForm_;
 };
 

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -108,6 +109,13 @@ Stats stats(std::vector<double> values) {
     return {values.front(), values[values.size() / 2], values.back()};
 }
 
+// CPU time of the calling thread (the GUI thread), in ms.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 double msSince(const QElapsedTimer& timer) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
@@ -129,6 +137,7 @@ void runSwitches(frmStart& window, int rounds) {
         int round = -2; // -2: first visits, -1: warm-up
         int index = 1;  // the About page is shown already
         QElapsedTimer timer;
+        double cpuStart = 0;
         PaintWatch watch;
     };
     auto state = std::make_shared<State>();
@@ -143,12 +152,14 @@ void runSwitches(frmStart& window, int rounds) {
         }
         const QString key = state->keys[state->index++];
         state->timer.start();
+        state->cpuStart = threadCpuMs();
         window.showPage(key);
         state->watch.watch(window.curPage(), [state, step, key] {
             const double ms = msSince(state->timer);
+            const double cpu = threadCpuMs() - state->cpuStart;
             if (state->round != -1)
-                std::printf("%s %s %.3f\n", state->round == -2 ? "first" : "switch",
-                            qPrintable(key), ms);
+                std::printf("%s %s %.3f %.3f\n", state->round == -2 ? "first" : "switch",
+                            qPrintable(key), ms, cpu);
             QTimer::singleShot(0, *step);
         });
     };
@@ -339,26 +350,33 @@ int main(int argc, char** argv) {
     printStats("start to first paint", startTimes, "ms");
 
     // Page switches: first visits on three fresh prefixes, then `rounds` switches to each page.
-    std::map<QString, std::vector<double>> first, switches;
+    std::map<QString, std::vector<double>> first, switches, firstCpu, switchCpu;
     for (int i = 0; i < 3; ++i) {
         const ChildRun run = runChild(QStringLiteral("switch%1").arg(i == 0 ? rounds : 1),
                                       newPrefix(home, prefixes++));
         for (const QString& line : run.lines) {
             const QStringList fields = line.split(QLatin1Char(' '));
-            if (fields.size() != 3)
+            if (fields.size() != 4)
                 continue;
-            auto& into = fields[0] == QLatin1String("first") ? first : switches;
-            into[fields[1]].push_back(fields[2].toDouble());
+            const bool isFirst = fields[0] == QLatin1String("first");
+            (isFirst ? first : switches)[fields[1]].push_back(fields[2].toDouble());
+            (isFirst ? firstCpu : switchCpu)[fields[1]].push_back(fields[3].toDouble());
         }
     }
-    std::printf("\npage switches (ms): first visit on a fresh prefix (3 runs: min/median/max), "
-                "then %d switches (min/median/max)\n",
+    std::printf("\npage switches, ms (wall: click to painted and flushed; cpu: the GUI thread's "
+                "share), min/median/max:\n first visit on a fresh prefix (3 runs), then %d "
+                "switches\n",
                 rounds);
+    std::printf("  %-14s %-20s %-20s %-20s %-20s\n", "page", "first wall", "first cpu",
+                "switch wall", "switch cpu");
     for (const QString& key : pageKeys()) {
-        const Stats f = stats(first[key]);
-        const Stats s = stats(switches[key]);
-        std::printf("  %-14s first %6.2f %6.2f %6.2f   switch %6.2f %6.2f %6.2f\n", qPrintable(key),
-                    f.min, f.median, f.max, s.min, s.median, s.max);
+        std::printf("  %-14s", qPrintable(key));
+        for (const auto* values : {&first, &firstCpu, &switches, &switchCpu}) {
+            const auto found = values->find(key);
+            const Stats s = found == values->end() ? Stats{} : stats(found->second);
+            std::printf(" %6.2f %6.2f %6.2f", s.min, s.median, s.max);
+        }
+        std::printf("\n");
     }
 
     // Idle.

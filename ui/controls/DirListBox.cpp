@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace kestrel {
 
@@ -18,12 +20,19 @@ bool listFolders(const QString& folder, QStringList& names) {
     std::vector<std::string> raw;
     if (!Machine::hasCurrent() || !Machine::current().listFolders(toAnsi(folder), raw))
         return false;
+    // Sorted without regard to case: each name is folded once, not at every comparison.
+    std::vector<std::pair<QString, QString>> sorted; // folded, as stored
+    sorted.reserve(raw.size());
+    for (const auto& name : raw) {
+        QString shown = fromAnsi(name);
+        QString folded = shown.toCaseFolded();
+        sorted.emplace_back(std::move(folded), std::move(shown));
+    }
+    std::sort(sorted.begin(), sorted.end());
     names.clear();
-    for (const auto& name : raw)
-        names << fromAnsi(name);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    names.reserve(qsizetype(sorted.size()));
+    for (auto& entry : sorted)
+        names << std::move(entry.second);
     return true;
 }
 
