@@ -191,30 +191,33 @@ void runIdle(frmStart& window, int seconds, bool outside) {
     });
 }
 
-// A folder of 10,000 subfolders opened in the folder list, timed to its first paint.
+// A folder of 10,000 subfolders opened in the folder list, timed to its paint. The list shows
+// the drive's root first and is painted once, as on a page, before the folder is opened.
 void runFolderList(int subfolders) {
     const QString root = QStringLiteral("C:\\many");
     auto* list = new DirListBox;
     list->resize(300, 400);
     list->setPath(QStringLiteral("C:\\"));
-    list->show();
-    QTimer::singleShot(200, [list, root, subfolders] {
-        auto watch = std::make_shared<PaintWatch>();
+    auto watch = std::make_shared<PaintWatch>();
+    watch->watch(list->viewport(), [watch, list, root, subfolders] {
         auto timer = std::make_shared<QElapsedTimer>();
         timer->start();
+        const double cpuStart = threadCpuMs();
         if (!list->setPath(root) || list->topLevelItem(0) == nullptr) {
             std::printf("folders failed\n");
             QApplication::quit();
             return;
         }
         list->viewport()->update();
-        watch->watch(list->viewport(), [watch, timer, list, subfolders] {
-            std::printf("folders %d %.3f\n", subfolders, msSince(*timer));
+        watch->watch(list->viewport(), [watch, timer, cpuStart, list, subfolders] {
+            std::printf("folders %d %.3f %.3f\n", subfolders, msSince(*timer),
+                        threadCpuMs() - cpuStart);
             std::fflush(stdout);
             delete list;
             QApplication::quit();
         });
     });
+    list->show();
 }
 
 int child(int argc, char** argv) {
@@ -235,8 +238,10 @@ int child(int argc, char** argv) {
         return result;
     }
     frmStart window;
+    // The window and its page are painted in one pass; watching the window reports before
+    // anything the window does once it is on screen.
     PaintWatch firstPaint;
-    firstPaint.watch(window.curPage(), [&] {
+    firstPaint.watch(&window, [&] {
         std::printf("painted\n");
         std::fflush(stdout);
         if (mode == QLatin1String("startup"))
@@ -409,15 +414,18 @@ int main(int argc, char** argv) {
     many.mkpath(QStringLiteral("."));
     for (int i = 0; i < count; ++i)
         many.mkdir(QStringLiteral("folder %1").arg(i, 5, 10, QLatin1Char('0')));
-    std::vector<double> fill;
+    std::vector<double> fill, fillCpu;
     runChild(QStringLiteral("folders%1").arg(count), folders); // warm the file cache
     for (int i = 0; i < 10; ++i) {
         const ChildRun run = runChild(QStringLiteral("folders%1").arg(count), folders);
         for (const QString& line : run.lines)
-            if (line.startsWith(QLatin1String("folders ")))
+            if (line.startsWith(QLatin1String("folders "))) {
                 fill.push_back(line.section(QLatin1Char(' '), 2, 2).toDouble());
+                fillCpu.push_back(line.section(QLatin1Char(' '), 3, 3).toDouble());
+            }
     }
     std::printf("\n");
     printStats("folder list, 10,000 subfolders", fill, "ms");
+    printStats("  the GUI thread's CPU time", fillCpu, "ms");
     return 0;
 }

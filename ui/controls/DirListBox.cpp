@@ -112,8 +112,7 @@ bool DirListBox::setPath(const QString& path) {
         item->setIcon(0, closed);
         children << item;
     }
-    parent->addChildren(children);
-    expandAll();
+    parent->addChildren(children); // the levels were made expanded: no tree walk needed
     setCurrentItem(parent);
     path_ = chain.last();
     return true;
