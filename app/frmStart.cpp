@@ -65,8 +65,29 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
     setFont(small);
     const QString platform = QGuiApplication::platformName();
     canFollow_ = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    clock_ = new QTimer(this);
+    clock_->setSingleShot(true);
+    clock_->setTimerType(Qt::PreciseTimer);
+    connect(clock_, &QTimer::timeout, this, [this] {
+        // Once a second the followed position is checked against the window system's: a
+        // move that left no event (the pointer let go outside after a drag, say) ends the
+        // following.
+        if (QCursor::pos() != followed_)
+            setFollowing(false);
+        tick();
+    });
     if (canFollow_)
         qApp->installEventFilter(this);
+}
+
+void StatusStrip::setFollowing(bool following) {
+    if (following == following_)
+        return;
+    following_ = following;
+    stillTicks_ = 0;
+    if (!following)
+        clock_->stop();
+    emit followingChanged(following);
 }
 
 bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
@@ -79,16 +100,17 @@ bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-        following_ = true;
         followed_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        setFollowing(true);
+        tick();
         break;
     case QEvent::Enter:
-        following_ = true;
         followed_ = static_cast<QEnterEvent*>(event)->globalPosition().toPoint();
+        setFollowing(true);
+        tick();
         break;
     case QEvent::Leave:
-        following_ = false;
-        stillTicks_ = 0;
+        setFollowing(false);
         break;
     default:
         break;
@@ -121,7 +143,10 @@ void StatusStrip::tick() {
     // Texts are built only when what they show changed: an idle mouse within one second costs
     // two comparisons per tick.
     // The system clock is cheap to read; the local time (time zone rules) only once a second.
-    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = now / 1000;
+    if (following_) // the next second's text, 1 ms into it
+        clock_->start(int(1000 - now % 1000) + 1);
     if (second != lastSecond_) {
         lastSecond_ = second;
         const QString time = StatusText::clockText(QTime::currentTime());
@@ -200,6 +225,13 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     connect(tmrStat_, &QTimer::timeout, statb_, &StatusStrip::tick);
     statb_->tick(); // the first texts are there before the first paint
     tmrStat_->start();
+    // The timer rests while the strip follows the pointer through events (not after closing).
+    connect(statb_, &StatusStrip::followingChanged, this, [this](bool following) {
+        if (following)
+            tmrStat_->stop();
+        else if (isVisible())
+            tmrStat_->start();
+    });
 
     MdlStart::setShell(this);
     resize(qMax(900, minimumWidth()), qMax(640, minimumHeight()));

@@ -22,8 +22,9 @@ class frmTR;
 // The strip along the bottom: the cursor position at x 0, the clock at x 70 and, right of the
 // clock, which machine is being edited. Text is drawn only when it changed.
 // While the pointer is over one of the program's windows, its position comes from the mouse
-// events the window system sends anyway; the window system is asked for it (a round trip to
-// the X server) only while the pointer is elsewhere, and less often once it stays still there.
+// events the window system sends anyway, and the clock is drawn on each new second; the status
+// timer rests meanwhile. While the pointer is elsewhere the timer asks the window system for it
+// (a round trip to the X server), less often once it stays still there.
 class StatusStrip : public QWidget {
     Q_OBJECT
 public:
@@ -41,12 +42,18 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The pointer came over one of the program's windows (true: its moves arrive as events,
+    // the status timer is not needed) or went elsewhere (false: it has to be asked for).
+    void followingChanged(bool following);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPoint cursorPos();
+    void setFollowing(bool following);
 
     QString LastTime;
     QString LastPos;
@@ -57,7 +64,8 @@ private:
     bool canFollow_ = false; // the platform sends pointer events (not the offscreen one)
     bool following_ = false; // the pointer is over one of our windows, at followed_
     QPoint followed_;
-    int stillTicks_ = 0; // ticks since the asked position last changed
+    int stillTicks_ = 0;      // ticks since the asked position last changed
+    QTimer* clock_ = nullptr; // while following: fires on the next second
 };
 
 class frmStart : public QWidget, public Shell {

@@ -1,6 +1,6 @@
 // The status strip under a real X server (Xvfb): the pointer position it shows after the
-// pointer really moved, over the window (followed through the window's events) and outside
-// it (asked from the server).
+// pointer really moved, over the window (followed through the window's events, the status
+// timer resting) and outside it (asked from the server), and the clock while the timer rests.
 
 #include "FakeMachine.h"
 #include "app/StatusText.h"
@@ -40,6 +40,23 @@ private slots:
             QCursor::setPos(to);
             const QString expected = StatusText::cursorText(to.x(), to.y());
             QTRY_COMPARE_WITH_TIMEOUT(window.statb()->lastPos(), expected, 1000);
+            // Over the window the status timer rests; elsewhere it asks for the pointer.
+            QCOMPARE(window.tmrStat()->isActive(), !frame.contains(to));
+        }
+    }
+
+    void clockRunsWhileThePointerRestsOverTheWindow() {
+        testing::CurrentFake fake;
+        frmStart window([](const QString&) { return static_cast<const PageRow*>(nullptr); });
+        window.move(0, 0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCursor::setPos(window.mapToGlobal(QPoint(window.width() / 2, window.height() / 2)));
+        QTRY_VERIFY(!window.tmrStat()->isActive());
+        for (int second = 0; second < 2; ++second) {
+            const QString time = window.statb()->lastTime();
+            QTRY_VERIFY_WITH_TIMEOUT(window.statb()->lastTime() != time, 1100);
+            QCOMPARE(window.statb()->lastTime(), StatusText::clockText(QTime::currentTime()));
         }
     }
 };
