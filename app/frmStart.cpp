@@ -32,9 +32,9 @@ namespace {
 
 constexpr int StatusInterval = 10; // ms
 // With the pointer outside the program's windows and still for this many ticks, it is asked
-// for on every SlowPoll-th tick only.
+// for every StillInterval ms only.
 constexpr int StillTicks = 200;
-constexpr int SlowPoll = 10;
+constexpr int StillInterval = 100; // ms
 constexpr int MinWidthTwips = 10000;
 constexpr int MinHeightTwips = 6000;
 constexpr int TimeX = 70; // pixel positions of the two texts on the strip
@@ -72,7 +72,7 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
         // Once a second the followed position is checked against the window system's: a
         // move that left no event (the pointer let go outside after a drag, say) ends the
         // following.
-        if (QCursor::pos() != followed_)
+        if (following_ && QCursor::pos() != followed_)
             setFollowing(false);
         tick();
     });
@@ -85,9 +85,19 @@ void StatusStrip::setFollowing(bool following) {
         return;
     following_ = following;
     stillTicks_ = 0;
+    setStill(false);
     if (!following)
         clock_->stop();
     emit followingChanged(following);
+}
+
+void StatusStrip::setStill(bool still) {
+    if (still == still_)
+        return;
+    still_ = still;
+    if (!still && !following_)
+        clock_->stop();
+    emit stillElsewhere(still);
 }
 
 bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
@@ -121,10 +131,9 @@ bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
 QPoint StatusStrip::cursorPos() {
     if (following_)
         return followed_;
-    if (stillTicks_ >= StillTicks && (stillTicks_++ % SlowPoll) != 0)
-        return lastCursor_;
     const QPoint asked = QCursor::pos();
     stillTicks_ = asked == lastCursor_ ? stillTicks_ + 1 : 0;
+    setStill(stillTicks_ >= StillTicks);
     return asked;
 }
 
@@ -145,8 +154,6 @@ void StatusStrip::tick() {
     // The system clock is cheap to read; the local time (time zone rules) only once a second.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const qint64 second = now / 1000;
-    if (following_) // the next second's text, 1 ms into it
-        clock_->start(int(1000 - now % 1000) + 1);
     if (second != lastSecond_) {
         lastSecond_ = second;
         const QString time = StatusText::clockText(QTime::currentTime());
@@ -166,6 +173,8 @@ void StatusStrip::tick() {
             update(PosX, 0, TimeX, height());
         }
     }
+    if (following_ || still_) // the next second's text, 1 ms into it
+        clock_->start(int(1000 - now % 1000) + 1);
 }
 
 void StatusStrip::paintEvent(QPaintEvent*) {
@@ -232,6 +241,8 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
         else if (isVisible())
             tmrStat_->start();
     });
+    connect(statb_, &StatusStrip::stillElsewhere, this,
+            [this](bool still) { tmrStat_->setInterval(still ? StillInterval : StatusInterval); });
 
     MdlStart::setShell(this);
     resize(qMax(900, minimumWidth()), qMax(640, minimumHeight()));

@@ -24,7 +24,8 @@ class frmTR;
 // While the pointer is over one of the program's windows, its position comes from the mouse
 // events the window system sends anyway, and the clock is drawn on each new second; the status
 // timer rests meanwhile. While the pointer is elsewhere the timer asks the window system for it
-// (a round trip to the X server), less often once it stays still there.
+// (a round trip to the X server), less often once it stays still there (the clock is then drawn
+// on each new second by a timer of its own).
 class StatusStrip : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +47,9 @@ signals:
     // The pointer came over one of the program's windows (true: its moves arrive as events,
     // the status timer is not needed) or went elsewhere (false: it has to be asked for).
     void followingChanged(bool following);
+    // The pointer, elsewhere, has stayed still for a while (true: it may be asked for less
+    // often) or moved again (false).
+    void stillElsewhere(bool still);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,6 +58,7 @@ protected:
 private:
     QPoint cursorPos();
     void setFollowing(bool following);
+    void setStill(bool still);
 
     QString LastTime;
     QString LastPos;
@@ -65,7 +70,8 @@ private:
     bool following_ = false; // the pointer is over one of our windows, at followed_
     QPoint followed_;
     int stillTicks_ = 0;      // ticks since the asked position last changed
-    QTimer* clock_ = nullptr; // while following: fires on the next second
+    bool still_ = false;      // stillTicks_ reached StillTicks
+    QTimer* clock_ = nullptr; // while following or still: fires on the next second
 };
 
 class frmStart : public QWidget, public Shell {
