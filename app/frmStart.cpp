@@ -11,6 +11,7 @@
 #include "resources/Catalogue.h"
 #include "ui/Module.h"
 #include "ui/Page.h"
+#include "ui/StandardIcons.h"
 #include "ui/Twips.h"
 
 #ifndef _WIN32
@@ -22,6 +23,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -32,6 +35,10 @@ namespace kestrel {
 namespace {
 
 constexpr int StatusInterval = 10; // ms
+// With the pointer outside the program's windows and still for this many ticks, it is asked
+// for every StillInterval ms only.
+constexpr int StillTicks = 200;
+constexpr int StillInterval = 100; // ms
 constexpr int MinWidthTwips = 10000;
 constexpr int MinHeightTwips = 6000;
 constexpr int TimeX = 70; // pixel positions of the two texts on the strip
@@ -60,6 +67,78 @@ StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {
     QFont small = font();
     small.setPointSizeF(qMin<qreal>(small.pointSizeF(), 8.0));
     setFont(small);
+    const QString platform = QGuiApplication::platformName();
+    canFollow_ = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    clock_ = new QTimer(this);
+    clock_->setSingleShot(true);
+    clock_->setTimerType(Qt::PreciseTimer);
+    connect(clock_, &QTimer::timeout, this, [this] {
+        // Once a second the followed position is checked against the window system's: a
+        // move that left no event (the pointer let go outside after a drag, say) ends the
+        // following.
+        if (following_ && QCursor::pos() != followed_)
+            setFollowing(false);
+        tick();
+    });
+    if (canFollow_)
+        qApp->installEventFilter(this);
+}
+
+void StatusStrip::setFollowing(bool following) {
+    if (following == following_)
+        return;
+    following_ = following;
+    stillTicks_ = 0;
+    setStill(false);
+    if (!following)
+        clock_->stop();
+    emit followingChanged(following);
+}
+
+void StatusStrip::setStill(bool still) {
+    if (still == still_)
+        return;
+    still_ = still;
+    if (!still && !following_)
+        clock_->stop();
+    emit stillElsewhere(still);
+}
+
+bool StatusStrip::eventFilter(QObject* watched, QEvent* event) {
+    // Only what the window system tells a top-level window: every pointer move over it, and
+    // every move while it holds the pointer (a drag), arrives there before widgets see it.
+    if (!watched->isWindowType())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        followed_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        setFollowing(true);
+        tick();
+        break;
+    case QEvent::Enter:
+        followed_ = static_cast<QEnterEvent*>(event)->globalPosition().toPoint();
+        setFollowing(true);
+        tick();
+        break;
+    case QEvent::Leave:
+        setFollowing(false);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+QPoint StatusStrip::cursorPos() {
+    if (following_)
+        return followed_;
+    const QPoint asked = QCursor::pos();
+    stillTicks_ = asked == lastCursor_ ? stillTicks_ + 1 : 0;
+    setStill(stillTicks_ >= StillTicks);
+    return asked;
 }
 
 QSize StatusStrip::sizeHint() const {
@@ -77,7 +156,8 @@ void StatusStrip::tick() {
     // Texts are built only when what they show changed: an idle mouse within one second costs
     // two comparisons per tick.
     // The system clock is cheap to read; the local time (time zone rules) only once a second.
-    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = now / 1000;
     if (second != lastSecond_) {
         lastSecond_ = second;
         const QString time = StatusText::clockText(QTime::currentTime());
@@ -87,7 +167,7 @@ void StatusStrip::tick() {
             update(TimeX, 0, width() - TimeX, height());
         }
     }
-    const QPoint cursor = QCursor::pos();
+    const QPoint cursor = cursorPos();
     if (cursor != lastCursor_ || LastPos.isEmpty()) {
         lastCursor_ = cursor;
         const QString pos = StatusText::cursorText(cursor.x(), cursor.y());
@@ -97,6 +177,8 @@ void StatusStrip::tick() {
             update(PosX, 0, TimeX, height());
         }
     }
+    if (following_ || still_) // the next second's text, 1 ms into it
+        clock_->start(int(1000 - now % 1000) + 1);
 }
 
 void StatusStrip::paintEvent(QPaintEvent*) {
@@ -142,8 +224,12 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     statb_ = new StatusStrip(this);
 #ifndef _WIN32
     connect(chooser_, &PrefixChooser::prefixChosen, this, &frmStart::switchPrefix);
-    if (auto* prefix = currentPrefixMachine())
+    if (auto* prefix = currentPrefixMachine()) {
+        // The registry is read while the window is built and shown, not on the first page that
+        // needs it.
+        prefix->preloadRegistry();
         chooser_->refresh(QString::fromStdString(prefix->prefixPath()));
+    }
 #endif
     showMachineText();
     tmrStat_ = new QTimer(this);
@@ -151,6 +237,15 @@ frmStart::frmStart(PageLookup lookup, QWidget* parent)
     connect(tmrStat_, &QTimer::timeout, statb_, &StatusStrip::tick);
     statb_->tick(); // the first texts are there before the first paint
     tmrStat_->start();
+    // The timer rests while the strip follows the pointer through events (not after closing).
+    connect(statb_, &StatusStrip::followingChanged, this, [this](bool following) {
+        if (following)
+            tmrStat_->stop();
+        else if (isVisible())
+            tmrStat_->start();
+    });
+    connect(statb_, &StatusStrip::stillElsewhere, this,
+            [this](bool still) { tmrStat_->setInterval(still ? StillInterval : StatusInterval); });
 
 #ifdef KESTREL_HISTORY
     addHistoryButton(this, chooser_, [this] { showPage(curKey_); });
@@ -205,6 +300,8 @@ bool frmStart::switchPrefix(const QString& path) {
     }
     // The page shown saves into the prefix it was read from.
     unloadCurPage();
+    if (auto* prefix = dynamic_cast<wine::WineMachine*>(opened.machine.get()))
+        prefix->preloadRegistry();
     Machine::setCurrent(opened.machine.get());
     machine_ = std::move(opened.machine); // the old prefix's machine and all it read go
     PrefixChooser::rememberPrefix(oldPath);
@@ -223,6 +320,20 @@ bool frmStart::switchPrefix(const QString& path) {
 
 QSize frmStart::clientSize() const {
     return client_->size();
+}
+
+bool frmStart::event(QEvent* event) {
+    // Once the window is on screen, and before anybody can click, what the first visits of
+    // pages would otherwise look up is looked up: the style's folder icons (an icon theme
+    // search on disk) for the folder lists.
+    if (event->type() == QEvent::Paint && !warmedUp_) {
+        warmedUp_ = true;
+        QTimer::singleShot(0, this, [] {
+            standardIcon(QStyle::SP_DirOpenIcon);
+            standardIcon(QStyle::SP_DirClosedIcon);
+        });
+    }
+    return QWidget::event(event);
 }
 
 void frmStart::resizeEvent(QResizeEvent* event) {

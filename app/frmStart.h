@@ -21,6 +21,11 @@ class frmTR;
 
 // The strip along the bottom: the cursor position at x 0, the clock at x 70 and, right of the
 // clock, which machine is being edited. Text is drawn only when it changed.
+// While the pointer is over one of the program's windows, its position comes from the mouse
+// events the window system sends anyway, and the clock is drawn on each new second; the status
+// timer rests meanwhile. While the pointer is elsewhere the timer asks the window system for it
+// (a round trip to the X server), less often once it stays still there (the clock is then drawn
+// on each new second by a timer of its own).
 class StatusStrip : public QWidget {
     Q_OBJECT
 public:
@@ -38,16 +43,35 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The pointer came over one of the program's windows (true: its moves arrive as events,
+    // the status timer is not needed) or went elsewhere (false: it has to be asked for).
+    void followingChanged(bool following);
+    // The pointer, elsewhere, has stayed still for a while (true: it may be asked for less
+    // often) or moved again (false).
+    void stillElsewhere(bool still);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint cursorPos();
+    void setFollowing(bool following);
+    void setStill(bool still);
+
     QString LastTime;
     QString LastPos;
     QString machine_;
     int redraws_ = 0;
     qint64 lastSecond_ = -1;
     QPoint lastCursor_;
+    bool canFollow_ = false; // the platform sends pointer events (not the offscreen one)
+    bool following_ = false; // the pointer is over one of our windows, at followed_
+    QPoint followed_;
+    int stillTicks_ = 0;      // ticks since the asked position last changed
+    bool still_ = false;      // stillTicks_ reached StillTicks
+    QTimer* clock_ = nullptr; // while following or still: fires on the next second
 };
 
 class frmStart : public QWidget, public Shell {
@@ -86,6 +110,7 @@ public:
     QSize clientSize() const;
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -105,6 +130,7 @@ private:
     QTimer* tmrStat_ = nullptr;
     Page* CurPage_ = nullptr;
     bool curLoaded_ = false;
+    bool warmedUp_ = false;
     QString curForm_;
 };
 

@@ -88,6 +88,11 @@ QString LoadResString(int id) {
 }
 
 QIcon LoadResPicture(const QString& name) {
+    // Pictures are decoded once: the About page and the window icon ask for the program's
+    // icon (six sizes) again and again. Pictures are asked for on the GUI thread only.
+    static QHash<QString, QIcon> pictures;
+    if (const auto found = pictures.constFind(name); found != pictures.constEnd())
+        return *found;
     registerResources();
     const QString base = QStringLiteral(":/icons/") + name.toLower();
     QIcon icon(base + QStringLiteral(".png"));
@@ -97,6 +102,7 @@ QIcon LoadResPicture(const QString& name) {
         if (QFile::exists(file))
             icon.addFile(file, QSize(size, size));
     }
+    pictures.insert(name, icon);
     return icon;
 }
 

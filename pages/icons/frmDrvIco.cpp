@@ -4,6 +4,7 @@
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
+#include "ui/StandardIcons.h"
 #include "ui/controls/DriveListBox.h"
 
 #include <QLabel>
@@ -33,7 +34,7 @@ frmDrvIco::frmDrvIco(QWidget* parent) : Page(parent) {
     lblCIco = makeControl<QLabel>(this, "lblCIco");
     txtIcoP = makeControl<QLineEdit>(this, "txtIcoP");
     cmdbrowse = makeControl<QPushButton>(this, "cmdbrowse");
-    cmdbrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    cmdbrowse->setIcon(standardIcon(QStyle::SP_DirOpenIcon));
     cmdbrowse->setIconSize(QSize(16, 16));
     lblHelp = makeControl<QLabel>(this, "lblHelp");
     lblHelp->setWordWrap(true);

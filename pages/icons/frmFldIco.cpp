@@ -6,6 +6,7 @@
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
+#include "ui/StandardIcons.h"
 #include "ui/controls/DirListBox.h"
 #include "ui/controls/DriveListBox.h"
 
@@ -77,7 +78,7 @@ frmFldIco::frmFldIco(QWidget* parent) : Page(parent) {
     txtIco->setObjectName(QStringLiteral("txtIco"));
     cmdbrowse = new QPushButton(this);
     cmdbrowse->setObjectName(QStringLiteral("cmdbrowse"));
-    cmdbrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    cmdbrowse->setIcon(standardIcon(QStyle::SP_DirOpenIcon));
     cmdbrowse->setIconSize(QSize(16, 16));
     chk = new QCheckBox(this);
     chk->setObjectName(QStringLiteral("chk"));

@@ -4,6 +4,7 @@
 #include "ui/Module.h"
 #include "ui/Placement.h"
 #include "ui/RegQt.h"
+#include "ui/StandardIcons.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ frmIETB::frmIETB(QWidget* parent)
         {cmdbrowse, Left + 4460, TBITop + LabelHeight, BrowseWidth, BoxHeight},
         {cmdAP, 1800, ApplyTop, ApplyWidth, ApplyHeight},
     });
-    cmdbrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    cmdbrowse->setIcon(standardIcon(QStyle::SP_DirOpenIcon));
     cmdbrowse->setIconSize(QSize(16, 16));
 
     connect(cmdbrowse, &QPushButton::clicked, this, &frmIETB::cmdbrowse_Click);

@@ -538,6 +538,10 @@ std::string WineMachine::userName() {
     return wineUserName();
 }
 
+void WineMachine::preloadRegistry() {
+    impl_->registry.preload();
+}
+
 std::uint32_t WineMachine::tickCount() {
     return wineTickCount();
 }

@@ -23,6 +23,9 @@ public:
     // The screen's mode comes from the windowing side of the program, which knows the screen.
     void setDisplayModeProvider(std::function<DisplayMode()> provider);
 
+    // Starts reading the registry files in the background (see WineRegistry::preload).
+    void preloadRegistry();
+
     std::string description() const override;
     unsigned ansiCodePage() const override;
     Registry& registry() override;

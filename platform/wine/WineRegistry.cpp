@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <map>
 #include <signal.h>
 #include <string_view>
@@ -199,6 +200,24 @@ struct Change {
 } // namespace
 
 struct WineRegistry::Impl {
+    struct Preloaded {
+        bool read = false;
+        struct stat info {};
+        RegFile file;
+    };
+
+    // Reads and parses a hive file away from the caller's thread; touches nothing shared.
+    static Preloaded preloadFile(const std::string& path) {
+        Preloaded result;
+        std::string text;
+        int error = 0;
+        if (stat(path.c_str(), &result.info) != 0 || !readWhole(path, text, error))
+            return result;
+        result.file.load(std::move(text));
+        result.read = true;
+        return result;
+    }
+
     struct Hive {
         std::string path;
         std::string rootComment;   // for a file that has to be started
@@ -209,6 +228,8 @@ struct WineRegistry::Impl {
         bool exists = false;
         bool usable = false;
         struct stat info {};
+        // The file as read in the background by preload(); taken over by the first refresh.
+        std::future<Preloaded> preloaded;
     };
 
     // Where a handle's key lives: a hive and a path in it, or the HKEY_USERS root itself.
@@ -353,6 +374,18 @@ struct WineRegistry::Impl {
 
     // Brings a hive up to date with its file (read again when it changed on disk).
     bool refresh(Hive& hive) {
+        // A preload still running is waited for; what it read is then checked against the
+        // file like any earlier read, so a file changed since is read again.
+        if (hive.preloaded.valid()) {
+            Preloaded ready = hive.preloaded.get();
+            if (ready.read && !hive.loaded) {
+                hive.file = std::move(ready.file);
+                hive.info = ready.info;
+                hive.loaded = true;
+                hive.exists = true;
+                hive.usable = hive.file.hasWineHeader();
+            }
+        }
         struct stat info {};
         if (stat(hive.path.c_str(), &info) != 0) {
             const int error = errno;
@@ -629,6 +662,12 @@ WineRegistry::WineRegistry(std::string prefixPath, unsigned codePage)
 }
 
 WineRegistry::~WineRegistry() = default;
+
+void WineRegistry::preload() {
+    for (Impl::Hive* hive : {&impl_->system, &impl_->user, &impl_->userDefault})
+        if (!hive->loaded && !hive->preloaded.valid())
+            hive->preloaded = std::async(std::launch::async, &Impl::preloadFile, hive->path);
+}
 
 std::string WineRegistry::lastError() const {
     return impl_->lastError;

@@ -15,6 +15,11 @@ public:
     WineRegistry(std::string prefixPath, unsigned codePage);
     ~WineRegistry() override;
 
+    // Starts reading the hive files in the background, so that the first page that reads
+    // them finds them parsed. Any call that needs a hive waits for its read to end and reads
+    // the file again if it changed meanwhile: no call ever sees an older state than without.
+    void preload();
+
     long openKey(RegHandle key, const std::string& subKey, std::uint32_t access,
                  RegHandle& result) override;
     long createKey(RegHandle key, const std::string& subKey, std::uint32_t access,

@@ -227,6 +227,31 @@ TEST(WineRegistry, RootsLandInTheFilesWineKeepsThemIn) {
     }
 }
 
+// The hives read ahead in the background are checked against their files like any earlier
+// read: what another writer saved after the read ahead is what the next read sees.
+TEST(WineRegistry, AHiveReadAheadIsNeverStale) {
+    KESTREL_TEST_PREFIX(prefix);
+    RegistryOn on(prefix, 1252);
+    on.registry().preload();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the read ahead is done
+    {
+        WineRegistry other(prefix.path(), 1252);
+        RegHandle key = 0;
+        ASSERT_EQ(other.createKey(HKEY_LOCAL_MACHINE, "Software\\Kestrel\\ReadAhead",
+                                  KEY_ALL_ACCESS, key),
+                  ERROR_SUCCESS);
+        const std::string data("written after", sizeof "written after");
+        ASSERT_EQ(other.setValue(key, "Value", REG_SZ,
+                                 reinterpret_cast<const std::uint8_t*>(data.data()),
+                                 std::uint32_t(data.size())),
+                  ERROR_SUCCESS);
+        other.closeKey(key);
+    }
+    std::wstring text;
+    EXPECT_TRUE(GetString(HKEY_LOCAL_MACHINE, L"Software\\Kestrel\\ReadAhead", L"Value", text));
+    EXPECT_EQ(text, L"written after");
+}
+
 TEST(WineRegistry, NewKeysStayWhereWinesNextSavePutsThem) {
     KESTREL_TEST_PREFIX(prefix);
     {

@@ -1,11 +1,14 @@
 #include "DirListBox.h"
 
 #include "ui/Ansi.h"
+#include "ui/StandardIcons.h"
 
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace kestrel {
 
@@ -17,12 +20,19 @@ bool listFolders(const QString& folder, QStringList& names) {
     std::vector<std::string> raw;
     if (!Machine::hasCurrent() || !Machine::current().listFolders(toAnsi(folder), raw))
         return false;
+    // Sorted without regard to case: each name is folded once, not at every comparison.
+    std::vector<std::pair<QString, QString>> sorted; // folded, as stored
+    sorted.reserve(raw.size());
+    for (const auto& name : raw) {
+        QString shown = fromAnsi(name);
+        QString folded = shown.toCaseFolded();
+        sorted.emplace_back(std::move(folded), std::move(shown));
+    }
+    std::sort(sorted.begin(), sorted.end());
     names.clear();
-    for (const auto& name : raw)
-        names << fromAnsi(name);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    names.reserve(qsizetype(sorted.size()));
+    for (auto& entry : sorted)
+        names << std::move(entry.second);
     return true;
 }
 
@@ -40,14 +50,13 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIndentation(12);
-    // Entries are indented like a list, without the tree's expand marks.
-    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
+    setUniformRowHeights(true); // a long list is laid out without measuring every row
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* now) {
         if (now)
             emit Click();
     });
     connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const QString target = item->data(0, PathRole).toString();
+        const QString target = itemPath(item);
         if (target != path_ && setPath(target))
             emit Change();
     });
@@ -80,8 +89,8 @@ bool DirListBox::setPath(const QString& path) {
 
     const QSignalBlocker quiet(this);
     clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open = standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = standardIcon(QStyle::SP_DirClosedIcon);
     QTreeWidgetItem* parent = nullptr;
     for (int i = 0; i < chain.size(); ++i) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
@@ -93,26 +102,38 @@ bool DirListBox::setPath(const QString& path) {
         item->setExpanded(true);
         parent = item;
     }
+    // The subfolders go in at once (one model change, not one per folder); their paths are
+    // the open folder's path and their names.
+    QList<QTreeWidgetItem*> children;
+    children.reserve(levels.last().size());
     for (const QString& name : levels.last()) {
-        auto* item = new QTreeWidgetItem(parent);
+        auto* item = new QTreeWidgetItem;
         item->setText(0, name);
         item->setIcon(0, closed);
-        item->setData(0, PathRole, join(chain.last(), name));
+        children << item;
     }
-    expandAll();
+    parent->addChildren(children); // the levels were made expanded: no tree walk needed
     setCurrentItem(parent);
     path_ = chain.last();
     return true;
 }
 
+QString DirListBox::itemPath(const QTreeWidgetItem* item) const {
+    const QVariant path = item->data(0, PathRole);
+    if (path.isValid())
+        return path.toString();
+    return item->parent() ? join(item->parent()->data(0, PathRole).toString(), item->text(0))
+                          : QString();
+}
+
 QString DirListBox::selectedPath() const {
     const QTreeWidgetItem* item = currentItem();
-    return item ? item->data(0, PathRole).toString() : path_;
+    return item ? itemPath(item) : path_;
 }
 
 bool DirListBox::select(const QString& path) {
     for (QTreeWidgetItemIterator it(this); *it; ++it) {
-        if ((*it)->data(0, PathRole).toString().compare(path, Qt::CaseInsensitive) == 0) {
+        if (itemPath(*it).compare(path, Qt::CaseInsensitive) == 0) {
             setCurrentItem(*it);
             return true;
         }

@@ -31,7 +31,13 @@ signals:
     // The open folder changed.
     void Change();
 
+protected:
+    // Entries are indented like a list, without the tree's expand marks.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+
 private:
+    QString itemPath(const QTreeWidgetItem* item) const;
+
     QString path_;
 };
 
