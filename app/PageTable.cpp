@@ -18,9 +18,9 @@
 #include "pages/restrictions/frmStartUp.h"
 #include "pages/shell/frmClockText.h"
 #include "pages/shell/frmConFileMenu.h"
+#include "pages/shell/frmSysBtn.h"
 #include "pages/shell/frmUninstall.h"
 #include "pages/shell/frmshortcut.h"
-#include "pages/shell/frmSysBtn.h"
 
 namespace kestrel {
 

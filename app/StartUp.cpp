@@ -7,8 +7,8 @@
 #include "platform/wine/WinePrefix.h"
 #endif
 
-#include "resources/Catalogue.h"
 #include "platform/history/History.h"
+#include "resources/Catalogue.h"
 #ifdef KESTREL_HISTORY
 #include "platform/history/RecordingMachine.h"
 #endif
