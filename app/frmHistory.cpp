@@ -1,5 +1,7 @@
 #include "frmHistory.h"
 
+#include "PageTable.h"
+#include "frmTR.h"
 #include "platform/history/Places.h"
 #include "platform/history/RecordingMachine.h"
 #include "resources/Catalogue.h"
@@ -23,6 +25,19 @@
 namespace kestrel {
 
 namespace {
+
+// The caption of the tree node that opens a form ("Start Menu" for frmPusk), as the user knows
+// the page; the form's name when no node opens it.
+QString pageCaption(const std::string& form) {
+    for (const PageRow& page : pageTable()) {
+        if (form != page.form)
+            continue;
+        for (const NodeRow& node : nodeTable())
+            if (std::string_view(node.key) == page.key)
+                return node.textId ? LoadResString(node.textId) : QString::fromUtf8(node.literal);
+    }
+    return QString::fromStdString(form);
+}
 
 constexpr int SaveRole = Qt::UserRole;
 
@@ -108,8 +123,8 @@ void frmHistory::refresh() {
         top->setData(0, SaveRole, qint64(save.id));
         top->setText(0, QDateTime::fromSecsSinceEpoch(save.time).toString(
                             QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-        top->setText(1, save.undoes ? LoadResString(1020).arg(save.undoes)
-                                    : QString::fromStdString(save.page));
+        top->setText(1,
+                     save.undoes ? LoadResString(1020).arg(save.undoes) : pageCaption(save.page));
         top->setText(2, LoadResString(1009).arg(save.changes.size()));
         for (const auto& change : save.changes) {
             auto* row = new QTreeWidgetItem(top);

@@ -47,7 +47,7 @@ private slots:
         int reloads = 0;
         frmHistory view(recording, [&] { ++reloads; });
         QCOMPARE(view.lstHistory->topLevelItemCount(), 1);
-        QCOMPARE(view.lstHistory->topLevelItem(0)->text(1), QStringLiteral("frmPusk"));
+        QCOMPARE(view.lstHistory->topLevelItem(0)->text(1), LoadResString(116)); // "Start Menu"
 
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("save.reg"));
