@@ -16,8 +16,7 @@ using namespace kestrel::testing;
 namespace {
 
 // The page with its controls found by name, as the user sees them.
-struct MenuPage {
-    frmConFileMenu form;
+struct MenuPage : LoadedForm<frmConFileMenu> {
     QListWidget* lstMenu = form.findChild<QListWidget*>(QStringLiteral("lstMenu"));
     QRadioButton* OptAF = form.findChild<QRadioButton*>(QStringLiteral("OptAF"));
     QRadioButton* OptOF = form.findChild<QRadioButton*>(QStringLiteral("OptOF"));
@@ -30,10 +29,7 @@ struct MenuPage {
     QPushButton* cmdEdit = form.findChild<QPushButton*>(QStringLiteral("cmdEdit"));
     QPushButton* cmdDel = form.findChild<QPushButton*>(QStringLiteral("cmdDel"));
 
-    MenuPage() {
-        form.resize(600, 400);
-        form.Form_Load();
-    }
+    MenuPage() : LoadedForm(600, 400) {}
     // Switches to one extension and looks it up, as a user does.
     void find(const QString& extension) {
         OptOF->click();

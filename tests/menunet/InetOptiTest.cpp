@@ -20,8 +20,7 @@ const QString Adapters = "Enum\\Root\\Net";
 const QString NetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\";
 const QString Mstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
-struct OptiPage {
-    frmInetOpti form;
+struct OptiPage : LoadedForm<frmInetOpti> {
     QComboBox* cbAdap = form.findChild<QComboBox*>("cbAdap");
     QLineEdit* txtMTU = form.findChild<QLineEdit*>("txtMTU");
     QLineEdit* txtMSS = form.findChild<QLineEdit*>("txtMSS");
@@ -34,10 +33,7 @@ struct OptiPage {
     QPushButton* cmdadd = form.findChild<QPushButton*>("cmdadd");
     QPushButton* cmdDel = form.findChild<QPushButton*>("cmdDel");
 
-    OptiPage() {
-        form.resize(600, 450);
-        form.Form_Load();
-    }
+    OptiPage() : LoadedForm(600, 450) {}
     QStringList hosts() const { return items(lslHosts); }
 };
 

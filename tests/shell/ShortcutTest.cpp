@@ -34,17 +34,13 @@ void storeArrow(const QString& shortcutClass, bool present) {
         Reg::DeleteValue(HKEY_CLASSES_ROOT, shortcutClass, "IsShortCut");
 }
 
-struct ShortcutPage {
-    frmshortcut form;
+struct ShortcutPage : LoadedForm<frmshortcut> {
     QLineEdit* txtShortCut = form.findChild<QLineEdit*>(QStringLiteral("txtShortCut"));
     QCheckBox* chkns = form.findChild<QCheckBox*>(QStringLiteral("chkns"));
     QCheckBox* chkni = form.findChild<QCheckBox*>(QStringLiteral("chkni"));
     QPushButton* btnApply = form.findChild<QPushButton*>(QStringLiteral("btnApply"));
 
-    ShortcutPage() {
-        form.resize(600, 300);
-        form.Form_Load();
-    }
+    ShortcutPage() : LoadedForm(600, 300) {}
 };
 
 } // namespace

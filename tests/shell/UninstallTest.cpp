@@ -42,17 +42,13 @@ void registerPrograms() {
     set("E-Named", "DisplayName", "Echo");
 }
 
-struct UninstallPage {
-    frmUninstall form;
+struct UninstallPage : LoadedForm<frmUninstall> {
     QListWidget* lbScr = form.findChild<QListWidget*>(QStringLiteral("lbScr"));
     QListWidget* lbN = form.findChild<QListWidget*>(QStringLiteral("lbN"));
     QPushButton* cmdDel = form.findChild<QPushButton*>(QStringLiteral("cmdDel"));
     QPushButton* cmdUninst = form.findChild<QPushButton*>(QStringLiteral("cmdUninst"));
 
-    UninstallPage() {
-        form.resize(600, 400);
-        form.Form_Load();
-    }
+    UninstallPage() : LoadedForm(600, 400) {}
 };
 
 } // namespace

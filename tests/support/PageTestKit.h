@@ -73,6 +73,16 @@ struct Dialogs {
     Dialogs& operator=(const Dialogs&) = delete;
 };
 
+// A page loaded at a size, for fixtures that drive its controls directly; the fixture's control
+// members are looked up after the load.
+template <class P> struct LoadedForm {
+    P form;
+    explicit LoadedForm(int width, int height) {
+        form.resize(width, height);
+        form.Form_Load();
+    }
+};
+
 // Opens a page as the shell does: create, load, place, show.
 template <class P> std::unique_ptr<P> openPage(int width = 640, int height = 480) {
     auto page = std::make_unique<P>();

@@ -2,6 +2,7 @@
 // The system elements page loaded as the shell loads it, with its named controls at hand.
 
 #include "pages/shell/frmSysBtn.h"
+#include "tests/support/PageTestKit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,8 +12,7 @@
 
 namespace kestrel::testing {
 
-struct SysBtnPage {
-    frmSysBtn form;
+struct SysBtnPage : LoadedForm<frmSysBtn> {
     QComboBox* cboSE = form.findChild<QComboBox*>("cboSE");
     QRadioButton* optSize = form.findChild<QRadioButton*>("optSize");
     QRadioButton* optPos = form.findChild<QRadioButton*>("optPos");
@@ -22,10 +22,7 @@ struct SysBtnPage {
     QPushButton* btnED = form.findChild<QPushButton*>("btnED");
     QLabel* lblHelp = form.findChild<QLabel*>("lblHelp");
 
-    SysBtnPage() {
-        form.resize(600, 450);
-        form.Form_Load();
-    }
+    SysBtnPage() : LoadedForm(600, 450) {}
     QStringList fields() const { return {TxtX->text(), TxtY->text()}; }
 };
 
