@@ -7,11 +7,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSettings>
 #include <QStandardItemModel>
-#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace kestrel {
 
@@ -21,7 +22,6 @@ constexpr int PathRole = Qt::UserRole + 1;  // the prefix folder of an entry
 constexpr int LabelRole = Qt::UserRole + 2; // its text without the Windows version
 constexpr int OpenRole = Qt::UserRole + 3;  // set on "Open prefix folder…"
 constexpr int MaxRecent = 8;
-constexpr int VersionsPerStep = 4;
 
 QString homeForTests;
 
@@ -63,9 +63,6 @@ PrefixChooser::PrefixChooser(QWidget* parent) : QWidget(parent) {
     row->addWidget(lblPrefix);
     row->addWidget(cboPrefix, 1);
     connect(cboPrefix, &QComboBox::activated, this, &PrefixChooser::activated);
-    tmrVersion_ = new QTimer(this);
-    tmrVersion_->setInterval(0);
-    connect(tmrVersion_, &QTimer::timeout, this, &PrefixChooser::versionStep);
 }
 
 void PrefixChooser::setHomeForTests(const QString& folder) {
@@ -140,7 +137,6 @@ void PrefixChooser::addPrefix(const QString& label, const QString& path) {
 }
 
 void PrefixChooser::refresh(const QString& current) {
-    tmrVersion_->stop();
     current_ = resolved(current);
     found_ = wine::discoverPrefixes(home().toStdString());
     model_->clear();
@@ -171,25 +167,41 @@ void PrefixChooser::refresh(const QString& current) {
 
     cboPrefix->setCurrentIndex(1); // the current prefix, first under "Recent"
     cboPrefix->setToolTip(current_);
-    nextVersionRow_ = 0;
-    tmrVersion_->start();
+    readVersions();
 }
 
-void PrefixChooser::versionStep() {
-    for (int done = 0; done < VersionsPerStep && nextVersionRow_ < model_->rowCount();
-         ++nextVersionRow_) {
-        QStandardItem* item = model_->item(nextVersionRow_);
-        const QString path = item->data(PathRole).toString();
-        if (path.isEmpty())
-            continue;
-        ++done;
-        const QString version =
-            QString::fromStdString(wine::prefixWindowsVersion(path.toStdString()));
+// Each prefix's Windows version is read from its registry files in the background (a large
+// system.reg takes a while) and shown once known; a list rebuilt since ignores the answer.
+void PrefixChooser::readVersions() {
+    QStringList paths;
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (const QString path = model_->item(row)->data(PathRole).toString(); !path.isEmpty())
+            paths << path;
+    const int generation = ++versionGeneration_;
+    using Versions = QHash<QString, QString>;
+    auto* watcher = new QFutureWatcher<Versions>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        if (generation == versionGeneration_)
+            showVersions(watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([paths] {
+        Versions versions;
+        for (const QString& path : paths)
+            if (!versions.contains(path))
+                versions.insert(
+                    path, QString::fromStdString(wine::prefixWindowsVersion(path.toStdString())));
+        return versions;
+    }));
+}
+
+void PrefixChooser::showVersions(const QHash<QString, QString>& versions) {
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        QStandardItem* item = model_->item(row);
+        const QString version = versions.value(item->data(PathRole).toString());
         if (!version.isEmpty())
             item->setText(LoadResString(995).arg(item->data(LabelRole).toString(), version));
     }
-    if (nextVersionRow_ >= model_->rowCount())
-        tmrVersion_->stop();
 }
 
 void PrefixChooser::activated(int index) {

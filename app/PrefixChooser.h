@@ -6,6 +6,7 @@
 
 #include "platform/wine/PrefixDiscovery.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -14,7 +15,6 @@
 class QComboBox;
 class QLabel;
 class QStandardItemModel;
-class QTimer;
 
 namespace kestrel {
 
@@ -49,13 +49,13 @@ private:
     void addHeading(const QString& text);
     void addPrefix(const QString& label, const QString& path);
     // Fills in the Windows version of a few entries per call, until all have one.
-    void versionStep();
+    void readVersions();
+    void showVersions(const QHash<QString, QString>& versions);
 
     QStandardItemModel* model_ = nullptr;
-    QTimer* tmrVersion_ = nullptr;
     std::vector<wine::FoundPrefix> found_;
     QString current_;
-    int nextVersionRow_ = 0;
+    int versionGeneration_ = 0; // bumped by each refresh of the list
 };
 
 } // namespace kestrel
