@@ -426,18 +426,20 @@ std::uint64_t fileTimeNow() {
     return UnixEpochTicks + static_cast<std::uint64_t>(since1970 / 100);
 }
 
-// A key's name: the file's own bytes when they are plain ASCII (no escapes), else the decoded
-// UTF-16 text. Either way no allocation per key while a file is read.
+// A key's name while it is compared or stored: the file's own bytes when they are plain ASCII (no
+// escapes), else UTF-16 text. Either way no allocation per key while a file is read. `ref` is where
+// a key keeps it: the offset in the file's text, or the index in names_.
 struct RegFile::Name {
     const void* data = nullptr;
     std::uint32_t size = 0;
     bool wide = false;
+    std::uint32_t ref = 0;
 
-    static Name plain(std::string_view bytes) {
-        return {bytes.data(), static_cast<std::uint32_t>(bytes.size()), false};
+    static Name plain(std::string_view bytes, std::uint32_t offset) {
+        return {bytes.data(), static_cast<std::uint32_t>(bytes.size()), false, offset};
     }
-    static Name utf16(std::u16string_view text) {
-        return {text.data(), static_cast<std::uint32_t>(text.size()), true};
+    static Name utf16(std::u16string_view text, std::uint32_t index = 0) {
+        return {text.data(), static_cast<std::uint32_t>(text.size()), true, index};
     }
     char16_t at(std::size_t i) const {
         return wide ? static_cast<const char16_t*>(data)[i]
@@ -452,16 +454,20 @@ struct RegFile::Name {
 };
 
 struct RegFile::Section {
-    std::size_t begin = 0; // in original_, while unchanged
+    std::uint32_t begin = 0; // in original_, while unchanged
     std::uint32_t size = 0;
     std::uint32_t edited = 0; // 1 + the index of its text in edits_ once changed, else 0
-    Node* node = nullptr;     // the key; null for the preamble and lines under a broken header
+    NodeId node = NoNode;     // the key; none for the preamble and lines under a broken header
 };
 
+// Children are a list sorted case-insensitively, as Wine enumerates them.
 struct RegFile::Node {
-    Name name; // as first written
-    Node* parent = nullptr;
-    std::vector<Node*> children;    // sorted case-insensitively, as Wine enumerates them
+    static constexpr std::uint32_t Wide = 0x80000000u;
+    std::uint32_t nameRef = 0;
+    std::uint32_t nameSize = 0; // with Wide set when the name is in names_
+    NodeId parent = NoNode;
+    NodeId firstChild = NoNode;
+    NodeId nextSibling = NoNode;
     std::uint32_t firstSection = 0; // in file order, when sectionCount > 0
     std::uint32_t sectionCount = 0;
 };
@@ -603,7 +609,10 @@ void RegFile::load(std::string text) {
     nodes_.clear();
     names_.clear();
     edits_.clear();
+    cursor_ = {};
     nodes_.emplace_back();
+    if (text.size() > MaxSize)
+        text.clear();
     original_ = std::move(text);
     // Plain names point into the text: keep it out of the string's inner buffer, which moves
     // with the object.
@@ -613,23 +622,23 @@ void RegFile::load(std::string text) {
     const char* const base = original_.data();
 
     std::size_t sectionStart = 0;
-    Node* sectionNode = nullptr;
+    NodeId sectionNode = NoNode;
     bool preamble = true;
     auto close = [&](std::size_t end) {
         if (end == sectionStart && !preamble)
             return;
         Section& section = sections_.emplace_back();
-        section.begin = sectionStart;
+        section.begin = static_cast<std::uint32_t>(sectionStart);
         section.size = static_cast<std::uint32_t>(end - sectionStart);
         section.node = sectionNode;
-        if (sectionNode && sectionNode->sectionCount++ == 0)
-            sectionNode->firstSection = static_cast<std::uint32_t>(sections_.size() - 1);
+        if (sectionNode != NoNode && nodes_[sectionNode].sectionCount++ == 0)
+            nodes_[sectionNode].firstSection = static_cast<std::uint32_t>(sections_.size() - 1);
     };
 
     // Consecutive headers share most of their path: the keys of the last one are reused for the
     // components that are byte for byte the same.
     std::vector<std::string_view> lastNames;
-    std::vector<Node*> lastNodes;
+    std::vector<NodeId> lastNodes;
     std::vector<std::string_view> names;
     RegPath path;
     // Headers are the lines whose first character other than blanks is '[': look for each '['
@@ -677,15 +686,21 @@ void RegFile::load(std::string text) {
             }
         }
         if (plain) {
-            Node* node = &nodes_.front();
+            NodeId node = Root;
             std::size_t i = 0;
             for (; i < names.size() && i < lastNames.size() && names[i] == lastNames[i]; ++i)
                 node = lastNodes[i];
+            // In a file in Wine's order the previous header's key at this depth is the sibling
+            // just before the new key: the search starts there.
+            NodeId before = i < lastNodes.size() ? lastNodes[i] : NoNode;
             lastNames.resize(i);
             lastNodes.resize(i);
             for (; i < names.size(); ++i) {
                 bool created = false;
-                node = childFor(node, Name::plain(names[i]), true, created);
+                const Name name =
+                    Name::plain(names[i], static_cast<std::uint32_t>(names[i].data() - base));
+                node = childFor(node, name, true, created, before);
+                before = NoNode;
                 lastNames.push_back(names[i]);
                 lastNodes.push_back(node);
             }
@@ -698,7 +713,7 @@ void RegFile::load(std::string text) {
                 bool created = false;
                 sectionNode = ensureNode(path, created);
             } else {
-                sectionNode = nullptr; // kept verbatim, belongs to no key
+                sectionNode = NoNode; // kept verbatim, belongs to no key
             }
         }
         search = end;
@@ -746,62 +761,72 @@ bool RegFile::hasWineHeader() const {
     return line == WineHeader || line == std::string(WineHeader) + "\r";
 }
 
-RegFile::Node* RegFile::newNode(Node* parent, const Name& name) {
-    Node& node = nodes_.emplace_back();
-    node.name = name;
-    node.parent = parent;
-    return &node;
+RegFile::Name RegFile::nameOf(NodeId id) const {
+    const Node& node = nodes_[id];
+    const std::uint32_t size = node.nameSize & ~Node::Wide;
+    if (node.nameSize & Node::Wide)
+        return Name::utf16(std::u16string_view(names_[node.nameRef]).substr(0, size), node.nameRef);
+    return Name::plain(std::string_view(original_).substr(node.nameRef, size), node.nameRef);
 }
 
-RegFile::Node* RegFile::childFor(Node* parent, const Name& name, bool create, bool& created) {
+RegFile::NodeId RegFile::childFor(NodeId parent, const Name& name, bool create, bool& created,
+                                  NodeId after) {
     created = false;
-    auto& children = parent->children;
-    auto order = [&](const Node* child) {
-        return compareFolded([&](std::size_t i) { return child->name.at(i); }, child->name.size,
+    auto order = [&](NodeId child) {
+        const Name childName = nameOf(child);
+        return compareFolded([&](std::size_t i) { return childName.at(i); }, childName.size,
                              [&](std::size_t i) { return name.at(i); }, name.size);
     };
-    // Files list keys in Wine's order, so a new child mostly comes after the last one.
-    if (!children.empty() && order(children.back()) >= 0) {
-        const auto it =
-            std::lower_bound(children.begin(), children.end(), name,
-                             [&](const Node* child, const Name&) { return order(child) < 0; });
-        if (order(*it) == 0)
-            return *it;
-        if (!create)
-            return nullptr;
-        created = true;
-        Node* node = newNode(parent, name);
-        children.insert(it, node);
-        return node;
+    // The child goes after `previous` and before `next`.
+    NodeId previous = NoNode;
+    NodeId next = nodes_[parent].firstChild;
+    if (after != NoNode && nodes_[after].parent == parent && order(after) < 0) {
+        previous = after;
+        next = nodes_[after].nextSibling;
+    }
+    for (; next != NoNode; previous = next, next = nodes_[next].nextSibling) {
+        const int o = order(next);
+        if (o == 0)
+            return next;
+        if (o > 0)
+            break;
     }
     if (!create)
-        return nullptr;
+        return NoNode;
     created = true;
-    Node* node = newNode(parent, name);
-    children.push_back(node);
-    return node;
+    cursor_ = {};
+    const auto id = static_cast<NodeId>(nodes_.size());
+    Node& node = nodes_.emplace_back();
+    node.nameRef = name.ref;
+    node.nameSize = name.size | (name.wide ? Node::Wide : 0);
+    node.parent = parent;
+    node.nextSibling = next;
+    (previous == NoNode ? nodes_[parent].firstChild : nodes_[previous].nextSibling) = id;
+    return id;
 }
 
-RegFile::Node* RegFile::find(const RegPath& path) const {
+RegFile::NodeId RegFile::find(const RegPath& path) const {
     auto* self = const_cast<RegFile*>(this);
-    Node* node = &self->nodes_.front();
+    NodeId node = Root;
     for (const auto& name : path) {
         bool created = false;
         node = self->childFor(node, Name::utf16(name), false, created);
-        if (!node)
-            return nullptr;
+        if (node == NoNode)
+            return NoNode;
     }
     return node;
 }
 
-RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
-    Node* node = &nodes_.front();
+RegFile::NodeId RegFile::ensureNode(const RegPath& path, bool& created) {
+    NodeId node = Root;
     created = false;
     for (const auto& name : path) {
         bool now = false;
-        Node* child = childFor(node, Name::utf16(name), false, now);
-        if (!child) {
-            child = childFor(node, Name::utf16(names_.emplace_back(name)), true, now);
+        NodeId child = childFor(node, Name::utf16(name), false, now);
+        if (child == NoNode) {
+            names_.emplace_back(name);
+            const auto index = static_cast<std::uint32_t>(names_.size() - 1);
+            child = childFor(node, Name::utf16(names_.back(), index), true, now);
             created = true;
         }
         node = child;
@@ -809,60 +834,82 @@ RegFile::Node* RegFile::ensureNode(const RegPath& path, bool& created) {
     return node;
 }
 
-RegPath RegFile::pathOf(const Node* node) const {
+RegFile::NodeId RegFile::childAt(NodeId parent, std::size_t index) const {
+    NodeId child = nodes_[parent].firstChild;
+    std::size_t at = 0;
+    if (cursor_.parent == parent && cursor_.index <= index) {
+        child = cursor_.child;
+        at = cursor_.index;
+    }
+    for (; child != NoNode && at < index; ++at)
+        child = nodes_[child].nextSibling;
+    if (child != NoNode)
+        cursor_ = {parent, at, child};
+    return child;
+}
+
+RegPath RegFile::pathOf(NodeId node) const {
     RegPath path;
-    for (; node && node->parent; node = node->parent)
-        path.push_back(node->name.str());
+    for (; node != NoNode && node != Root; node = nodes_[node].parent)
+        path.push_back(nameOf(node).str());
     std::reverse(path.begin(), path.end());
     return path;
 }
 
 RegPath RegFile::canonicalPath(const RegPath& path) const {
-    if (const Node* node = find(path))
+    if (const NodeId node = find(path); node != NoNode)
         return pathOf(node);
     return path;
 }
 
 bool RegFile::keyExists(const RegPath& path) const {
-    return find(path) != nullptr;
+    return find(path) != NoNode;
 }
 
 std::vector<std::u16string> RegFile::subkeys(const RegPath& path) const {
     std::vector<std::u16string> names;
-    if (const Node* node = find(path))
-        for (const Node* child : node->children)
-            names.push_back(child->name.str());
+    if (const NodeId node = find(path); node != NoNode)
+        for (NodeId child = nodes_[node].firstChild; child != NoNode;
+             child = nodes_[child].nextSibling)
+            names.push_back(nameOf(child).str());
     return names;
 }
 
 std::size_t RegFile::subkeyCount(const RegPath& path) const {
-    const Node* node = find(path);
-    return node ? node->children.size() : 0;
+    const NodeId node = find(path);
+    std::size_t count = 0;
+    if (node != NoNode)
+        for (NodeId child = nodes_[node].firstChild; child != NoNode;
+             child = nodes_[child].nextSibling)
+            ++count;
+    return count;
 }
 
 bool RegFile::subkeyAt(const RegPath& path, std::size_t index, std::u16string& name) const {
-    const Node* node = find(path);
-    if (!node || index >= node->children.size())
+    const NodeId node = find(path);
+    const NodeId child = node == NoNode ? NoNode : childAt(node, index);
+    if (child == NoNode)
         return false;
-    name = node->children[index]->name.str();
+    name = nameOf(child).str();
     return true;
 }
 
-std::vector<std::size_t> RegFile::sectionsOf(const Node* node) const {
+std::vector<std::size_t> RegFile::sectionsOf(NodeId id) const {
     std::vector<std::size_t> out;
-    if (node->sectionCount == 0)
+    const Node& node = nodes_[id];
+    if (node.sectionCount == 0)
         return out;
-    out.push_back(node->firstSection);
-    for (std::size_t i = node->firstSection + 1;
-         out.size() < node->sectionCount && i < sections_.size(); ++i)
-        if (sections_[i].node == node)
+    out.push_back(node.firstSection);
+    for (std::size_t i = node.firstSection + 1;
+         out.size() < node.sectionCount && i < sections_.size(); ++i)
+        if (sections_[i].node == id)
             out.push_back(i);
     return out;
 }
 
 std::optional<RegValue> RegFile::value(const RegPath& path, const std::u16string& name) const {
-    const Node* node = find(path);
-    if (!node)
+    const NodeId node = find(path);
+    if (node == NoNode)
         return std::nullopt;
     std::optional<RegValue> found;
     // A name written twice (in one section or in two spellings of the key): the last one wins,
@@ -876,8 +923,8 @@ std::optional<RegValue> RegFile::value(const RegPath& path, const std::u16string
 
 std::vector<RegValue> RegFile::values(const RegPath& path) const {
     std::vector<RegValue> out;
-    const Node* node = find(path);
-    if (!node)
+    const NodeId node = find(path);
+    if (node == NoNode)
         return out;
     for (std::size_t section : sectionsOf(node))
         for (auto& item : parseItems(sectionText(section)))
@@ -943,35 +990,34 @@ void RegFile::reindex() {
         node.sectionCount = 0;
     }
     for (std::size_t i = 0; i < sections_.size(); ++i)
-        if (Node* node = sections_[i].node; node && node->sectionCount++ == 0)
-            node->firstSection = static_cast<std::uint32_t>(i);
+        if (const NodeId id = sections_[i].node; id != NoNode && nodes_[id].sectionCount++ == 0)
+            nodes_[id].firstSection = static_cast<std::uint32_t>(i);
 }
 
-std::size_t RegFile::positionFor(Node* node) const {
+std::size_t RegFile::firstSectionIn(NodeId node) const {
+    if (nodes_[node].sectionCount)
+        return nodes_[node].firstSection;
+    for (NodeId child = nodes_[node].firstChild; child != NoNode; child = nodes_[child].nextSibling)
+        if (const std::size_t found = firstSectionIn(child); found != NoSection)
+            return found;
+    return NoSection;
+}
+
+std::size_t RegFile::positionFor(NodeId node) const {
     // The next section in the pre-order of the key tree: first in the key's own subtree, then in
     // the subtrees of the siblings after it, then after its parent, and so on up.
-    auto firstIn = [](auto&& self, const Node* n) -> std::size_t {
-        if (n->sectionCount)
-            return n->firstSection;
-        for (const Node* child : n->children)
-            if (const std::size_t found = self(self, child); found != NoSection)
-                return found;
-        return NoSection;
-    };
-    for (const Node* child : node->children)
-        if (const std::size_t found = firstIn(firstIn, child); found != NoSection)
+    for (NodeId child = nodes_[node].firstChild; child != NoNode; child = nodes_[child].nextSibling)
+        if (const std::size_t found = firstSectionIn(child); found != NoSection)
             return found;
-    for (const Node* n = node; n->parent; n = n->parent) {
-        const auto& siblings = n->parent->children;
-        auto it = std::find(siblings.begin(), siblings.end(), n);
-        for (++it; it != siblings.end(); ++it)
-            if (const std::size_t found = firstIn(firstIn, *it); found != NoSection)
+    for (NodeId n = node; n != Root; n = nodes_[n].parent)
+        for (NodeId sibling = nodes_[n].nextSibling; sibling != NoNode;
+             sibling = nodes_[sibling].nextSibling)
+            if (const std::size_t found = firstSectionIn(sibling); found != NoSection)
                 return found;
-    }
     return sections_.size();
 }
 
-std::size_t RegFile::insertSectionFor(Node* node, std::uint64_t fileTime) {
+std::size_t RegFile::insertSectionFor(NodeId node, std::uint64_t fileTime) {
     const std::string body =
         "[" + joinPath(pathOf(node)) + "] " + headerTime(fileTime) + "\n" + timeLine(fileTime);
     const std::size_t position = positionFor(node);
@@ -1012,10 +1058,10 @@ void RegFile::dropSections(std::vector<std::size_t> drop) {
     reindex();
 }
 
-bool RegFile::needsSection(const Node* node) const {
+bool RegFile::needsSection(NodeId node) const {
     // Wine writes a key when it has values, no subkeys, a class or is a link. Kestrel also keeps
     // any section holding lines it does not understand.
-    if (node->children.empty())
+    if (nodes_[node].firstChild == NoNode)
         return true;
     for (std::size_t section : sectionsOf(node)) {
         const std::string_view text = sectionText(section);
@@ -1029,61 +1075,64 @@ bool RegFile::needsSection(const Node* node) const {
     return false;
 }
 
-void RegFile::fitSection(Node* node, std::uint64_t fileTime) {
-    if (node == &nodes_.front())
+void RegFile::fitSection(NodeId node, std::uint64_t fileTime) {
+    if (node == Root)
         return;
     const bool needed = needsSection(node);
-    if (needed && node->sectionCount == 0)
+    if (needed && nodes_[node].sectionCount == 0)
         insertSectionFor(node, fileTime);
     else if (!needed)
         dropSections(sectionsOf(node));
 }
 
 bool RegFile::createKey(const RegPath& path, std::uint64_t fileTime) {
-    if (find(path))
+    if (find(path) != NoNode)
         return false;
     // The deepest existing key gains a subkey: Wine stops writing its section if it was there
     // only because the key had no subkeys.
-    Node* existing = &nodes_.front();
+    NodeId existing = Root;
     for (const auto& name : path) {
         bool created = false;
-        Node* child = childFor(existing, Name::utf16(name), false, created);
-        if (!child)
+        const NodeId child = childFor(existing, Name::utf16(name), false, created);
+        if (child == NoNode)
             break;
         existing = child;
     }
     bool created = false;
-    Node* node = ensureNode(path, created);
+    const NodeId node = ensureNode(path, created);
     insertSectionFor(node, fileTime);
     fitSection(existing, fileTime);
     return true;
 }
 
-void RegFile::collectSubtreeSections(Node* node, std::vector<std::size_t>& out) const {
-    for (Node* child : node->children)
+void RegFile::collectSubtreeSections(NodeId node, std::vector<std::size_t>& out) const {
+    for (NodeId child = nodes_[node].firstChild; child != NoNode; child = nodes_[child].nextSibling)
         collectSubtreeSections(child, out);
     const auto own = sectionsOf(node);
     out.insert(out.end(), own.begin(), own.end());
 }
 
 bool RegFile::deleteKey(const RegPath& path) {
-    Node* node = find(path);
-    if (!node || node == &nodes_.front())
+    const NodeId node = find(path);
+    if (node == NoNode || node == Root)
         return false;
     std::vector<std::size_t> drop;
     collectSubtreeSections(node, drop);
     dropSections(std::move(drop));
-    Node* parent = node->parent;
-    auto& siblings = parent->children;
-    siblings.erase(std::find(siblings.begin(), siblings.end(), node));
+    const NodeId parent = nodes_[node].parent;
+    NodeId* link = &nodes_[parent].firstChild;
+    while (*link != node)
+        link = &nodes_[*link].nextSibling;
+    *link = nodes_[node].nextSibling;
+    cursor_ = {};
     fitSection(parent, fileTimeNow());
     return true;
 }
 
 void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t fileTime) {
-    if (!find(path))
+    if (find(path) == NoNode)
         createKey(path, fileTime);
-    Node* node = find(path);
+    const NodeId node = find(path);
     // The section that holds the value now (the last one, which wins), else the key's first.
     std::size_t target = NoSection;
     for (std::size_t section : sectionsOf(node))
@@ -1091,7 +1140,8 @@ void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t
             if (item.kind == LineKind::Value && compareNames(item.value.name, value.name) == 0)
                 target = section;
     if (target == NoSection)
-        target = node->sectionCount == 0 ? insertSectionFor(node, fileTime) : node->firstSection;
+        target = nodes_[node].sectionCount == 0 ? insertSectionFor(node, fileTime)
+                                                : nodes_[node].firstSection;
 
     std::string& text = edit(target);
     const auto items = parseItems(text);
@@ -1137,8 +1187,8 @@ void RegFile::setValue(const RegPath& path, const RegValue& value, std::uint64_t
 }
 
 bool RegFile::deleteValue(const RegPath& path, const std::u16string& name, std::uint64_t fileTime) {
-    Node* node = find(path);
-    if (!node)
+    const NodeId node = find(path);
+    if (node == NoNode)
         return false;
     bool deleted = false;
     for (std::size_t section : sectionsOf(node)) {

@@ -41,8 +41,8 @@ public:
     RegFile(RegFile&&) noexcept;
     RegFile& operator=(RegFile&&) noexcept;
 
-    // Takes a file's whole text. Never fails; whether Wine would accept the file is told by
-    // hasWineHeader().
+    // Takes a file's whole text, which must be under 4 GiB (a larger one loads as an empty,
+    // unusable file). Never fails; whether Wine would accept the file is told by hasWineHeader().
     void load(std::string text);
     // A new, empty file as Wine starts one; rootComment is what follows "relative to", e.g.
     // "REGISTRY\\Machine" (written with Wine's escapes, "\\" between the names).
@@ -51,6 +51,8 @@ public:
     std::string text() const;
     // True when the first line is exactly "WINE REGISTRY Version 2" (no BOM).
     bool hasWineHeader() const;
+    // The largest text load() takes.
+    static constexpr std::size_t MaxSize = 0xFFFFFFFFu;
 
     // Keys. The root (empty path) always exists.
     bool keyExists(const RegPath& path) const;
@@ -85,30 +87,48 @@ private:
     struct Name;
     struct Section;
     struct Node;
+    // Keys are numbered in the order they were first met; links between them are these numbers,
+    // which keeps a key's entry small (a hive holds tens of thousands of keys).
+    using NodeId = std::uint32_t;
+    static constexpr NodeId Root = 0;
+    static constexpr NodeId NoNode = 0xFFFFFFFFu;
     static constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
 
-    Node* find(const RegPath& path) const;
-    Node* ensureNode(const RegPath& path, bool& created);
-    Node* childFor(Node* parent, const Name& name, bool create, bool& created);
-    Node* newNode(Node* parent, const Name& name);
-    std::vector<std::size_t> sectionsOf(const Node* node) const;
+    Name nameOf(NodeId id) const;
+    NodeId find(const RegPath& path) const;
+    NodeId ensureNode(const RegPath& path, bool& created);
+    // The parent's child of that name, created when asked; `after` is a child known to sort
+    // before the name, where the search may start.
+    NodeId childFor(NodeId parent, const Name& name, bool create, bool& created,
+                    NodeId after = NoNode);
+    NodeId childAt(NodeId parent, std::size_t index) const;
+    std::vector<std::size_t> sectionsOf(NodeId node) const;
     std::string_view sectionText(std::size_t section) const;
     std::string& edit(std::size_t section);
-    std::size_t insertSectionFor(Node* node, std::uint64_t fileTime);
-    std::size_t positionFor(Node* node) const;
+    std::size_t insertSectionFor(NodeId node, std::uint64_t fileTime);
+    std::size_t positionFor(NodeId node) const;
+    std::size_t firstSectionIn(NodeId node) const;
     void dropSections(std::vector<std::size_t> sections);
     void reindex();
-    void collectSubtreeSections(Node* node, std::vector<std::size_t>& out) const;
-    void fitSection(Node* node, std::uint64_t fileTime);
-    bool needsSection(const Node* node) const;
-    RegPath pathOf(const Node* node) const;
+    void collectSubtreeSections(NodeId node, std::vector<std::size_t>& out) const;
+    void fitSection(NodeId node, std::uint64_t fileTime);
+    bool needsSection(NodeId node) const;
+    RegPath pathOf(NodeId node) const;
 
-    // The text as read; unchanged sections and plain key names are views into it.
+    // The text as read; unchanged sections and plain key names are offsets into it, which is why
+    // a file must be smaller than 4 GiB.
     std::string original_;
     std::deque<Section> sections_;
     std::deque<Node> nodes_; // the root first; a deleted key's node stays unused until reload
     std::deque<std::u16string> names_; // key names that are not plain ASCII in the file
     std::deque<std::string> edits_;    // the texts of changed sections
+    // Where the last subkeyAt() stopped, so that enumerating a key child by child stays linear.
+    struct Cursor {
+        NodeId parent = NoNode;
+        std::size_t index = 0;
+        NodeId child = NoNode;
+    };
+    mutable Cursor cursor_;
 };
 
 } // namespace kestrel::wine

@@ -52,9 +52,12 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
     }
     text.clear();
     struct stat info {};
-    std::size_t size = fstat(fd, &info) == 0 && info.st_size > 0
-                           ? static_cast<std::size_t>(info.st_size) + 1
-                           : 1 << 16;
+    if (fstat(fd, &info) == 0 && static_cast<std::uint64_t>(info.st_size) > RegFile::MaxSize) {
+        error = EFBIG; // no registry file is that large; RegFile could not hold it
+        close(fd);
+        return false;
+    }
+    std::size_t size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 1 << 16;
     for (std::size_t done = 0;;) {
         if (done == size)
             size *= 2; // the file grew while being read
@@ -68,6 +71,11 @@ bool readWhole(const std::string& path, std::string& text, int& error) {
             return false;
         }
         done += static_cast<std::size_t>(n);
+        if (done > RegFile::MaxSize) {
+            error = EFBIG;
+            close(fd);
+            return false;
+        }
         if (n == 0) {
             text.resize(done);
             break;
