@@ -186,11 +186,10 @@ const TypeName typeNames[] = {
     {"REG_DWORD_LITTLE_ENDIAN", REG_DWORD},
     {"REG_DWORD_BIG_ENDIAN", RegDwordBigEndian},
     {"REG_MULTI_SZ", REG_MULTI_SZ},
+    {"REG_QWORD", REG_QWORD},
 };
 
 std::string typeName(std::uint32_t type) {
-    if (type == REG_QWORD)
-        return "REG_QWORD";
     for (const auto& t : typeNames)
         if (t.type == type)
             return t.name;
@@ -373,6 +372,21 @@ bool encodeData(std::uint32_t type, const std::optional<std::string>& given,
         }
         bytes.clear();
         for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return true;
+    }
+    case REG_QWORD: {
+        // As Wine's reg takes it: anything strtoull reads whole, a minus sign and no data too.
+        const bool hex = data.size() > 1 && (data[1] == 'x' || data[1] == 'X');
+        char* rest = nullptr;
+        errno = 0;
+        const unsigned long long v = std::strtoull(data.c_str(), &rest, hex ? 16 : 10);
+        if (*rest || errno == ERANGE) {
+            error = NotNumeric;
+            return false;
+        }
+        bytes.clear();
+        for (int i = 0; i < 8; ++i)
             bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
         return true;
     }
