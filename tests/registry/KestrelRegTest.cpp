@@ -80,10 +80,18 @@ const std::vector<std::vector<std::string>> Adds = {
     {"query", "HKCU\\Software\\KRT", "/v", "Text", "/ve"},
     {"query", "HKCU\\Software\\KRT", "/x"},
     // Text outside ASCII (reg query would print it as '?': the files are compared instead).
-    {"add", "HKCU\\Software\\KRTU", "/v", "caf\xC3\xA9", "/d", "\xD0\x96\xD1\x83\xD0\xBA \xC3\xA9a",
+    {"add", "HKCU\\Software\\KRTU", "/v", "caf\xC3\xA9", "/d",
+     "\xD0\x96\xD1\x83\xD0\xBA \xC3\xA9"
+     "a",
      "/f"},
     {"add", "HKCU\\Software\\KRTU", "/v", "Long", "/t", "REG_BINARY", "/d", std::string(80, 'e'),
      "/f"},
+    {"add", "HKCU\\Software\\KRTU\\[x]", "/v", "Two\nLines", "/d",
+     "a\tb\x01"
+     "7",
+     "/f"},
+    {"query", "HKCU\\Software\\KRTU", "/v", "Long"},
+    {"query", "HKCU\\Software\\KRTU\\[x]"},
 };
 const std::vector<std::vector<std::string>> Changes = {
     {"delete", "HKCU\\Software\\KRT", "/v", "Text", "/f"},
@@ -94,6 +102,8 @@ const std::vector<std::vector<std::string>> Changes = {
     {"delete", "HKCU\\Software\\Missing", "/f"},
     {"query", "HKCU\\Software\\KRT"},
     {"delete", "HKCU\\Software\\KRT", "/va", "/f"},
+    // A key left without values and subkeys gets a section of its own.
+    {"delete", "HKCU\\Software\\KRT\\MiXeD", "/f"},
     {"query", "HKCU\\Software\\KRT"},
     {"add", "HKLM\\Software\\KRT", "/v", "x", "/d", "y", "/f"},
     {"query", "HKEY_LOCAL_MACHINE\\Software\\KRT"},
