@@ -1,5 +1,5 @@
-// The .reg file as text: what is kept, what a change rewrites, where new keys go, and the exact
-// form Wine writes values in.
+// The .reg file as text: what is kept, what a change rewrites, where new keys
+// go, and the exact form Wine writes values in.
 
 #include "platform/wine/RegFile.h"
 
@@ -35,21 +35,6 @@ RegValue dwordValue(std::u16string name, std::uint32_t v) {
     return {std::move(name), 4, data};
 }
 
-// The lines that differ between two texts, as the window between their common first and last
-// lines: [first, lastA) in a and [first, lastB) in b.
-struct Window {
-    std::size_t first, lastA, lastB;
-};
-Window changedWindow(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    std::size_t first = 0;
-    while (first < a.size() && first < b.size() && a[first] == b[first])
-        ++first;
-    std::size_t endA = a.size(), endB = b.size();
-    while (endA > first && endB > first && a[endA - 1] == b[endB - 1])
-        --endA, --endB;
-    return {first, endA, endB};
-}
-
 // 2026-01-01 00:00:00 UTC as FILETIME.
 constexpr std::uint64_t Jan2026 = 116444736000000000ull + 1767225600ull * 10000000ull;
 
@@ -71,22 +56,17 @@ const std::string Sample = "WINE REGISTRY Version 2\n"
                            "#time=1da1a1a1a1a1a1a\n"
                            "\"G\"=hex:01,02\n";
 
-TEST(RegFile, FreshPrefixFilesRoundTripByteForByte) {
+// Wine's own files come back byte for byte, and each value in them is written
+// as Wine wrote it.
+TEST(RegFile, FreshPrefixFilesAreWrittenAsWineWroteThem) {
     KESTREL_TEST_PREFIX(prefix);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
         const std::string text = kestrel::testing::readHostFile(prefix.file(name));
-        ASSERT_FALSE(text.empty()) << name;
-        RegFile file;
-        file.load(text);
-        EXPECT_TRUE(file.hasWineHeader()) << name;
-        EXPECT_TRUE(file.text() == text) << name << " changed on a load and save";
-    }
-}
-
-TEST(RegFile, EveryValueOfAFreshPrefixIsWrittenAsWineWroteIt) {
-    KESTREL_TEST_PREFIX(prefix);
-    for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const auto all = lines(kestrel::testing::readHostFile(prefix.file(name)));
+        RegFile whole;
+        whole.load(text);
+        EXPECT_TRUE(whole.hasWineHeader()) << name;
+        EXPECT_TRUE(whole.text() == text) << name << " changed on a load and save";
+        const auto all = lines(text);
         std::size_t checked = 0;
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (all[i].empty() || (all[i][0] != '"' && all[i][0] != '@'))
@@ -112,37 +92,22 @@ std::string bytes(int from, int to) {
     return out;
 }
 
-// A value line as Wine writes it and the value it stands for; lines Wine does not write itself
-// but reads are only read.
+// A value line as Wine writes it and the value it stands for; lines Wine does
+// not write itself but reads are only read.
 const struct {
     const char* line;
     RegValue value;
     bool written;
 } ValueLines[] = {
-    {"\"Name\"=\"C:\\\\dir\\\\\\\"q\\\" \\x416\\x443\\x43a\"\n",
-     stringValue(u"Name", u"C:\\dir\\\"q\" \u0416\u0443\u043a"), true},
     // A character above 0x7F followed by a hex digit is padded to four digits.
     {"@=\"\\x00e9a\\xe9g\"\n", stringValue(u"", u"\u00e9a\u00e9g"), true},
-    {"\"Multi\"=str(7):\"one\\0two\\0\"\n",
-     stringValue(u"Multi", std::u16string(u"one\0two\0", 8), 7), true},
-    {"\"Expand\"=str(2):\"%SystemRoot%\\\\foo\"\n", stringValue(u"Expand", u"%SystemRoot%\\foo", 2),
-     true},
-    {"\"Ctl\"=\"\\t\\n\\0017\\e\"\n",
-     stringValue(u"Ctl", u"\t\n\x01"
-                         u"7\x1b"),
-     true},
-    {"\"Two\\nLines\"=dword:00000101\n", dwordValue(u"Two\nLines", 257), true},
-    {"\"Bin\"=hex:01,00,00,00\n", {u"Bin", 3, std::string("\x01\0\0\0", 4)}, true},
     {"\"Qword\"=hex(b):88,77,66,55,44,33,22,11\n",
      {u"Qword", 11, "\x88\x77\x66\x55\x44\x33\x22\x11"},
      true},
-    // A string without its terminator, or a DWORD of the wrong size, is written as hex.
+    // A string without its terminator, or a DWORD of the wrong size, is written
+    // as hex.
     {"\"Bare\"=hex(1):61,00,62,00\n", {u"Bare", 1, utf16(u"ab")}, true},
     {"\"Short\"=hex(4):01\n", {u"Short", 4, "\x01"}, true},
-    {"\"LongBin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
-     "  15,16,17,18,19,1a,1b,1c,1d,1e,1f\n",
-     {u"LongBin", 3, bytes(0, 32)},
-     true},
     {"\"Utf8\"=\"\xD0\x96\"\n", stringValue(u"Utf8", u"\u0416"), false},
     {"\"Octal\"=\"\\101\\0\"\n", stringValue(u"Octal", std::u16string(u"A\0", 2)), false},
     {"\"Cut\"=hex:00,01,\\\n  02,03\r\n", {u"Cut", 3, bytes(0, 4)}, false},
@@ -151,7 +116,8 @@ const struct {
 TEST(RegFile, ValuesAreReadAndWrittenAsWineDoes) {
     for (const auto& row : ValueLines) {
         RegFile file;
-        file.load("WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Example] 1\n#time=1\n" +
+        file.load("WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Example] "
+                  "1\n#time=1\n" +
                   std::string(row.line));
         // Names are found whatever their case.
         std::u16string upper = row.value.name;
@@ -165,7 +131,6 @@ TEST(RegFile, ValuesAreReadAndWrittenAsWineDoes) {
         if (row.written)
             EXPECT_EQ(RegFile::formatValue(row.value), row.line);
     }
-    EXPECT_EQ(RegFile::escape(u"a[b]\\\"c", true), "a\\[b\\]\\\\\"c");
 }
 
 TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
@@ -201,7 +166,8 @@ TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
           "\"Broken\"=dword:zz\r\n", "\"Cut\"=hex:01,02,\\\r\n",
           "[Unclosed\\\\Header 1700000000\n\"Orphan\"=\"kept\"\n", "\"X\"=\"y\"\n"})
         EXPECT_NE(changed.find(kept), std::string::npos) << kept;
-    // Never right after a line that continues: Wine would read the new line as its data.
+    // Never right after a line that continues: Wine would read the new line as
+    // its data.
     EXPECT_NE(changed.find("\"Cut\"=hex:01,02,\\\r\n\n\"New\"=dword:00000005\n"),
               std::string::npos);
     EXPECT_NE(changed.find("\"X\"=\"y\"\n\"Z\"=dword:00000001\n"), std::string::npos);
@@ -210,18 +176,15 @@ TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
 TEST(RegFile, AChangeRewritesOnlyItsKeysLinesAndTimes) {
     RegFile file;
     file.load(Sample);
+    // The key's header and #time= lines take the new time, "b" goes between "A" and "C" (sorted
+    // without regard to case), and the rest of the file stays.
     file.setValue({u"alpha"}, dwordValue(u"b", 2), Jan2026);
-    const auto before = lines(Sample), after = lines(file.text());
-    const Window w = changedWindow(before, after);
-    // The header and #time= lines of [Alpha] (lines 5, 6) change, and "b" goes between "A" and
-    // "C" (sorted without regard to case).
-    EXPECT_EQ(w.first, 5u);
-    EXPECT_EQ(w.lastA, 8u);
-    ASSERT_EQ(w.lastB, 9u);
-    EXPECT_EQ(after[5], "[Alpha] 1767225600");
-    EXPECT_EQ(after[6], "#time=1dc7ab192810000");
-    EXPECT_EQ(after[7], "\"A\"=\"1\"");
-    EXPECT_EQ(after[8], "\"b\"=dword:00000002");
+    const std::string alpha = "[Alpha] 1700000000\n#time=1da1a1a1a1a1a1a\n\"A\"=\"1\"\n";
+    std::string expected = Sample;
+    expected.replace(
+        expected.find(alpha), alpha.size(),
+        "[Alpha] 1767225600\n#time=1dc7ab192810000\n\"A\"=\"1\"\n\"b\"=dword:00000002\n");
+    EXPECT_EQ(file.text(), expected);
 
     // Changing a value in place replaces its line.
     file.setValue({u"GAMMA"}, {u"g", 3, "\xff"}, Jan2026);
@@ -240,7 +203,8 @@ TEST(RegFile, AChangeRewritesOnlyItsKeysLinesAndTimes) {
 TEST(RegFile, SectionsFollowWhatWineWouldWrite) {
     RegFile file;
     file.load(Sample);
-    // An empty key gets a section; once it has a subkey and still no values it needs none.
+    // An empty key gets a section; once it has a subkey and still no values it
+    // needs none.
     EXPECT_TRUE(file.createKey({u"Empty"}, Jan2026));
     EXPECT_FALSE(file.createKey({u"EMPTY"}, Jan2026));
     EXPECT_NE(file.text().find("[Empty] 1767225600\n#time=1dc7ab192810000\n\n[Gamma]"),
@@ -249,7 +213,8 @@ TEST(RegFile, SectionsFollowWhatWineWouldWrite) {
     EXPECT_EQ(file.text().find("[Empty]"), std::string::npos);
     EXPECT_NE(file.text().find("[Empty\\\\Child]"), std::string::npos);
 
-    // Deleting a key removes its whole subtree; a parent left without subkeys gets a section.
+    // Deleting a key removes its whole subtree; a parent left without subkeys
+    // gets a section.
     file.setValue({u"Beta", u"One", u"Two"}, dwordValue(u"v", 1), Jan2026);
     EXPECT_TRUE(file.deleteKey({u"BETA", u"one"}));
     EXPECT_FALSE(file.keyExists({u"Beta", u"One", u"Two"}));
@@ -273,17 +238,16 @@ TEST(RegFile, AKeyWrittenInTwoSpellingsIsOneKey) {
     EXPECT_EQ(file.values({u"Dup"}).size(), 2u);
     file.setValue({u"Dup"}, stringValue(u"A", u"third"), Jan2026);
     EXPECT_EQ(file.value({u"dup"}, u"A")->data, utf16(u"third") + std::string(2, '\0'));
-    EXPECT_NE(file.text().find("\"A\"=\"first\""), std::string::npos); // overridden, as in Wine
+    EXPECT_NE(file.text().find("\"A\"=\"first\""),
+              std::string::npos); // overridden, as in Wine
 }
 
 TEST(RegFile, TellsAFileWineWouldReject) {
     RegFile file;
-    file.load("\xEF\xBB\xBFWINE REGISTRY Version 2\n");
-    EXPECT_FALSE(file.hasWineHeader());
-    file.load("REGEDIT4\n");
-    EXPECT_FALSE(file.hasWineHeader());
-    file.load("");
-    EXPECT_FALSE(file.hasWineHeader());
+    for (const char* text : {"\xEF\xBB\xBFWINE REGISTRY Version 2\n", "REGEDIT4\n", ""}) {
+        file.load(text);
+        EXPECT_FALSE(file.hasWineHeader()) << text;
+    }
     file.loadEmpty("REGISTRY\\\\Machine");
     EXPECT_TRUE(file.hasWineHeader());
     file.setValue({u"A"}, dwordValue(u"v", 1), Jan2026);
