@@ -14,13 +14,11 @@ using kestrel::testing::readHostFile;
 using kestrel::testing::TestPrefix;
 using namespace testkit;
 
-struct Answer {
-    int exitCode = -1;
-    std::string output;
-};
-
 // Both tools read their command line as UTF-8.
 const std::map<std::string, std::string> Utf8Locale{{"LC_ALL", "C.UTF-8"}};
+
+// A tool's answer: its output and exit status.
+using Answer = std::pair<std::string, int>;
 
 Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> argv{KESTREL_REG, "--prefix", prefix.path()};
@@ -29,14 +27,14 @@ Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args
     auto environment = Utf8Locale;
     environment["WINEPREFIX"] = "/nonexistent";
     const auto result = runProcess(argv, environment);
-    return {result.exitCode, result.output};
+    return {result.output, result.exitCode};
 }
 
 Answer wineReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> all{"wine", "reg"};
     all.insert(all.end(), args.begin(), args.end());
     const auto result = prefix.run(all, Utf8Locale);
-    return {result.exitCode, result.output};
+    return {result.output, result.exitCode};
 }
 
 // The commands, in two rounds: the registries' files are compared after each.
@@ -139,12 +137,8 @@ TEST(KestrelReg, AnswersAsWineRegDoes) {
         startDetached({"wineserver", "-p"}, {{"WINEPREFIX", wines.path()}, {"WINEDEBUG", "-all"}}));
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(wines.path()); }));
     for (const auto* script : {&Adds, &Changes}) {
-        for (const auto& args : *script) {
-            const Answer expected = wineReg(wines, args);
-            const Answer actual = kestrelReg(ours, args);
-            EXPECT_EQ(actual.output, expected.output) << show(args);
-            EXPECT_EQ(actual.exitCode, expected.exitCode) << show(args);
-        }
+        for (const auto& args : *script)
+            EXPECT_EQ(kestrelReg(ours, args), wineReg(wines, args)) << show(args);
         // Wine writes its files as it exits; they hold what kestrel-reg wrote, line for line.
         wines.stopWineServer();
         for (const auto& [file, key] : Sections)
@@ -191,17 +185,16 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     ServerElsewhere server{prefix};
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
-    auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
-    EXPECT_EQ(added.exitCode, 0) << added.output;
+    const auto added =
+        kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
+    EXPECT_EQ(added.second, 0) << added.first;
     // The files do not have it yet, the live registry does.
-    const auto query = kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"});
-    EXPECT_EQ(query.exitCode, 0) << query.output;
-    EXPECT_EQ(query.output,
-              "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
+    const Answer query = kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"});
+    EXPECT_EQ(query,
+              Answer("\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n", 0));
     server.stop();
     ASSERT_TRUE(waitFor([&] { return !wineServerRunning(prefix.path()); }));
-    EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
-              query.output);
+    EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}), query);
 }
 
 } // namespace
