@@ -28,13 +28,6 @@ inline std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-inline bool hasLine(const std::string& text, const std::string& wanted) {
-    for (const auto& line : lines(text))
-        if (line == wanted)
-            return true;
-    return false;
-}
-
 // The sections of a .reg file's keys below key (as the file spells it, "Software\\\\K"): each
 // header without its time, relative to key, then its value lines ("#time=" left out).
 inline std::vector<std::string> sectionsBelow(const std::string& text, const std::string& key) {
