@@ -6,17 +6,17 @@
 // Linux build: kstSubst links the profile's letters in dosdevices (started by wineboot from the
 // Run key in tests/drives/AutomountTest, where a Windows probe asks Wine what it sees there).
 
+#include "tests/registry/RegistryTestKit.h"
 #include "tests/support/TestPrefix.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using kestrel::testing::TestPrefix;
+using kestrel::wine::testkit::lines;
 
 namespace {
 
@@ -34,19 +34,6 @@ void install(const fs::path& from, const fs::path& to) {
                     fs::perm_options::add);
 }
 
-// A Windows program's output under Wine, line by line (its lines end in CR LF).
-std::vector<std::string> outputLines(const std::string& output) {
-    std::vector<std::string> lines;
-    std::istringstream in(output);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 fs::path system32(const TestPrefix& prefix) {
     return prefix.file("drive_c/windows/system32");
 }
@@ -55,67 +42,56 @@ fs::path system32(const TestPrefix& prefix) {
 
 const fs::path WindowsTests = KESTREL_WINDOWS_TESTS_DIR;
 
-// The command lines the recording subst.exe saw, in the order their processes were started.
-// Every one must have been asked to start hidden.
+// The command lines the recording subst.exe saw ("start time, show state, command line" per
+// line), in the order their processes were started. Every one must have been started hidden.
 std::vector<std::string> substCalls(const TestPrefix& prefix) {
-    struct Call {
-        unsigned long long started;
-        std::string line;
-    };
-    std::vector<Call> calls;
-    std::istringstream record(kestrel::testing::readHostFile(system32(prefix) / "subst-calls.txt"));
-    std::string line;
-    while (std::getline(record, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const auto first = line.find('\t');
-        const auto second = line.find('\t', first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
+    std::vector<std::pair<unsigned long long, std::string>> calls;
+    for (const auto& line :
+         lines(kestrel::testing::readHostFile(system32(prefix) / "subst-calls.txt"))) {
+        const auto first = line.find('\t'), second = line.find('\t', first + 1);
+        if (second == std::string::npos) {
             ADD_FAILURE() << "bad record line: " << line;
             continue;
         }
         EXPECT_EQ(line.substr(first + 1, second - first - 1), "0")
             << "not started hidden: " << line;
-        calls.push_back({std::stoull(line.substr(0, first)), line.substr(second + 1)});
+        calls.emplace_back(std::stoull(line.substr(0, first)), line.substr(second + 1));
     }
     std::stable_sort(calls.begin(), calls.end(),
-                     [](const Call& a, const Call& b) { return a.started < b.started; });
-    std::vector<std::string> lines;
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> started;
     for (const auto& call : calls)
-        lines.push_back(call.line);
-    return lines;
+        started.push_back(call.second);
+    return started;
 }
 
-class WindowsLauncher : public ::testing::Test {
-protected:
-    // Puts kstSubst.exe into C:\<folder> with the given profile beside it (none when profile is
-    // null), runs it, and waits until it and every subst it started have ended. Returns the
-    // command lines started by this run.
-    std::vector<std::string> run(const TestPrefix& prefix, const std::string& folder,
-                                 const char* profile) {
-        install(WindowsTests / "subst.exe", system32(prefix) / "subst.exe");
-        fs::remove(system32(prefix) / "subst-calls.txt");
-        const fs::path dir = fs::path(prefix.file("drive_c")) / folder;
-        install(KESTREL_WINDOWS_LAUNCHER, dir / "kstSubst.exe");
-        fs::remove(dir / "kstSubst.ini");
-        if (profile)
-            writeFile(dir / "kstSubst.ini", profile);
+// Puts kstSubst.exe into C:\<folder> with the given profile beside it (none when profile is
+// null), runs it, and waits until it and every subst it started have ended. Returns the command
+// lines started by this run.
+std::vector<std::string> runWindowsLauncher(const TestPrefix& prefix, const std::string& folder,
+                                            const char* profile) {
+    install(WindowsTests / "subst.exe", system32(prefix) / "subst.exe");
+    fs::remove(system32(prefix) / "subst-calls.txt");
+    const fs::path dir = fs::path(prefix.file("drive_c")) / folder;
+    install(KESTREL_WINDOWS_LAUNCHER, dir / "kstSubst.exe");
+    fs::remove(dir / "kstSubst.ini");
+    if (profile)
+        writeFile(dir / "kstSubst.ini", profile);
 
-        std::string dosFolder = "C:\\" + folder;
-        std::replace(dosFolder.begin(), dosFolder.end(), '/', '\\');
-        if (dosFolder.back() != '\\')
-            dosFolder += '\\';
-        // Wine prefers its own subst.exe (a stub) unless told to load the one in system32.
-        const auto result =
-            prefix.run({"wine", dosFolder + "kstSubst.exe"}, {{"WINEDLLOVERRIDES", "subst.exe=n"}});
-        EXPECT_EQ(result.exitCode, 0) << result.output;
-        // The launcher does not wait for subst; the server ends when every process has.
-        prefix.run({"wineserver", "-w"});
-        return substCalls(prefix);
-    }
-};
+    std::string dosFolder = "C:\\" + folder;
+    std::replace(dosFolder.begin(), dosFolder.end(), '/', '\\');
+    if (dosFolder.back() != '\\')
+        dosFolder += '\\';
+    // Wine prefers its own subst.exe (a stub) unless told to load the one in system32.
+    const auto result =
+        prefix.run({"wine", dosFolder + "kstSubst.exe"}, {{"WINEDLLOVERRIDES", "subst.exe=n"}});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    // The launcher does not wait for subst; the server ends when every process has.
+    prefix.run({"wineserver", "-w"});
+    return substCalls(prefix);
+}
 
-TEST_F(WindowsLauncher, StartsSubstForEachProfileEntryInFileOrder) {
+TEST(WindowsLauncher, StartsSubstForEachProfileEntryInFileOrder) {
     KESTREL_TEST_PREFIX(prefix);
     const struct {
         const char* folder;
@@ -142,39 +118,37 @@ TEST_F(WindowsLauncher, StartsSubstForEachProfileEntryInFileOrder) {
          {"subst E: \"C:\\Games\"", "subst G: \"\"", "subst F: \"D:\\Work\""}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(run(prefix, c.folder, c.profile), c.started)
+        EXPECT_EQ(runWindowsLauncher(prefix, c.folder, c.profile), c.started)
             << c.folder << ": " << (c.profile ? c.profile : "(no profile)");
 }
 
-TEST(WindowsLauncherFile, CarriesItsVersionRecord) {
+// The version records and icon of kstSubst.exe and of kestrel.exe (its resources compiled from
+// the same resource script into a carrier program), as a Windows probe reads them.
+TEST(WindowsLauncher, ProgramsCarryTheirResources) {
     KESTREL_TEST_PREFIX(prefix);
-    const auto result = prefix.wine({(WindowsTests / "kstprobe.exe").string(), "version",
-                                     KESTREL_WINDOWS_LAUNCHER, "ProductName", "InternalName",
-                                     "OriginalFilename", "FileVersion", "ProductVersion"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(outputLines(result.output),
-              (std::vector<std::string>{"kstSubst", "kstSubst", "kstSubst.exe", "1.00", "1.00"}));
-}
-
-// kestrel.exe's own resources, compiled from the same resource script into a carrier program.
-TEST(WindowsLauncherFile, MainProgramCarriesVersionRecordAndIcon) {
-    KESTREL_TEST_PREFIX(prefix);
-    const std::string probe = (WindowsTests / "kstprobe.exe").string();
     const std::string carrier = (WindowsTests / "kestrel_resources.exe").string();
-    auto result = prefix.wine({probe, "version", carrier, "ProductName", "OriginalFilename",
-                               "FileVersion", "ProductVersion"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(outputLines(result.output),
-              (std::vector<std::string>{"Kestrel", "kestrel.exe", "1.05.0088", "1.05.0088"}));
-    result = prefix.wine({probe, "fixedversion", carrier});
-    EXPECT_EQ(outputLines(result.output), (std::vector<std::string>{"1.5.0.88", "1.5.0.88"}));
-    // Icon group 1: one 32×32 image of 256 colours.
-    result = prefix.wine({probe, "icon", carrier, "1"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(outputLines(result.output), std::vector<std::string>{"1 32x32 256"});
-}
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> output;
+    } probes[] = {
+        {{"version", KESTREL_WINDOWS_LAUNCHER, "ProductName", "InternalName", "OriginalFilename",
+          "FileVersion", "ProductVersion"},
+         {"kstSubst", "kstSubst", "kstSubst.exe", "1.00", "1.00"}},
+        {{"version", carrier, "ProductName", "OriginalFilename", "FileVersion", "ProductVersion"},
+         {"Kestrel", "kestrel.exe", "1.05.0088", "1.05.0088"}},
+        {{"fixedversion", carrier}, {"1.5.0.88", "1.5.0.88"}},
+        // Icon group 1: one 32×32 image of 256 colours.
+        {{"icon", carrier, "1"}, {"1 32x32 256"}},
+    };
+    for (auto [args, output] : probes) {
+        args.insert(args.begin(), (WindowsTests / "kstprobe.exe").string());
+        const auto result = prefix.wine(args);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(lines(result.output), output) << args[1];
+    }
 
-TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
+    // kstSubst.exe is a Windows GUI program, without a console: the optional header's subsystem
+    // field (0x44 into that header, which starts 0x18 after the PE signature) is 2, not 3.
     const std::string bytes = kestrel::testing::readHostFile(KESTREL_WINDOWS_LAUNCHER);
     ASSERT_GT(bytes.size(), 0x40u);
     ASSERT_EQ(bytes.substr(0, 2), "MZ");
@@ -182,56 +156,56 @@ TEST(WindowsLauncherFile, IsAWindowsProgramWithoutAConsole) {
                     static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[0x3D])) << 8;
     ASSERT_LT(pe + 0x5Eu, bytes.size());
     EXPECT_EQ(bytes.substr(pe, 4), std::string("PE\0\0", 4));
-    // The optional header's subsystem field (at 0x44 of the optional header, which starts 0x18
-    // after the signature): 2 is a Windows GUI program, 3 a console one.
     EXPECT_EQ(static_cast<unsigned char>(bytes[pe + 0x18 + 0x44]), 2);
 }
 
 #endif // KESTREL_WINDOWS_LAUNCHER
 
-// --- The Linux build on a prefix ----------------------------------------------------------------
-
-bool linksTo(const TestPrefix& prefix, const std::string& letter, const std::string& folder) {
-    std::error_code error;
-    return fs::equivalent(prefix.file("dosdevices/" + letter), prefix.file(folder), error);
-}
-
-TEST(HostLauncher, FindsThePrefixItLiesIn) {
+// The Linux build links each profile entry in the prefix it lies in (its own place wins over
+// WINEPREFIX), or in WINEPREFIX when it lies outside a prefix. A failing entry does not stop the
+// others.
+TEST(HostLauncher, LinksTheProfilesLettersInItsPrefix) {
     KESTREL_TEST_PREFIX(prefix);
     fs::create_directories(prefix.file("drive_c/Games"));
-    install(KESTREL_HOST_LAUNCHER, system32(prefix) / "kstSubst.exe");
-    writeFile(system32(prefix) / "kstSubst.ini", "E:C:\\Games\r\n");
-    // WINEPREFIX names another folder: the launcher's own place wins.
-    const std::string elsewhere = prefix.file("elsewhere");
-    const auto result =
-        prefix.run({(system32(prefix) / "kstSubst.exe").string()}, {{"WINEPREFIX", elsewhere}});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_TRUE(linksTo(prefix, "e:", "drive_c/Games"));
-    EXPECT_FALSE(fs::exists(elsewhere));
-}
-
-TEST(HostLauncher, OutsideAPrefixWorksOnWinePrefix) {
-    KESTREL_TEST_PREFIX(prefix);
-    fs::create_directories(prefix.file("drive_c/Games"));
-    const fs::path tools = prefix.file("tools");
-    install(KESTREL_HOST_LAUNCHER, tools / "kstSubst");
-    writeFile(tools / "kstSubst.ini", "E:C:\\Games\r\n");
-    const auto result = prefix.run({(tools / "kstSubst").string()});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_TRUE(linksTo(prefix, "e:", "drive_c/Games"));
-}
-
-TEST(HostLauncher, AFailingSubstDoesNotStopTheOthers) {
-    KESTREL_TEST_PREFIX(prefix);
     fs::create_directories(prefix.file("drive_c/Work"));
-    install(KESTREL_HOST_LAUNCHER, system32(prefix) / "kstSubst.exe");
-    // C: is in use and C:\Missing does not exist; F: still gets its folder.
-    writeFile(system32(prefix) / "kstSubst.ini", "C:C:\\Work\r\nE:C:\\Missing\r\nF:C:\\Work\r\n");
-    const auto result = prefix.run({(system32(prefix) / "kstSubst.exe").string()});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_FALSE(fs::exists(prefix.file("dosdevices/e:")));
-    EXPECT_TRUE(linksTo(prefix, "f:", "drive_c/Work"));
-    EXPECT_TRUE(linksTo(prefix, "c:", "drive_c"));
+    const std::string elsewhere = prefix.file("elsewhere");
+    const struct {
+        const char* launcher;
+        const char* profile;
+        std::map<std::string, std::string> environment;
+        std::vector<std::pair<const char*, const char*>> links; // letter, folder (none: no link)
+    } cases[] = {
+        {"drive_c/windows/system32/kstSubst.exe",
+         "E:C:\\Games\r\n",
+         {{"WINEPREFIX", elsewhere}},
+         {{"e:", "drive_c/Games"}}},
+        {"tools/kstSubst", "E:C:\\Games\r\n", {}, {{"e:", "drive_c/Games"}}},
+        // C: is in use and C:\Missing does not exist; F: still gets its folder.
+        {"drive_c/windows/system32/kstSubst.exe",
+         "C:C:\\Work\r\nE:C:\\Missing\r\nF:C:\\Work\r\n",
+         {},
+         {{"c:", "drive_c"}, {"e:", nullptr}, {"f:", "drive_c/Work"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.launcher);
+        fs::remove(prefix.file("dosdevices/e:"));
+        const fs::path launcher = prefix.file(c.launcher);
+        install(KESTREL_HOST_LAUNCHER, launcher);
+        writeFile(launcher.parent_path() / "kstSubst.ini", c.profile);
+        const auto result = prefix.run({launcher.string()}, c.environment);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        for (const auto& [letter, folder] : c.links) {
+            std::error_code error;
+            if (folder)
+                EXPECT_TRUE(fs::equivalent(prefix.file("dosdevices/" + std::string(letter)),
+                                           prefix.file(folder), error))
+                    << letter;
+            else
+                EXPECT_FALSE(fs::exists(prefix.file("dosdevices/" + std::string(letter))))
+                    << letter;
+        }
+        EXPECT_FALSE(fs::exists(elsewhere));
+    }
 }
 
 } // namespace

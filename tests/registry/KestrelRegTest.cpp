@@ -10,16 +10,15 @@
 namespace kestrel::wine {
 namespace {
 
+using kestrel::testing::readHostFile;
 using kestrel::testing::TestPrefix;
 using namespace testkit;
 
-struct Answer {
-    int exitCode = -1;
-    std::string output;
-};
-
 // Both tools read their command line as UTF-8.
 const std::map<std::string, std::string> Utf8Locale{{"LC_ALL", "C.UTF-8"}};
+
+// A tool's answer: its output and exit status.
+using Answer = std::pair<std::string, int>;
 
 Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> argv{KESTREL_REG, "--prefix", prefix.path()};
@@ -28,28 +27,18 @@ Answer kestrelReg(const TestPrefix& prefix, const std::vector<std::string>& args
     auto environment = Utf8Locale;
     environment["WINEPREFIX"] = "/nonexistent";
     const auto result = runProcess(argv, environment);
-    return {result.exitCode, result.output};
+    return {result.output, result.exitCode};
 }
 
 Answer wineReg(const TestPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> all{"wine", "reg"};
     all.insert(all.end(), args.begin(), args.end());
     const auto result = prefix.run(all, Utf8Locale);
-    return {result.exitCode, result.output};
+    return {result.output, result.exitCode};
 }
 
-// The value lines of one key's section in a registry file (header and time left out).
-std::string sectionOf(const std::string& file, const std::string& header) {
-    const std::string text = kestrel::testing::readHostFile(file);
-    const std::size_t at = text.find("\n" + header + " ");
-    if (at == std::string::npos)
-        return "(no section " + header + ")";
-    const std::size_t body = text.find('\n', text.find("\n#time=", at + 1) + 1) + 1;
-    const std::size_t end = text.find("\n\n", body);
-    return text.substr(body, end == std::string::npos ? end : end + 1 - body);
-}
-
-const std::vector<std::vector<std::string>> Script = {
+// The commands, in two rounds: the registries' files are compared after each.
+const std::vector<std::vector<std::string>> Adds = {
     {"add", "HKCU\\Software\\KRT", "/v", "Text", "/d", "C:\\dir \"q\"", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Dword", "/t", "REG_DWORD", "/d", "257", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Hex", "/t", "reg_dword", "/d", "0x10", "/F"},
@@ -62,6 +51,9 @@ const std::vector<std::vector<std::string>> Script = {
     {"add", "HKCU\\Software\\KRT", "/v", "Sep", "/t", "REG_MULTI_SZ", "/d", "a#b", "/s", "#", "/f"},
     {"add", "HKCU\\Software\\KRT\\One\\Two\\Three\\Four", "/v", "Deep", "/d", "4", "/f"},
     {"add", "HKCU\\Software\\KRT\\MiXeD\\CaSe", "/f"},
+    // A value keeps the spelling it was first written with.
+    {"add", "HKCU\\Software\\KRT\\MiXeD\\CaSe", "/v", "MixedValue", "/d", "m", "/f"},
+    {"add", "HKCU\\Software\\KRT\\mixed\\case", "/v", "MIXEDVALUE", "/d", "x", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "abc", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "-1", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_FOO", "/d", "1", "/f"},
@@ -85,6 +77,21 @@ const std::vector<std::vector<std::string>> Script = {
     {"query", "HKCU\\Software\\KRT", "/v"},
     {"query", "HKCU\\Software\\KRT", "/v", "Text", "/ve"},
     {"query", "HKCU\\Software\\KRT", "/x"},
+    // Text outside ASCII (reg query would print it as '?': the files are compared instead).
+    {"add", "HKCU\\Software\\KRTU", "/v", "caf\xC3\xA9", "/d",
+     "\xD0\x96\xD1\x83\xD0\xBA \xC3\xA9"
+     "a",
+     "/f"},
+    {"add", "HKCU\\Software\\KRTU", "/v", "Long", "/t", "REG_BINARY", "/d", std::string(80, 'e'),
+     "/f"},
+    {"add", "HKCU\\Software\\KRTU\\[x]", "/v", "Two\nLines", "/d",
+     "a\tb\x01"
+     "7",
+     "/f"},
+    {"query", "HKCU\\Software\\KRTU", "/v", "Long"},
+    {"query", "HKCU\\Software\\KRTU\\[x]"},
+};
+const std::vector<std::vector<std::string>> Changes = {
     {"delete", "HKCU\\Software\\KRT", "/v", "Text", "/f"},
     {"delete", "HKCU\\Software\\KRT", "/v", "Text", "/f"},
     {"delete", "HKCU\\Software\\KRT", "/ve", "/f"},
@@ -93,6 +100,8 @@ const std::vector<std::vector<std::string>> Script = {
     {"delete", "HKCU\\Software\\Missing", "/f"},
     {"query", "HKCU\\Software\\KRT"},
     {"delete", "HKCU\\Software\\KRT", "/va", "/f"},
+    // A key left without values and subkeys gets a section of its own.
+    {"delete", "HKCU\\Software\\KRT\\MiXeD", "/f"},
     {"query", "HKCU\\Software\\KRT"},
     {"add", "HKLM\\Software\\KRT", "/v", "x", "/d", "y", "/f"},
     {"query", "HKEY_LOCAL_MACHINE\\Software\\KRT"},
@@ -104,8 +113,13 @@ const std::vector<std::vector<std::string>> Script = {
     {"query", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Update"},
     {"delete", "HKLM\\Software\\KRT", "/f"},
     {"query", "HKLM\\Software\\KRT"},
-    // Text outside ASCII (reg query would print it as '?': the files are compared instead).
-    {"add", "HKCU\\Software\\KRTU", "/v", "caf\xC3\xA9", "/d", "\xD0\x96\xD1\x83\xD0\xBA", "/f"},
+};
+
+// The keys the commands touch, in the files Wine keeps them in.
+const std::pair<const char*, const char*> Sections[] = {
+    {"user.reg", "Software\\\\KRT"},    {"user.reg", "Software\\\\KRTU"},
+    {"system.reg", "Software\\\\KRT"},  {"system.reg", "Software\\\\Classes\\\\.krt"},
+    {"userdef.reg", "Software\\\\KRT"},
 };
 
 std::string show(const std::vector<std::string>& args) {
@@ -122,15 +136,16 @@ TEST(KestrelReg, AnswersAsWineRegDoes) {
     ASSERT_TRUE(
         startDetached({"wineserver", "-p"}, {{"WINEPREFIX", wines.path()}, {"WINEDEBUG", "-all"}}));
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(wines.path()); }));
-    for (const auto& args : Script) {
-        const Answer expected = wineReg(wines, args);
-        const Answer actual = kestrelReg(ours, args);
-        EXPECT_EQ(actual.output, expected.output) << show(args);
-        EXPECT_EQ(actual.exitCode, expected.exitCode) << show(args);
+    for (const auto* script : {&Adds, &Changes}) {
+        for (const auto& args : *script)
+            EXPECT_EQ(kestrelReg(ours, args), wineReg(wines, args)) << show(args);
+        // Wine writes its files as it exits; they hold what kestrel-reg wrote, line for line.
+        wines.stopWineServer();
+        for (const auto& [file, key] : Sections)
+            EXPECT_EQ(sectionsBelow(readHostFile(ours.file(file)), key),
+                      sectionsBelow(readHostFile(wines.file(file)), key))
+                << file << ": " << key;
     }
-    wines.stopWineServer();
-    EXPECT_EQ(sectionOf(ours.file("user.reg"), "[Software\\\\KRTU]"),
-              sectionOf(wines.file("user.reg"), "[Software\\\\KRTU]"));
 }
 
 TEST(KestrelReg, RefusesAPrefixArgumentThatIsNoPrefix) {
@@ -170,17 +185,16 @@ TEST(KestrelReg, WhileWineRunsWineAnswers) {
     ServerElsewhere server{prefix};
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(waitFor([&] { return wineServerRunning(prefix.path()); }));
-    auto added = kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
-    EXPECT_EQ(added.exitCode, 0) << added.output;
+    const auto added =
+        kestrelReg(prefix, {"add", "HKCU\\Software\\KRLive", "/v", "v", "/d", "1", "/f"});
+    EXPECT_EQ(added.second, 0) << added.first;
     // The files do not have it yet, the live registry does.
-    const auto query = kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"});
-    EXPECT_EQ(query.exitCode, 0) << query.output;
-    EXPECT_EQ(query.output,
-              "\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n");
+    const Answer query = kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"});
+    EXPECT_EQ(query,
+              Answer("\r\nHKEY_CURRENT_USER\\Software\\KRLive\r\n    v    REG_SZ    1\r\n\r\n", 0));
     server.stop();
     ASSERT_TRUE(waitFor([&] { return !wineServerRunning(prefix.path()); }));
-    EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}).output,
-              query.output);
+    EXPECT_EQ(kestrelReg(prefix, {"query", "HKCU\\Software\\KRLive", "/v", "v"}), query);
 }
 
 } // namespace

@@ -3,16 +3,10 @@
 
 #include "platform/wine/RegFile.h"
 
-#include "RegistryTestKit.h"
-#include "tests/support/TestPrefix.h"
-
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace kestrel::wine {
 namespace {
-
-using testkit::lines;
 
 std::string utf16(std::u16string_view text) {
     std::string bytes;
@@ -33,21 +27,6 @@ RegValue dwordValue(std::u16string name, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         data.push_back(static_cast<char>(v >> (8 * i)));
     return {std::move(name), 4, data};
-}
-
-// The lines that differ between two texts, as the window between their common first and last
-// lines: [first, lastA) in a and [first, lastB) in b.
-struct Window {
-    std::size_t first, lastA, lastB;
-};
-Window changedWindow(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    std::size_t first = 0;
-    while (first < a.size() && first < b.size() && a[first] == b[first])
-        ++first;
-    std::size_t endA = a.size(), endB = b.size();
-    while (endA > first && endB > first && a[endA - 1] == b[endB - 1])
-        --endA, --endB;
-    return {first, endA, endB};
 }
 
 // 2026-01-01 00:00:00 UTC as FILETIME.
@@ -71,40 +50,6 @@ const std::string Sample = "WINE REGISTRY Version 2\n"
                            "#time=1da1a1a1a1a1a1a\n"
                            "\"G\"=hex:01,02\n";
 
-TEST(RegFile, FreshPrefixFilesRoundTripByteForByte) {
-    KESTREL_TEST_PREFIX(prefix);
-    for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const std::string text = kestrel::testing::readHostFile(prefix.file(name));
-        ASSERT_FALSE(text.empty()) << name;
-        RegFile file;
-        file.load(text);
-        EXPECT_TRUE(file.hasWineHeader()) << name;
-        EXPECT_TRUE(file.text() == text) << name << " changed on a load and save";
-    }
-}
-
-TEST(RegFile, EveryValueOfAFreshPrefixIsWrittenAsWineWroteIt) {
-    KESTREL_TEST_PREFIX(prefix);
-    for (const char* name : {"system.reg", "user.reg", "userdef.reg"}) {
-        const auto all = lines(kestrel::testing::readHostFile(prefix.file(name)));
-        std::size_t checked = 0;
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            if (all[i].empty() || (all[i][0] != '"' && all[i][0] != '@'))
-                continue;
-            std::string valueText = all[i] + "\n";
-            while (all[i].back() == '\\' && i + 1 < all.size())
-                valueText += all[++i] + "\n";
-            RegFile file;
-            file.load("WINE REGISTRY Version 2\n\n[K] 1\n" + valueText);
-            const auto values = file.values({u"K"});
-            ASSERT_EQ(values.size(), 1u) << valueText;
-            EXPECT_EQ(RegFile::formatValue(values[0]), valueText);
-            ++checked;
-        }
-        EXPECT_GT(checked, 10u) << name;
-    }
-}
-
 std::string bytes(int from, int to) {
     std::string out;
     for (int i = from; i < to; ++i)
@@ -119,30 +64,14 @@ const struct {
     RegValue value;
     bool written;
 } ValueLines[] = {
-    {"\"Name\"=\"C:\\\\dir\\\\\\\"q\\\" \\x416\\x443\\x43a\"\n",
-     stringValue(u"Name", u"C:\\dir\\\"q\" \u0416\u0443\u043a"), true},
     // A character above 0x7F followed by a hex digit is padded to four digits.
     {"@=\"\\x00e9a\\xe9g\"\n", stringValue(u"", u"\u00e9a\u00e9g"), true},
-    {"\"Multi\"=str(7):\"one\\0two\\0\"\n",
-     stringValue(u"Multi", std::u16string(u"one\0two\0", 8), 7), true},
-    {"\"Expand\"=str(2):\"%SystemRoot%\\\\foo\"\n", stringValue(u"Expand", u"%SystemRoot%\\foo", 2),
-     true},
-    {"\"Ctl\"=\"\\t\\n\\0017\\e\"\n",
-     stringValue(u"Ctl", u"\t\n\x01"
-                         u"7\x1b"),
-     true},
-    {"\"Two\\nLines\"=dword:00000101\n", dwordValue(u"Two\nLines", 257), true},
-    {"\"Bin\"=hex:01,00,00,00\n", {u"Bin", 3, std::string("\x01\0\0\0", 4)}, true},
     {"\"Qword\"=hex(b):88,77,66,55,44,33,22,11\n",
      {u"Qword", 11, "\x88\x77\x66\x55\x44\x33\x22\x11"},
      true},
     // A string without its terminator, or a DWORD of the wrong size, is written as hex.
     {"\"Bare\"=hex(1):61,00,62,00\n", {u"Bare", 1, utf16(u"ab")}, true},
     {"\"Short\"=hex(4):01\n", {u"Short", 4, "\x01"}, true},
-    {"\"LongBin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
-     "  15,16,17,18,19,1a,1b,1c,1d,1e,1f\n",
-     {u"LongBin", 3, bytes(0, 32)},
-     true},
     {"\"Utf8\"=\"\xD0\x96\"\n", stringValue(u"Utf8", u"\u0416"), false},
     {"\"Octal\"=\"\\101\\0\"\n", stringValue(u"Octal", std::u16string(u"A\0", 2)), false},
     {"\"Cut\"=hex:00,01,\\\n  02,03\r\n", {u"Cut", 3, bytes(0, 4)}, false},
@@ -151,7 +80,8 @@ const struct {
 TEST(RegFile, ValuesAreReadAndWrittenAsWineDoes) {
     for (const auto& row : ValueLines) {
         RegFile file;
-        file.load("WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Example] 1\n#time=1\n" +
+        file.load("WINE REGISTRY Version 2\n\n[Software\\\\Wine\\\\Example] "
+                  "1\n#time=1\n" +
                   std::string(row.line));
         // Names are found whatever their case.
         std::u16string upper = row.value.name;
@@ -165,7 +95,6 @@ TEST(RegFile, ValuesAreReadAndWrittenAsWineDoes) {
         if (row.written)
             EXPECT_EQ(RegFile::formatValue(row.value), row.line);
     }
-    EXPECT_EQ(RegFile::escape(u"a[b]\\\"c", true), "a\\[b\\]\\\\\"c");
 }
 
 TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
@@ -210,18 +139,15 @@ TEST(RegFile, KeepsWhatItCannotReadThroughChanges) {
 TEST(RegFile, AChangeRewritesOnlyItsKeysLinesAndTimes) {
     RegFile file;
     file.load(Sample);
+    // The key's header and #time= lines take the new time, "b" goes between "A" and "C" (sorted
+    // without regard to case), and the rest of the file stays.
     file.setValue({u"alpha"}, dwordValue(u"b", 2), Jan2026);
-    const auto before = lines(Sample), after = lines(file.text());
-    const Window w = changedWindow(before, after);
-    // The header and #time= lines of [Alpha] (lines 5, 6) change, and "b" goes between "A" and
-    // "C" (sorted without regard to case).
-    EXPECT_EQ(w.first, 5u);
-    EXPECT_EQ(w.lastA, 8u);
-    ASSERT_EQ(w.lastB, 9u);
-    EXPECT_EQ(after[5], "[Alpha] 1767225600");
-    EXPECT_EQ(after[6], "#time=1dc7ab192810000");
-    EXPECT_EQ(after[7], "\"A\"=\"1\"");
-    EXPECT_EQ(after[8], "\"b\"=dword:00000002");
+    const std::string alpha = "[Alpha] 1700000000\n#time=1da1a1a1a1a1a1a\n\"A\"=\"1\"\n";
+    std::string expected = Sample;
+    expected.replace(
+        expected.find(alpha), alpha.size(),
+        "[Alpha] 1767225600\n#time=1dc7ab192810000\n\"A\"=\"1\"\n\"b\"=dword:00000002\n");
+    EXPECT_EQ(file.text(), expected);
 
     // Changing a value in place replaces its line.
     file.setValue({u"GAMMA"}, {u"g", 3, "\xff"}, Jan2026);
@@ -273,17 +199,16 @@ TEST(RegFile, AKeyWrittenInTwoSpellingsIsOneKey) {
     EXPECT_EQ(file.values({u"Dup"}).size(), 2u);
     file.setValue({u"Dup"}, stringValue(u"A", u"third"), Jan2026);
     EXPECT_EQ(file.value({u"dup"}, u"A")->data, utf16(u"third") + std::string(2, '\0'));
-    EXPECT_NE(file.text().find("\"A\"=\"first\""), std::string::npos); // overridden, as in Wine
+    EXPECT_NE(file.text().find("\"A\"=\"first\""),
+              std::string::npos); // overridden, as in Wine
 }
 
 TEST(RegFile, TellsAFileWineWouldReject) {
     RegFile file;
-    file.load("\xEF\xBB\xBFWINE REGISTRY Version 2\n");
-    EXPECT_FALSE(file.hasWineHeader());
-    file.load("REGEDIT4\n");
-    EXPECT_FALSE(file.hasWineHeader());
-    file.load("");
-    EXPECT_FALSE(file.hasWineHeader());
+    for (const char* text : {"\xEF\xBB\xBFWINE REGISTRY Version 2\n", "REGEDIT4\n", ""}) {
+        file.load(text);
+        EXPECT_FALSE(file.hasWineHeader()) << text;
+    }
     file.loadEmpty("REGISTRY\\\\Machine");
     EXPECT_TRUE(file.hasWineHeader());
     file.setValue({u"A"}, dwordValue(u"v", 1), Jan2026);

@@ -182,65 +182,49 @@ TEST_F(RegProcedures, StringsOfTheCodePageRoundTrip) {
     EXPECT_EQ(raw(key(), L"All").data, bytes + '\0');
 }
 
-TEST_F(RegProcedures, WritersCreateMissingKeys) {
-    const std::wstring deep = key(L"One\\Two\\Three\\Four");
-    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, deep, L"Deep", 1));
-    EXPECT_EQ(read(deep, L"Deep"), L"1");
-    std::vector<std::wstring> names;
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key(L"One\\Two")));
-    EXPECT_EQ(names, std::vector<std::wstring>{L"Three"});
-
+// Writers make the keys they need, names are found whatever their case and keep the spelling
+// they were first written with, and EnumKeys replaces the caller's list.
+TEST_F(RegProcedures, KeysAreMadeFoundAndListed) {
+    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(L"One\\Two\\Three\\Four"), L"Deep", 1));
     ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(L"S"), L"v", L"x"));
     ASSERT_TRUE(SaveBinary(HKEY_CURRENT_USER, key(L"B"), L"v", L"x"));
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key()));
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"B", L"One", L"S"}));
-}
-
-TEST_F(RegProcedures, KeyAndValueNamesIgnoreCaseAndKeepTheirSpelling) {
+    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(L"Leaf"), L"v", 1));
+    for (const wchar_t* name : {L"beta", L"Alpha", L"gamma_1", L"Gamma"})
+        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(L"List\\") + name, L"v", 1));
     ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(L"MixedCase\\SubKey"), L"ValueName", L"v"));
     EXPECT_EQ(read(key(L"mixedcase\\SUBKEY"), L"VALUENAME"), L"v");
     ASSERT_TRUE(SaveString(HKEY_CURRENT_USER, key(L"MIXEDCASE\\subkey"), L"valuename", L"w"));
     EXPECT_EQ(read(key(L"MixedCase\\SubKey"), L"ValueName"), L"w");
-    std::vector<std::wstring> names;
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key()));
-    EXPECT_EQ(names, std::vector<std::wstring>{L"MixedCase"});
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key(L"MIXEDCASE")));
-    EXPECT_EQ(names, std::vector<std::wstring>{L"SubKey"});
-}
+    EXPECT_EQ(read(key(L"One\\Two\\Three\\Four"), L"Deep"), L"1");
 
-TEST_F(RegProcedures, DeleteValueCreatesTheKeyAndReportsWhetherAValueWent) {
+    // DeleteValue says whether a value went; on a missing key it makes the key (empty).
     ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(), L"Gone", 1));
     EXPECT_TRUE(DeleteValue(HKEY_CURRENT_USER, key(), L"Gone"));
     bool ok = true;
     read(key(), L"Gone", &ok);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(DeleteValue(HKEY_CURRENT_USER, key(), L"Gone"));
-
-    // On a missing key: the key is made (empty) and the result is false.
-    std::vector<std::wstring> names{L"stale"};
-    EXPECT_FALSE(EnumKeys(names, HKEY_CURRENT_USER, key(L"Made")));
     EXPECT_FALSE(DeleteValue(HKEY_CURRENT_USER, key(L"Made"), L"Anything"));
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key(L"Made")));
-    EXPECT_TRUE(names.empty());
-}
 
-TEST_F(RegProcedures, EnumKeysReplacesTheList) {
-    std::vector<std::wstring> names{L"stale", L"entries"};
-    EXPECT_FALSE(EnumKeys(names, HKEY_CURRENT_USER, key(L"Nowhere")));
-    EXPECT_TRUE(names.empty());
-
-    ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(L"Leaf"), L"v", 1));
-    names = {L"stale"};
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key(L"Leaf")));
-    EXPECT_TRUE(names.empty());
-
-    for (const wchar_t* name : {L"beta", L"Alpha", L"gamma_1", L"Gamma"})
-        ASSERT_TRUE(SaveDWord(HKEY_CURRENT_USER, key(L"List\\") + name, L"v", 1));
-    EXPECT_TRUE(EnumKeys(names, HKEY_CURRENT_USER, key(L"List")));
-    std::vector<std::wstring> sorted = names;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (std::vector<std::wstring>{L"Alpha", L"Gamma", L"beta", L"gamma_1"}));
+    const struct {
+        std::wstring path;
+        bool ok;
+        std::vector<std::wstring> sorted;
+    } lists[] = {
+        {key(), true, {L"B", L"Leaf", L"List", L"Made", L"MixedCase", L"One", L"S"}},
+        {key(L"One\\Two"), true, {L"Three"}},
+        {key(L"MIXEDCASE"), true, {L"SubKey"}},
+        {key(L"List"), true, {L"Alpha", L"Gamma", L"beta", L"gamma_1"}},
+        {key(L"Leaf"), true, {}},
+        {key(L"Made"), true, {}},
+        {key(L"Nowhere"), false, {}},
+    };
+    for (const auto& list : lists) {
+        std::vector<std::wstring> names{L"stale", L"entries"};
+        EXPECT_EQ(EnumKeys(names, HKEY_CURRENT_USER, list.path), list.ok);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, list.sorted) << codepage::toUtf8(list.path);
+    }
 }
 
 } // namespace

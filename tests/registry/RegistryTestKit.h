@@ -1,6 +1,6 @@
 #pragma once
-// What the registry tests share: the lines of a text, waiting for a condition, and a wineserver
-// started with a TMPDIR that is not Kestrel's.
+// What the registry tests share: the lines of a text, the sections of a .reg file, waiting for a
+// condition, and a wineserver started with a TMPDIR that is not Kestrel's.
 
 #include "platform/wine/Process.h"
 #include "tests/support/TestPrefix.h"
@@ -28,11 +28,21 @@ inline std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-inline bool hasLine(const std::string& text, const std::string& wanted) {
-    for (const auto& line : lines(text))
-        if (line == wanted)
-            return true;
-    return false;
+// The sections of a .reg file's keys below key (as the file spells it, "Software\\\\K"): each
+// header without its time, relative to key, then its value lines ("#time=" left out).
+inline std::vector<std::string> sectionsBelow(const std::string& text, const std::string& key) {
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const auto& line : lines(text)) {
+        if (!line.empty() && line[0] == '[') {
+            inside = line.rfind("[" + key + "]", 0) == 0 || line.rfind("[" + key + "\\\\", 0) == 0;
+            if (inside)
+                out.push_back(line.substr(key.size() + 1, line.rfind(']') - key.size() - 1));
+        } else if (inside && !line.empty() && line.rfind("#time=", 0) != 0) {
+            out.push_back(line);
+        }
+    }
+    return out;
 }
 
 // True as soon as the condition holds, false when it still does not after 10 s.

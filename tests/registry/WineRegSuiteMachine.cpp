@@ -9,13 +9,11 @@ namespace kestrel::testing {
 
 namespace {
 
-class PrefixRegistryMachine : public RegistryMachine {
-public:
+// The machine owns its registry and the prefix, which it removes at the end.
+struct PrefixRegistryMachine : RegistryMachine {
     PrefixRegistryMachine(TestPrefix&& prefix, std::unique_ptr<wine::WineRegistry> registry)
         : RegistryMachine(*registry, 1252), prefix_(std::move(prefix)),
           registry_(std::move(registry)) {}
-
-private:
     TestPrefix prefix_;
     std::unique_ptr<wine::WineRegistry> registry_;
 };

@@ -2,6 +2,7 @@
 // text comes back byte for byte, and adding a key keeps every line that was there.
 
 #include "platform/wine/RegFile.h"
+#include "tests/registry/RegistryTestKit.h"
 
 #include <cctype>
 #include <cstdint>
@@ -11,21 +12,7 @@
 
 namespace {
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        out.push_back(line);
-        start = end + 1;
-    }
-    return out;
-}
+using kestrel::wine::testkit::lines;
 
 // Every line of before appears in after, in the same order.
 bool keepsLines(const std::string& before, const std::string& after) {
