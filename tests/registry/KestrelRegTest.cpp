@@ -54,6 +54,10 @@ const std::vector<std::vector<std::string>> Adds = {
     // A value keeps the spelling it was first written with.
     {"add", "HKCU\\Software\\KRT\\MiXeD\\CaSe", "/v", "MixedValue", "/d", "m", "/f"},
     {"add", "HKCU\\Software\\KRT\\mixed\\case", "/v", "MIXEDVALUE", "/d", "x", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Q", "/t", "REG_QWORD", "/d", "0x123456789", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Q-1", "/t", "REG_QWORD", "/d", "-1", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "QNone", "/t", "REG_QWORD", "/f"},
+    {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_QWORD", "/d", "0x", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "abc", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_DWORD", "/d", "-1", "/f"},
     {"add", "HKCU\\Software\\KRT", "/v", "Bad", "/t", "REG_FOO", "/d", "1", "/f"},

@@ -203,6 +203,30 @@ TEST(RegFile, AKeyWrittenInTwoSpellingsIsOneKey) {
               std::string::npos); // overridden, as in Wine
 }
 
+TEST(RegFile, KeysInAnyOrderAreListedAsWineSortsThemWhileTheyComeAndGo) {
+    RegFile file;
+    file.load("WINE REGISTRY Version 2\n\n[b\\\\Z] 1\n\n[A\\\\y] 1\n\n[a\\\\X] 1\n\n"
+              "[B\\\\_u] 1\n\n[C] 1\n");
+    using Names = std::vector<std::u16string>;
+    EXPECT_EQ(file.subkeys({}), (Names{u"A", u"b", u"C"}));
+    EXPECT_EQ(file.subkeys({u"B"}), (Names{u"_u", u"Z"}));
+    // Enumerating one by one, as RegEnumKey does, sees every change made between two steps.
+    std::u16string name;
+    ASSERT_TRUE(file.subkeyAt({}, 1, name));
+    EXPECT_EQ(name, u"b");
+    file.createKey({u"Ab"}, Jan2026);
+    ASSERT_TRUE(file.subkeyAt({}, 2, name));
+    EXPECT_EQ(name, u"b");
+    // Deleting the first subkey until none is left, as a recursive delete does.
+    Names deleted;
+    for (int guard = 0; guard < 10 && file.subkeyAt({}, 0, name); ++guard) {
+        deleted.push_back(name);
+        EXPECT_TRUE(file.deleteKey({name}));
+    }
+    EXPECT_EQ(deleted, (Names{u"A", u"Ab", u"b", u"C"}));
+    EXPECT_EQ(file.subkeyCount({}), 0u);
+}
+
 TEST(RegFile, TellsAFileWineWouldReject) {
     RegFile file;
     for (const char* text : {"\xEF\xBB\xBFWINE REGISTRY Version 2\n", "REGEDIT4\n", ""}) {
