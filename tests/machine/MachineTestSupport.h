@@ -53,15 +53,3 @@ std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<s
 std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args);
 
 } // namespace kestrel::testing
-
-// A throw-away prefix of the given kind in a variable, or the test fails (CI) or skips.
-#define KESTREL_KIND_PREFIX(var, kind)                                                             \
-    std::string var##_reason;                                                                      \
-    auto var##_made = ::kestrel::testing::makePrefix(kind, var##_reason);                          \
-    if (!var##_made) {                                                                             \
-        if (::kestrel::testing::wineRequired())                                                    \
-            FAIL() << var##_reason;                                                                \
-        else                                                                                       \
-            GTEST_SKIP() << var##_reason;                                                          \
-    }                                                                                              \
-    ::kestrel::testing::TestPrefix& var = *var##_made

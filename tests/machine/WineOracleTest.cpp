@@ -4,9 +4,12 @@
 // Every test runs on a copy of a prefix made by wineboot and on one Kestrel created itself.
 #include "MachineTestSupport.h"
 #include "platform/Module.h"
+#include "platform/Reg.h"
 #include "platform/Win32Types.h"
 #include "platform/wine/WineMachine.h"
 #include "platform/wine/WinePrefix.h"
+#include "tests/support/MachineOnPrefix.h"
+#include "tests/support/RegistryMachine.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -25,24 +28,29 @@ std::string hex(std::uint32_t value) {
     return text;
 }
 
-long setString(Registry& registry, RootKey root, const std::string& key, const std::string& name,
-               const std::string& value) {
-    RegHandle handle = 0;
-    long rc = registry.createKey(root, key, KEY_ALL_ACCESS, handle);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    rc = registry.setValue(handle, name, REG_SZ,
-                           reinterpret_cast<const std::uint8_t*>(value.c_str()),
-                           static_cast<std::uint32_t>(value.size() + 1));
-    registry.closeKey(handle);
-    return rc;
-}
+// A copy of the prefix of the kind the test is for, with a WineMachine on it as the current
+// machine; the tests set registry values through the Reg procedures.
+class WineOracle : public ::testing::TestWithParam<PrefixKind> {
+protected:
+    void SetUp() override {
+        std::string reason;
+        auto made = makePrefix(kind(), reason);
+        if (!made) {
+            if (wineRequired())
+                FAIL() << reason;
+            GTEST_SKIP() << reason;
+        }
+        on_.emplace(std::move(*made));
+    }
 
-class WineOracle : public ::testing::TestWithParam<PrefixKind> {};
+    virtual PrefixKind kind() const { return GetParam(); }
+
+    std::optional<MachineOnPrefix> on_;
+};
 
 TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
-    KESTREL_KIND_PREFIX(prefix, GetParam());
-    wine::WineMachine machine(prefix.path());
+    TestPrefix& prefix = on_->prefix();
+    wine::WineMachine& machine = on_->machine();
     const fs::path root(prefix.path());
     fs::create_directories(root / "drive_c/kst/Mapped Folder");
     spit((root / "drive_c/kst/Mapped Folder/hello.txt").string(), "hello from E");
@@ -53,11 +61,9 @@ TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
     fs::create_directory_symlink(root / "drive_c/kst", root / "dosdevices/h:");
     fs::create_directory_symlink(root / "drive_c/kst", root / "dosdevices/k:");
     fs::create_symlink(root / "gone", root / "dosdevices/l:");
-    for (const auto& [name, type] : std::map<std::string, std::string>{
-             {"h:", "cdrom"}, {"k:", "floppy"}, {"l:", "cdrom"}, {"n:", "network"}})
-        ASSERT_EQ(
-            setString(machine.registry(), HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", name, type),
-            ERROR_SUCCESS);
+    for (const auto& [name, type] : std::map<std::wstring, std::wstring>{
+             {L"h:", L"cdrom"}, {L"k:", L"floppy"}, {L"l:", L"cdrom"}, {L"n:", L"network"}})
+        ASSERT_TRUE(Reg::SaveString(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Drives", name, type));
 
     auto expectAgreement = [&](const std::string& when) {
         const auto lines = probe(prefix, {"drives"});
@@ -95,8 +101,8 @@ TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
 }
 
 TEST_P(WineOracle, AttributesAgreeBothWays) {
-    KESTREL_KIND_PREFIX(prefix, GetParam());
-    wine::WineMachine machine(prefix.path());
+    TestPrefix& prefix = on_->prefix();
+    wine::WineMachine& machine = on_->machine();
     const fs::path dir = fs::path(prefix.path()) / "drive_c/kst/attr";
     fs::create_directories(dir / "Folder");
     fs::create_directories(dir / "SysFolder");
@@ -142,8 +148,8 @@ TEST_P(WineOracle, AttributesAgreeBothWays) {
 }
 
 TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
-    KESTREL_KIND_PREFIX(prefix, GetParam());
-    wine::WineMachine machine(prefix.path());
+    TestPrefix& prefix = on_->prefix();
+    wine::WineMachine& machine = on_->machine();
     const fs::path dir = fs::path(prefix.path()) / "drive_c/kst/Folder";
     fs::create_directories(dir);
     const std::string original = "; the shell's own comment, with odd spacing\r\n"
@@ -231,26 +237,19 @@ TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
 }
 
 TEST_P(WineOracle, VersionNamesAndTicksAgree) {
-    KESTREL_KIND_PREFIX(prefix, GetParam());
-    auto machineOwner = std::make_unique<wine::WineMachine>(prefix.path());
-    wine::WineMachine& machine = *machineOwner;
-    Machine::setCurrent(&machine);
-    struct Reset {
-        ~Reset() { Machine::setCurrent(nullptr); }
-    } reset;
+    TestPrefix& prefix = on_->prefix();
+    wine::WineMachine& machine = on_->machine();
 
     EXPECT_EQ(probe(prefix, {"version"}), std::vector<std::string>{"2"});
     EXPECT_EQ(machine.platformId(), VER_PLATFORM_WIN32_NT);
     EXPECT_TRUE(Module::IsWinNT());
     prefix.stopWineServer();
     for (const auto& [version, id] :
-         std::vector<std::pair<std::string, std::uint32_t>>{{"win98", VER_PLATFORM_WIN32_WINDOWS},
-                                                            {"winme", VER_PLATFORM_WIN32_WINDOWS},
-                                                            {"win95", VER_PLATFORM_WIN32_WINDOWS},
-                                                            {"winxp", VER_PLATFORM_WIN32_NT}}) {
-        ASSERT_EQ(
-            setString(machine.registry(), HKEY_CURRENT_USER, "Software\\Wine", "Version", version),
-            ERROR_SUCCESS);
+         std::vector<std::pair<std::wstring, std::uint32_t>>{{L"win98", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"winme", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"win95", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"winxp", VER_PLATFORM_WIN32_NT}}) {
+        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", version));
         EXPECT_EQ(machine.platformId(), id) << version;
         EXPECT_EQ(Module::IsWinNT(), id == VER_PLATFORM_WIN32_NT) << version;
         EXPECT_EQ(probe(prefix, {"version"}), std::vector<std::string>{std::to_string(id)})
@@ -271,8 +270,8 @@ TEST_P(WineOracle, VersionNamesAndTicksAgree) {
 }
 
 TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {
-    KESTREL_KIND_PREFIX(prefix, GetParam());
-    wine::WineMachine machine(prefix.path());
+    TestPrefix& prefix = on_->prefix();
+    wine::WineMachine& machine = on_->machine();
     // A program in a folder with blanks, named without quotes, as uninstall strings often are.
     const fs::path folder = fs::path(prefix.path()) / "drive_c/Program Files/Kst Probe";
     fs::create_directories(folder);
@@ -294,8 +293,12 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, WineOracle,
 
 // The prefix Kestrel made before Wine ever ran in it: wineboot completed it into a working
 // prefix and kept what Kestrel had written.
-TEST(KestrelMadePrefix, WinebootKeepsKestrelsValuesAndFiles) {
-    KESTREL_KIND_PREFIX(prefix, PrefixKind::KestrelMade);
+class KestrelMadePrefix : public WineOracle {
+    PrefixKind kind() const override { return PrefixKind::KestrelMade; }
+};
+
+TEST_F(KestrelMadePrefix, WinebootKeepsKestrelsValuesAndFiles) {
+    TestPrefix& prefix = on_->prefix();
     EXPECT_TRUE(fs::exists(prefix.file("drive_c/windows/system32/kernel32.dll")));
     EXPECT_TRUE(fs::exists(prefix.file(".update-timestamp")));
     std::string query;
@@ -309,39 +312,16 @@ TEST(KestrelMadePrefix, WinebootKeepsKestrelsValuesAndFiles) {
     prefix.stopWineServer();
 
     // Kestrel still reads its value after Wine rewrote the registry files.
-    wine::WineMachine machine(prefix.path());
-    RegHandle key = 0;
-    ASSERT_EQ(machine.registry().openKey(HKEY_CURRENT_USER, "Software\\Kestrel\\PrefixTest",
-                                         KEY_READ, key),
-              ERROR_SUCCESS);
-    char data[64] = {};
-    std::uint32_t type = 0, size = sizeof data;
-    ASSERT_EQ(machine.registry().queryValue(key, "Marker", type,
-                                            reinterpret_cast<std::uint8_t*>(data), size),
-              ERROR_SUCCESS);
-    machine.registry().closeKey(key);
-    EXPECT_EQ(std::string(data), "made by Kestrel");
+    wine::WineMachine fresh(prefix.path());
+    CurrentMachine current(fresh);
+    std::wstring marker;
+    EXPECT_TRUE(
+        Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\PrefixTest", L"Marker", marker));
+    EXPECT_EQ(marker, L"made by Kestrel");
     // Wine filled in the rest: the user's folder, C: and Z:.
-    EXPECT_EQ(machine.getDriveType("C:\\"), DRIVE_FIXED);
-    EXPECT_EQ(machine.getDriveType("Z:\\"), DRIVE_FIXED);
-    EXPECT_EQ(machine.getFileAttributes("C:\\users\\" + machine.userName()),
-              FILE_ATTRIBUTE_DIRECTORY);
-}
-
-TEST(KestrelMadePrefix, CreatingRefusesAFolderThatIsInUse) {
-    ScratchPrefix existing;
-    std::string error;
-    EXPECT_FALSE(wine::createPrefix(existing.path(), error));
-    EXPECT_NE(error.find(existing.path()), std::string::npos);
-    // The layout and the hive headers Wine expects.
-    EXPECT_EQ(fs::read_symlink(existing.file("dosdevices/c:")), "../drive_c");
-    EXPECT_EQ(fs::read_symlink(existing.file("dosdevices/z:")), "/");
-    EXPECT_TRUE(fs::is_directory(existing.file("drive_c/windows/system32")));
-    EXPECT_EQ(
-        slurp(existing.file("user.reg")),
-        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
-        "\n#arch=win64\n");
-    EXPECT_EQ(wine::prefixState(existing.path()), wine::PrefixState::Ready);
+    EXPECT_EQ(fresh.getDriveType("C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(fresh.getDriveType("Z:\\"), DRIVE_FIXED);
+    EXPECT_EQ(fresh.getFileAttributes("C:\\users\\" + fresh.userName()), FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace

@@ -1,0 +1,31 @@
+#pragma once
+// The file, folder, profile-file and drive rules every Machine backend keeps, checked the same way
+// on each (MachineFilesSuite.cpp uses nothing but platform/ headers and GoogleTest). Each test
+// program that compiles the suite provides makeFilesSuiteSetup(): on Linux a prefix Kestrel made,
+// on Windows (Wine's, in CI) the Win32 backend and the temporary folder.
+
+#include "platform/Machine.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrel::testing {
+
+// A machine and an empty scratch folder on it for one test, removed afterwards.
+class FilesSuiteSetup {
+public:
+    virtual ~FilesSuiteSetup() = default;
+    virtual Machine& machine() = 0;
+    // The scratch folder's DOS path, without a trailing backslash.
+    virtual std::string folder() const = 0;
+    // Makes a folder inside the scratch folder (the Machine has no call for that).
+    virtual bool makeFolder(const std::string& name) = 0;
+    // The names of everything directly in the scratch folder, files and folders, sorted.
+    virtual std::vector<std::string> entries() const = 0;
+};
+
+// The setup for one test, or null with the reason (the test then fails).
+std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup(std::string& reason);
+
+} // namespace kestrel::testing
