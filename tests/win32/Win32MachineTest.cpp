@@ -20,11 +20,13 @@ constexpr long Success = kestrel::ERROR_SUCCESS;
 } // namespace
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 using kestrel::win32::Win32Machine;
+namespace fs = std::filesystem;
 
 namespace kestrel::testing {
 
@@ -33,50 +35,34 @@ class Win32FilesSetup : public FilesSuiteSetup {
 public:
     Win32FilesSetup() {
         static int counter = 0;
-        char temp[MAX_PATH];
-        if (GetTempPathA(MAX_PATH, temp) > 0) {
-            dir_ = std::string(temp) + "kestrel-" + std::to_string(GetCurrentProcessId()) + "-" +
-                   std::to_string(counter++);
-            made_ = CreateDirectoryA(dir_.c_str(), nullptr);
-        }
+        std::error_code ec;
+        dir_ = fs::temp_directory_path(ec) / ("kestrel-" + std::to_string(GetCurrentProcessId()) +
+                                              "-" + std::to_string(counter++));
+        made_ = !ec && fs::create_directory(dir_, ec);
     }
-    ~Win32FilesSetup() override { removeTree(dir_); }
+    ~Win32FilesSetup() override {
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_, ec))
+            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(dir_, ec);
+    }
 
     bool made() const { return made_; }
     Machine& machine() override { return machine_; }
-    std::string folder() const override { return dir_; }
+    std::string folder() const override { return dir_.string(); }
     bool makeFolder(const std::string& name) override {
-        return CreateDirectoryA((dir_ + "\\" + name).c_str(), nullptr);
+        return CreateDirectoryA((folder() + "\\" + name).c_str(), nullptr);
     }
-    std::vector<std::string> entries() const override { return list(dir_); }
-
-private:
-    static std::vector<std::string> list(const std::string& folder) {
+    std::vector<std::string> entries() const override {
         std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
-    static void removeTree(const std::string& folder) {
-        for (const std::string& name : list(folder)) {
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileA(path.c_str()))
-                removeTree(path);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
 
-    std::string dir_;
+private:
+    fs::path dir_;
     bool made_ = false;
     Win32Machine machine_;
 };
