@@ -128,10 +128,6 @@ std::string kestrelMadeBase(std::string& reason) {
     return dir.string();
 }
 
-std::string kindName(PrefixKind kind) {
-    return kind == PrefixKind::Wineboot ? "Wineboot" : "KestrelMade";
-}
-
 std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason) {
     if (kind == PrefixKind::Wineboot)
         return TestPrefix::make(reason);

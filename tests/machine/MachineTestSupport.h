@@ -28,10 +28,7 @@ private:
     std::string path_;
 };
 
-// Reads and writes whole host files.
-inline std::string slurp(const std::string& hostPath) {
-    return readHostFile(hostPath);
-}
+// Writes a whole host file.
 void spit(const std::string& hostPath, const std::string& bytes);
 
 // The base prefix Kestrel created itself and Wine then completed with wineboot (made once per
@@ -42,7 +39,6 @@ std::string kestrelMadeBase(std::string& reason);
 
 // Which base a test's throw-away prefix is copied from.
 enum class PrefixKind { Wineboot, KestrelMade };
-std::string kindName(PrefixKind kind);
 std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason);
 
 // Runs "wine ARGS..." in the prefix with a persistent wineserver (quick after the first call);

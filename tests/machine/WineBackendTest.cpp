@@ -188,7 +188,7 @@ TEST_F(OnScratchPrefix, CopiesCarryAttributesAndHostLinksAreNoFiles) {
     EXPECT_FALSE(machine.fileExists("Q:\\t\\lmhosts"));
     // A profile file named without a folder is in the Windows directory.
     ASSERT_TRUE(machine.writePrivateProfileString("s", "k", "v", "kestrel-test.ini"));
-    EXPECT_EQ(slurp(prefix.file("drive_c/windows/kestrel-test.ini")), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(readHostFile(prefix.file("drive_c/windows/kestrel-test.ini")), "[s]\r\nk=v\r\n");
 }
 
 TEST_F(OnScratchPrefix, CreatingAPrefixRefusesAFolderThatIsInUse) {
@@ -200,7 +200,7 @@ TEST_F(OnScratchPrefix, CreatingAPrefixRefusesAFolderThatIsInUse) {
     EXPECT_EQ(link("z:"), "/");
     EXPECT_TRUE(fs::is_directory(prefix.file("drive_c/windows/system32")));
     EXPECT_EQ(
-        slurp(prefix.file("user.reg")),
+        readHostFile(prefix.file("user.reg")),
         "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
         "\n#arch=win64\n");
     EXPECT_EQ(wine::prefixState(prefix.path()), wine::PrefixState::Ready);
@@ -310,7 +310,7 @@ TEST_F(OnScratchPrefix, ExplorerOpensTheAddressWithTheDesktopsOpener) {
         for (int i = 0; i < 200 && !fs::exists(record); ++i)
             usleep(20000);
         usleep(20000);
-        return slurp(record);
+        return readHostFile(record);
     };
     EXPECT_EQ(opened("explorer http://kestrel.invalid/about"), "http://kestrel.invalid/about");
     EXPECT_EQ(opened("EXPLORER.EXE  \"http://kestrel.invalid/a b\" "),

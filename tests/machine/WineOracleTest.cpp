@@ -11,7 +11,6 @@
 #include "tests/support/MachineOnPrefix.h"
 #include "tests/support/RegistryMachine.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -21,12 +20,6 @@ namespace fs = std::filesystem;
 
 namespace kestrel::testing {
 namespace {
-
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", value);
-    return text;
-}
 
 // A copy of the prefix of the kind the test is for, with a WineMachine on it as the current
 // machine; the tests set registry values through the Reg procedures.
@@ -141,7 +134,7 @@ TEST_P(WineOracle, AttributesAgreeBothWays) {
     std::size_t i = 0;
     for (const auto& [name, attributes] : expected) {
         const std::uint32_t ours = machine.getFileAttributes("C:\\kst\\attr\\" + name);
-        EXPECT_EQ(lines[i], hex(ours)) << name << " (Wine, Kestrel)";
+        EXPECT_EQ(std::stoul(lines[i], nullptr, 16), ours) << name << " (Wine, Kestrel)";
         EXPECT_EQ(ours, attributes) << name;
         ++i;
     }
@@ -173,7 +166,7 @@ TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
     ASSERT_TRUE(machine.writePrivateProfileString("Kestrel", "New", "  made here", ini));
 
     // Only the written line changed; the new keys and section went where Wine puts them.
-    EXPECT_EQ(slurp((dir / "desktop.ini").string()),
+    EXPECT_EQ(readHostFile((dir / "desktop.ini").string()),
               "; the shell's own comment, with odd spacing\r\n"
               "[.ShellClassInfo]\r\n"
               "IconFile=KestrelFld0.ico\r\n"
@@ -281,15 +274,17 @@ TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {
         "C:\\Program Files\\Kst Probe\\probe.exe writeini C:\\kst\\ran.ini Run Key \"two words\"",
         SW_SHOWNORMAL));
     const std::string ran = prefix.file("drive_c/kst/ran.ini");
-    for (int i = 0; i < 600 && slurp(ran).find("Key=") == std::string::npos; ++i)
+    for (int i = 0; i < 600 && readHostFile(ran).find("Key=") == std::string::npos; ++i)
         usleep(100000);
-    EXPECT_EQ(slurp(ran), "[Run]\r\nKey=two words\r\n");
+    EXPECT_EQ(readHostFile(ran), "[Run]\r\nKey=two words\r\n");
     prefix.stopWineServer();
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, WineOracle,
                          ::testing::Values(PrefixKind::Wineboot, PrefixKind::KestrelMade),
-                         [](const auto& info) { return kindName(info.param); });
+                         [](const auto& info) {
+                             return info.param == PrefixKind::Wineboot ? "Wineboot" : "KestrelMade";
+                         });
 
 // The prefix Kestrel made before Wine ever ran in it: wineboot completed it into a working
 // prefix and kept what Kestrel had written.
