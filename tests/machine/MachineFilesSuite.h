@@ -6,9 +6,9 @@
 
 #include "platform/Machine.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace kestrel::testing {
 
@@ -19,10 +19,8 @@ public:
     virtual Machine& machine() = 0;
     // The scratch folder's DOS path, without a trailing backslash.
     virtual std::string folder() const = 0;
-    // Makes a folder inside the scratch folder (the Machine has no call for that).
-    virtual bool makeFolder(const std::string& name) = 0;
-    // The names of everything directly in the scratch folder, files and folders, sorted.
-    virtual std::vector<std::string> entries() const = 0;
+    // The scratch folder as a path of the computer the test runs on.
+    virtual std::filesystem::path host() const = 0;
 };
 
 // The setup for one test, or null with the reason (the test then fails).

@@ -102,15 +102,12 @@ std::string kestrelMadeBase(std::string& reason) {
     {
         wine::WineMachine machine(dir.string());
         CurrentMachine current(machine);
-        if (!Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\PrefixTest", L"Marker",
-                             L"made by Kestrel")) {
-            reason = "cannot write the marker value into the new prefix";
-            return {};
-        }
         fs::create_directories(dir / "drive_c" / "kestrel", ec);
-        if (!machine.writeFile("C:\\kestrel\\marker.txt", "marker") ||
+        if (!Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\PrefixTest", L"Marker",
+                             L"made by Kestrel") ||
+            !machine.writeFile("C:\\kestrel\\marker.txt", "marker") ||
             !machine.setFileAttributes("C:\\kestrel\\marker.txt", FILE_ATTRIBUTE_HIDDEN)) {
-            reason = "cannot write the marker file into the new prefix";
+            reason = "cannot write the marker value and file into the new prefix";
             return {};
         }
     }
@@ -165,19 +162,7 @@ class WineFilesSetup : public FilesSuiteSetup {
 public:
     Machine& machine() override { return machine_; }
     std::string folder() const override { return "C:\\t"; }
-    bool makeFolder(const std::string& name) override {
-        std::string relative = name;
-        std::replace(relative.begin(), relative.end(), '\\', '/');
-        std::error_code ec;
-        return fs::create_directories(fs::path(root_) / relative, ec);
-    }
-    std::vector<std::string> entries() const override {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    fs::path host() const override { return root_; }
 
 private:
     ScratchPrefix prefix_;

@@ -119,13 +119,13 @@ static int icons(int argc, char** argv) {
     printf("%u\n", ExtractIconExA(argv[2], -1, NULL, NULL, 0));
     const DWORD background = (DWORD)strtoul(argv[3], NULL, 16);
     for (int i = 4; i < argc; ++i) {
-        HICON large = NULL, small = NULL;
-        ExtractIconExA(argv[2], atoi(argv[i]), &large, &small, 1);
+        HICON large = NULL;
+        ExtractIconExA(argv[2], atoi(argv[i]), &large, NULL, 1);
         BITMAPINFO info = {{sizeof info.bmiHeader, 32, -32, 1, 32}};
         DWORD* pixels = NULL;
         HDC dc = CreateCompatibleDC(NULL);
         HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
-        HGDIOBJ old = SelectObject(dc, bitmap);
+        SelectObject(dc, bitmap);
         for (int p = 0; p < 32 * 32; ++p)
             pixels[p] = background;
         if (large)
@@ -134,13 +134,8 @@ static int icons(int argc, char** argv) {
         for (int p = 0; p < 32 * 32; ++p)
             printf("%06lx", (unsigned long)(pixels[p] & 0xFFFFFF));
         printf("\n");
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
+        /* A one-shot program: the icon and the bitmap are left to its end. */
         DeleteDC(dc);
-        if (large)
-            DestroyIcon(large);
-        if (small)
-            DestroyIcon(small);
     }
     return 0;
 }
@@ -247,24 +242,22 @@ static const struct {
     const char* name;
     int arguments; /* at least */
     int (*run)(int argc, char** argv);
-} Commands[] = {
-    {"drives", 0, drives},
-    {"logical", 0, logical},
-    {"dirs", 0, dirs},
-    {"attr", 0, attr},
-    {"ini", 1, ini},
-    {"read", 1, readFile},
-    {"platform", 0, platform},
-    {"names", 0, names},
-    {"tick", 0, tick},
-    {"icons", 2, icons},
-    {"time", 0, timeTexts},
-    {"mark", 1, mark},
-    {"window", 2, window},
-    {"version", 2, versionStrings},
-    {"fixedversion", 1, fixedVersion},
-    {"icon", 2, iconGroup},
-};
+} Commands[] = {{"drives", 0, drives},
+                {"logical", 0, logical},
+                {"dirs", 0, dirs},
+                {"attr", 0, attr},
+                {"ini", 1, ini},
+                {"read", 1, readFile},
+                {"platform", 0, platform},
+                {"names", 0, names},
+                {"tick", 0, tick},
+                {"icons", 2, icons},
+                {"time", 0, timeTexts},
+                {"mark", 1, mark},
+                {"window", 2, window},
+                {"version", 2, versionStrings},
+                {"fixedversion", 1, fixedVersion},
+                {"icon", 2, iconGroup}};
 
 int main(int argc, char** argv) {
     for (size_t i = 0; argc > 1 && i < sizeof Commands / sizeof Commands[0]; ++i)

@@ -50,16 +50,7 @@ public:
     bool made() const { return made_; }
     Machine& machine() override { return machine_; }
     std::string folder() const override { return dir_.string(); }
-    bool makeFolder(const std::string& name) override {
-        return CreateDirectoryA((folder() + "\\" + name).c_str(), nullptr);
-    }
-    std::vector<std::string> entries() const override {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    fs::path host() const override { return dir_; }
 
 private:
     fs::path dir_;
