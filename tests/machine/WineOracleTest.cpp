@@ -21,6 +21,12 @@ namespace fs = std::filesystem;
 namespace kestrel::testing {
 namespace {
 
+// The lines of the probe's "system" command.
+enum Fact { Platform, Computer, User, Tick, WindowsDir, SystemDir, Logical };
+std::vector<std::string> wineFacts(const TestPrefix& prefix) {
+    return probe(prefix, {"system"});
+}
+
 // A copy of the prefix of the kind the test is for, with a WineMachine on it as the current
 // machine; the tests set registry values through the Reg procedures.
 class WineOracle : public ::testing::TestWithParam<PrefixKind> {
@@ -68,16 +74,16 @@ TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
         // A running Wine keeps the letter list it started with (GetDriveTypeA, above, sees a
         // change at once): the list is compared as the next start of Wine sees it.
         prefix.stopWineServer();
-        EXPECT_EQ(probe(prefix, {"logical"}), std::vector<std::string>{machine.logicalDrives()})
-            << when;
+        EXPECT_EQ(wineFacts(prefix).at(Logical), machine.logicalDrives()) << when;
         prefix.stopWineServer();
     };
     expectAgreement("after mapping E:");
 
     // Wine reads the mapped folder's files through the new letter.
     EXPECT_EQ(probe(prefix, {"read", "E:\\hello.txt"}), std::vector<std::string>{"hello from E"});
-    EXPECT_EQ(probe(prefix, {"dirs"}),
-              (std::vector<std::string>{machine.windowsDirectory(), machine.systemDirectory()}));
+    const auto facts = wineFacts(prefix);
+    EXPECT_EQ(facts.at(WindowsDir), machine.windowsDirectory());
+    EXPECT_EQ(facts.at(SystemDir), machine.systemDirectory());
 
     // C:, Z: and the user's own drives survive Subst /D; E: goes.
     for (const char* line : {"Subst /D C:", "Subst /D Z:", "Subst /D H:", "subst /d f:"})
@@ -214,9 +220,17 @@ TEST_P(WineOracle, VersionNamesAndTicksAgree) {
     TestPrefix& prefix = on_->prefix();
     wine::WineMachine& machine = on_->machine();
 
-    EXPECT_EQ(probe(prefix, {"platform"}), std::vector<std::string>{"2"});
+    const std::uint32_t before = machine.tickCount();
+    const auto facts = wineFacts(prefix);
+    const std::uint32_t after = machine.tickCount();
+    EXPECT_EQ(facts.at(Platform), "2");
     EXPECT_EQ(machine.platformId(), VER_PLATFORM_WIN32_NT);
     EXPECT_TRUE(Module::IsWinNT());
+    EXPECT_EQ(facts.at(Computer), machine.computerName());
+    EXPECT_EQ(facts.at(User), machine.userName());
+    const auto wineTick = static_cast<std::uint32_t>(std::stoul(facts.at(Tick)));
+    EXPECT_LE(before, wineTick + 1000);
+    EXPECT_LE(wineTick, after + 1000);
     prefix.stopWineServer();
     for (const auto& [version, id] :
          std::vector<std::pair<std::wstring, std::uint32_t>>{{L"win98", VER_PLATFORM_WIN32_WINDOWS},
@@ -226,21 +240,9 @@ TEST_P(WineOracle, VersionNamesAndTicksAgree) {
         ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", version));
         EXPECT_EQ(machine.platformId(), id) << version;
         EXPECT_EQ(Module::IsWinNT(), id == VER_PLATFORM_WIN32_NT) << version;
-        EXPECT_EQ(probe(prefix, {"platform"}), std::vector<std::string>{std::to_string(id)})
-            << version;
+        EXPECT_EQ(wineFacts(prefix).at(Platform), std::to_string(id)) << version;
         prefix.stopWineServer();
     }
-
-    const auto names = probe(prefix, {"names"});
-    EXPECT_EQ(names, (std::vector<std::string>{machine.computerName(), machine.userName()}));
-
-    const std::uint32_t before = machine.tickCount();
-    const auto tick = probe(prefix, {"tick"});
-    const std::uint32_t after = machine.tickCount();
-    ASSERT_EQ(tick.size(), 1u);
-    const auto wineTick = static_cast<std::uint32_t>(std::stoul(tick[0]));
-    EXPECT_LE(before, wineTick + 1000);
-    EXPECT_LE(wineTick, after + 1000);
 }
 
 TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {

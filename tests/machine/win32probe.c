@@ -4,15 +4,13 @@
  * build as kstprobe.exe.
  *
  *   drives                      C=3 ... Z=1, GetDriveTypeA, one line per letter
- *   logical                     GetLogicalDrives as letters ("CZ")
- *   dirs                        GetWindowsDirectoryA, GetSystemDirectoryA
+ *   system                      one per line: GetVersionExA's platform id, GetComputerNameA,
+ *                               GetUserNameA, GetTickCount, GetWindowsDirectoryA,
+ *                               GetSystemDirectoryA, GetLogicalDrives as letters ("CZ")
  *   attr PATH...                GetFileAttributesA of each path, as 0x%x
  *   ini FILE (SECTION KEY DEFAULT SIZE)...
  *                               GetPrivateProfileStringA: "length [value]" per query
  *   read PATH                   the file's bytes through CreateFileA, or "FAILED"
- *   platform                    GetVersionExA's platform id
- *   names                       GetComputerNameA, then GetUserNameA
- *   tick                        GetTickCount
  *   icons FILE RRGGBB INDEX...  ExtractIconExA(FILE, -1, …) on the first line; then per index the
  *                               32x32 pixels DrawIcon paints of that icon on the background
  *                               colour, as RRGGBB hex, row by row
@@ -42,21 +40,22 @@ static int drives(int argc, char** argv) {
     return 0;
 }
 
-static int logical(int argc, char** argv) {
-    DWORD mask = GetLogicalDrives();
+static int systemFacts(int argc, char** argv) {
+    OSVERSIONINFOA version = {sizeof version};
+    char computer[256] = "", user[256] = "", windows[MAX_PATH] = "", system[MAX_PATH] = "";
+    DWORD computerSize = sizeof computer, userSize = sizeof user;
+    GetVersionExA(&version);
+    GetComputerNameA(computer, &computerSize);
+    GetUserNameA(user, &userSize);
+    GetWindowsDirectoryA(windows, sizeof windows);
+    GetSystemDirectoryA(system, sizeof system);
+    printf("%lu\n%s\n%s\n%lu\n%s\n%s\n", (unsigned long)version.dwPlatformId, computer, user,
+           (unsigned long)GetTickCount(), windows, system);
+    const DWORD mask = GetLogicalDrives();
     for (int i = 0; i < 26; ++i)
         if (mask & (1u << i))
             putchar('A' + i);
     putchar('\n');
-    return 0;
-}
-
-static int dirs(int argc, char** argv) {
-    char buffer[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
-    printf("%.*s\n", (int)n, buffer);
-    n = GetSystemDirectoryA(buffer, sizeof buffer);
-    printf("%.*s\n", (int)n, buffer);
     return 0;
 }
 
@@ -91,27 +90,6 @@ static int readFile(int argc, char** argv) {
     while (ReadFile(file, buffer, sizeof buffer, &n, NULL) && n > 0)
         fwrite(buffer, 1, n, stdout);
     CloseHandle(file);
-    return 0;
-}
-
-static int platform(int argc, char** argv) {
-    OSVERSIONINFOA info = {sizeof info};
-    GetVersionExA(&info);
-    printf("%lu\n", (unsigned long)info.dwPlatformId);
-    return 0;
-}
-
-static int names(int argc, char** argv) {
-    char name[256];
-    DWORD size = sizeof name;
-    printf("%s\n", GetComputerNameA(name, &size) ? name : "");
-    size = sizeof name;
-    printf("%s\n", GetUserNameA(name, &size) ? name : "");
-    return 0;
-}
-
-static int tick(int argc, char** argv) {
-    printf("%lu\n", (unsigned long)GetTickCount());
     return 0;
 }
 
@@ -243,14 +221,10 @@ static const struct {
     int arguments; /* at least */
     int (*run)(int argc, char** argv);
 } Commands[] = {{"drives", 0, drives},
-                {"logical", 0, logical},
-                {"dirs", 0, dirs},
+                {"system", 0, systemFacts},
                 {"attr", 0, attr},
                 {"ini", 1, ini},
                 {"read", 1, readFile},
-                {"platform", 0, platform},
-                {"names", 0, names},
-                {"tick", 0, tick},
                 {"icons", 2, icons},
                 {"time", 0, timeTexts},
                 {"mark", 1, mark},
