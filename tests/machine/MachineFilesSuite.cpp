@@ -13,11 +13,7 @@ namespace {
 
 class MachineFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string reason;
-        setup_ = makeFilesSuiteSetup(reason);
-        ASSERT_TRUE(setup_) << reason;
-    }
+    void SetUp() override { setup_ = makeFilesSuiteSetup(); }
 
     Machine& m() { return setup_->machine(); }
     std::string at(const std::string& name) const { return setup_->folder() + "\\" + name; }

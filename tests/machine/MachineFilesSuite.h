@@ -23,7 +23,7 @@ public:
     virtual std::filesystem::path host() const = 0;
 };
 
-// The setup for one test, or null with the reason (the test then fails).
-std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup(std::string& reason);
+// The setup for one test; it throws when it cannot be made (the test then fails).
+std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup();
 
 } // namespace kestrel::testing

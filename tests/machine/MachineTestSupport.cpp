@@ -172,7 +172,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup(std::string& /*reason*/) {
+std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup() {
     return std::make_unique<WineFilesSetup>();
 }
 

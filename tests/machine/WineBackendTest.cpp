@@ -49,8 +49,8 @@ private:
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
-TEST_F(OnScratchPrefix, HostPathsOfDosPaths) {
-    prefix.makeFolder("drive_c/Games/Sub Dir");
+TEST_F(OnScratchPrefix, DosPathsAndHostPaths) {
+    const std::string games = prefix.makeFolder("drive_c/Games/Sub Dir");
     prefix.makeFolder("drive_c/abc");
     prefix.makeFolder("drive_c/ABC");
     const DosPaths paths(prefix.path(), 1252);
@@ -92,12 +92,8 @@ TEST_F(OnScratchPrefix, HostPathsOfDosPaths) {
                 expected->starts_with("//") ? expected->substr(1) : prefix.path() + *expected;
         EXPECT_EQ(paths.hostPath(dos), expected) << dos;
     }
-}
 
-TEST_F(OnScratchPrefix, DosPathsOfHostPaths) {
-    const std::string games = prefix.makeFolder("drive_c/Games/Sub Dir");
-    const DosPaths paths(prefix.path(), 1252);
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
+    const std::pair<std::string, std::optional<std::string>> back[] = {
         {games, "C:\\Games\\Sub Dir"},
         {prefix.path() + "/drive_c", "C:\\"},
         {prefix.path() + "/drive_c/", "C:\\"},
@@ -107,15 +103,14 @@ TEST_F(OnScratchPrefix, DosPathsOfHostPaths) {
         {prefix.path() + "/drive_c/Games/new.txt", "C:\\Games\\new.txt"},
         {"relative/path", std::nullopt},
     };
-    for (const auto& [host, dos] : cases)
+    for (const auto& [host, dos] : back)
         EXPECT_EQ(paths.dosPath(host), dos) << host;
     // A drive whose root lies deeper wins; the round trip holds.
     fs::create_directory_symlink(prefix.path() + "/drive_c/Games", prefix.file("dosdevices/e:"));
     EXPECT_EQ(paths.dosPath(games), "E:\\Sub Dir");
     EXPECT_EQ(paths.hostPath("E:\\Sub Dir"), games);
-}
 
-TEST_F(OnScratchPrefix, DosPathNamesAreInTheAnsiCodePage) {
+    // Names are in the ANSI code page.
     const std::string folder =
         prefix.makeFolder("drive_c/\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B"); // Игры
     DosPaths cyrillic(prefix.path(), 1251);
@@ -126,7 +121,7 @@ TEST_F(OnScratchPrefix, DosPathNamesAreInTheAnsiCodePage) {
     EXPECT_EQ(DosPaths(prefix.path(), 1252).dosPath(folder), std::nullopt);
 }
 
-TEST_F(OnScratchPrefix, ReadOnlyIsNoWriteBitsOfFilesOnly) {
+TEST_F(OnScratchPrefix, AttributesCopiesAndHostLinks) {
     // Read-only is a file's missing write bits (the files suite checks those). Wine ignores it
     // for a folder (the folder icon page sets system only, value 4)...
     const std::string folder = prefix.makeFolder("drive_c/t/dir");
@@ -141,9 +136,8 @@ TEST_F(OnScratchPrefix, ReadOnlyIsNoWriteBitsOfFilesOnly) {
     ASSERT_TRUE(machine.setFileAttributes("C:\\t\\dir", 0));
     EXPECT_EQ(mode() & fs::perms::owner_write, fs::perms::owner_write);
     EXPECT_LT(getxattr(folder.c_str(), "user.DOSATTRIB", nullptr, 0), 0); // nothing stored
-}
 
-TEST_F(OnScratchPrefix, StoredTextOtherThanHexIsIgnored) {
+    // Stored text other than hex is ignored.
     const std::string file = prefix.makeFile("drive_c/t/odd.txt", "x");
     const std::pair<std::string, std::uint32_t> cases[] = {
         {"0x6zz", 0x20}, {"6", 0x20}, {"0x", 0x20}, {"0X6", 0x20}, {std::string("0x2\0", 4), 0x22},
@@ -153,11 +147,9 @@ TEST_F(OnScratchPrefix, StoredTextOtherThanHexIsIgnored) {
         setxattr(file.c_str(), "user.DOSATTRIB", text.data(), text.size(), 0);
         EXPECT_EQ(machine.getFileAttributes("C:\\t\\odd.txt"), attributes) << text;
     }
-}
 
-TEST_F(OnScratchPrefix, CopiesCarryAttributesAndHostLinksAreNoFiles) {
+    // Copies carry attributes, as Windows' CopyFileA does (Wine's own leaves them behind).
     prefix.makeFile("drive_c/t/lmhosts", "10.0.0.1\tserver\r\n");
-    // As Windows' CopyFileA does (Wine's own leaves them behind).
     ASSERT_TRUE(machine.setFileAttributes("C:\\t\\lmhosts", 6));
     ASSERT_TRUE(machine.copyFile("C:\\t\\lmhosts", "C:\\t\\copy", true));
     EXPECT_EQ(machine.getFileAttributes("C:\\t\\copy"), 0x26u);
@@ -256,13 +248,10 @@ TEST_F(OnScratchPrefix, SubstCommandLines) {
     fs::remove(prefix.file("dosdevices/e:"));
     EXPECT_EQ(subst.run("Subst E: \"C:\\Games\""), Result::Done);
     EXPECT_EQ(link("e:"), games);
-}
 
-TEST_F(OnScratchPrefix, SubstRecordIsSharedWithTheLauncher) {
-    const std::string games = prefix.makeFolder("drive_c/Games");
+    // The record is shared with the launcher: it finds the prefix through WINEPREFIX and sees what
+    // was mapped.
     prefix.makeFile("drive_c/Games/readme.txt", "hello");
-    ASSERT_TRUE(machine.winExec("Subst E: \"C:\\Games\"", SW_HIDE));
-    // The launcher finds the prefix through WINEPREFIX and sees what Kestrel mapped.
     setEnv("WINEPREFIX", prefix.path());
     EXPECT_EQ(wine::runSubstCommandLine("subst E: \"C:\\Games\""), Result::LetterInUse);
     EXPECT_EQ(wine::runSubstCommandLine("subst F: \"E:\\\""), Result::Done);

@@ -1,5 +1,5 @@
 // Wine as the judge: the Win32 probe, run under Wine in the same prefix, must report what the
-// backend says about drives, directories, attributes, INI files, the version and the names,
+// backend says about the version, names, directories, drives, attributes and INI files,
 // after the backend made its changes (and the backend must read what Wine's tools changed).
 // Every test runs on a copy of a prefix made by wineboot and on one Kestrel created itself.
 #include "MachineTestSupport.h"
@@ -47,9 +47,36 @@ protected:
     std::optional<MachineOnPrefix> on_;
 };
 
-TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
+TEST_P(WineOracle, SystemFactsDrivesAndDirectoriesAgree) {
     TestPrefix& prefix = on_->prefix();
     wine::WineMachine& machine = on_->machine();
+    const std::uint32_t before = machine.tickCount();
+    const auto facts = wineFacts(prefix);
+    const std::uint32_t after = machine.tickCount();
+    EXPECT_EQ(facts.at(Platform), "2");
+    EXPECT_EQ(machine.platformId(), VER_PLATFORM_WIN32_NT);
+    EXPECT_TRUE(Module::IsWinNT());
+    EXPECT_EQ(facts.at(Computer), machine.computerName());
+    EXPECT_EQ(facts.at(User), machine.userName());
+    EXPECT_EQ(facts.at(WindowsDir), machine.windowsDirectory());
+    EXPECT_EQ(facts.at(SystemDir), machine.systemDirectory());
+    const auto wineTick = static_cast<std::uint32_t>(std::stoul(facts.at(Tick)));
+    EXPECT_LE(before, wineTick + 1000);
+    EXPECT_LE(wineTick, after + 1000);
+    prefix.stopWineServer();
+    for (const auto& [version, id] :
+         std::vector<std::pair<std::wstring, std::uint32_t>>{{L"win98", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"winme", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"win95", VER_PLATFORM_WIN32_WINDOWS},
+                                                             {L"winxp", VER_PLATFORM_WIN32_NT}}) {
+        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", version));
+        EXPECT_EQ(machine.platformId(), id) << version;
+        EXPECT_EQ(Module::IsWinNT(), id == VER_PLATFORM_WIN32_NT) << version;
+        EXPECT_EQ(wineFacts(prefix).at(Platform), std::to_string(id)) << version;
+        prefix.stopWineServer();
+    }
+
+    // Drives, after a subst.
     const fs::path root(prefix.path());
     fs::create_directories(root / "drive_c/kst/Mapped Folder");
     spit((root / "drive_c/kst/Mapped Folder/hello.txt").string(), "hello from E");
@@ -81,9 +108,6 @@ TEST_P(WineOracle, DrivesAndDirectoriesAgreeAfterSubst) {
 
     // Wine reads the mapped folder's files through the new letter.
     EXPECT_EQ(probe(prefix, {"read", "E:\\hello.txt"}), std::vector<std::string>{"hello from E"});
-    const auto facts = wineFacts(prefix);
-    EXPECT_EQ(facts.at(WindowsDir), machine.windowsDirectory());
-    EXPECT_EQ(facts.at(SystemDir), machine.systemDirectory());
 
     // C:, Z: and the user's own drives survive Subst /D; E: goes.
     for (const char* line : {"Subst /D C:", "Subst /D Z:", "Subst /D H:", "subst /d f:"})
@@ -214,35 +238,6 @@ TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
                              "default", "4"}),
               std::vector<std::string>{std::to_string(length) + " [" + value + "]"});
     EXPECT_EQ(value, "def");
-}
-
-TEST_P(WineOracle, VersionNamesAndTicksAgree) {
-    TestPrefix& prefix = on_->prefix();
-    wine::WineMachine& machine = on_->machine();
-
-    const std::uint32_t before = machine.tickCount();
-    const auto facts = wineFacts(prefix);
-    const std::uint32_t after = machine.tickCount();
-    EXPECT_EQ(facts.at(Platform), "2");
-    EXPECT_EQ(machine.platformId(), VER_PLATFORM_WIN32_NT);
-    EXPECT_TRUE(Module::IsWinNT());
-    EXPECT_EQ(facts.at(Computer), machine.computerName());
-    EXPECT_EQ(facts.at(User), machine.userName());
-    const auto wineTick = static_cast<std::uint32_t>(std::stoul(facts.at(Tick)));
-    EXPECT_LE(before, wineTick + 1000);
-    EXPECT_LE(wineTick, after + 1000);
-    prefix.stopWineServer();
-    for (const auto& [version, id] :
-         std::vector<std::pair<std::wstring, std::uint32_t>>{{L"win98", VER_PLATFORM_WIN32_WINDOWS},
-                                                             {L"winme", VER_PLATFORM_WIN32_WINDOWS},
-                                                             {L"win95", VER_PLATFORM_WIN32_WINDOWS},
-                                                             {L"winxp", VER_PLATFORM_WIN32_NT}}) {
-        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", version));
-        EXPECT_EQ(machine.platformId(), id) << version;
-        EXPECT_EQ(Module::IsWinNT(), id == VER_PLATFORM_WIN32_NT) << version;
-        EXPECT_EQ(wineFacts(prefix).at(Platform), std::to_string(id)) << version;
-        prefix.stopWineServer();
-    }
 }
 
 TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {
