@@ -230,14 +230,6 @@ TEST_P(WineOracle, PrivateProfileReadsAgreeAfterKestrelsWrites) {
     for (std::size_t i = 0; i < queries.size(); ++i)
         EXPECT_EQ(wine[i], ours[i])
             << queries[i].section << "/" << queries[i].key << " size " << queries[i].size;
-    // A missing file: the default, cut to the buffer.
-    std::string value;
-    const auto length = machine.getPrivateProfileString(".ShellClassInfo", "IconFile", "default",
-                                                        value, 4, "C:\\kst\\none\\desktop.ini");
-    EXPECT_EQ(probe(prefix, {"ini", "C:\\kst\\none\\desktop.ini", ".ShellClassInfo", "IconFile",
-                             "default", "4"}),
-              std::vector<std::string>{std::to_string(length) + " [" + value + "]"});
-    EXPECT_EQ(value, "def");
 }
 
 TEST_P(WineOracle, OtherCommandLinesRunUnderWineDetached) {
