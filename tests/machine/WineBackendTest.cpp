@@ -168,10 +168,7 @@ TEST_F(OnScratchPrefix, CreatingAPrefixRefusesAFolderThatIsInUse) {
     std::string error;
     EXPECT_FALSE(wine::createPrefix(prefix.path(), error));
     EXPECT_NE(error.find(prefix.path()), std::string::npos);
-    // The layout and the hive headers Wine expects.
-    EXPECT_EQ(link("c:"), "../drive_c");
-    EXPECT_EQ(link("z:"), "/");
-    EXPECT_TRUE(fs::is_directory(prefix.file("drive_c/windows/system32")));
+    // The hive headers Wine expects (the files suite runs on this layout's C: and system32).
     EXPECT_EQ(
         readHostFile(prefix.file("user.reg")),
         "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
