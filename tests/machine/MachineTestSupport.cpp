@@ -50,19 +50,6 @@ ScratchPrefix::~ScratchPrefix() {
     fs::remove_all(path_, ec);
 }
 
-std::string ScratchPrefix::makeFolder(const std::string& relative) const {
-    const fs::path dir = fs::path(path_) / relative;
-    fs::create_directories(dir);
-    return dir.string();
-}
-
-std::string ScratchPrefix::makeFile(const std::string& relative, const std::string& bytes) const {
-    const fs::path file = fs::path(path_) / relative;
-    fs::create_directories(file.parent_path());
-    spit(file.string(), bytes);
-    return file.string();
-}
-
 void spit(const std::string& hostPath, const std::string& bytes) {
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     out << bytes;

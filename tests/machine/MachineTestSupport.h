@@ -4,11 +4,15 @@
 
 #include "tests/support/TestPrefix.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrel::testing {
+
+// Writes a whole host file.
+void spit(const std::string& hostPath, const std::string& bytes);
 
 // A prefix made by createPrefix in a fresh folder (no Wine involved), removed afterwards.
 class ScratchPrefix {
@@ -20,16 +24,20 @@ public:
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& relative) const { return path_ + "/" + relative; }
-    // Makes a folder (and its parents) and optionally a file in it; returns the host path.
-    std::string makeFolder(const std::string& relative) const;
-    std::string makeFile(const std::string& relative, const std::string& bytes) const;
+    // Makes a folder (and its parents), or a file and its folders; returns the host path.
+    std::string makeFolder(const std::string& relative) const {
+        std::filesystem::create_directories(file(relative));
+        return file(relative);
+    }
+    std::string makeFile(const std::string& relative, const std::string& bytes) const {
+        std::filesystem::create_directories(std::filesystem::path(file(relative)).parent_path());
+        spit(file(relative), bytes);
+        return file(relative);
+    }
 
 private:
     std::string path_;
 };
-
-// Writes a whole host file.
-void spit(const std::string& hostPath, const std::string& bytes);
 
 // The base prefix Kestrel created itself and Wine then completed with wineboot (made once per
 // test run, on first use). Before wineboot, Kestrel wrote the registry value
