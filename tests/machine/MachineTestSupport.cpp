@@ -1,18 +1,20 @@
 #include "MachineTestSupport.h"
 
+#include "MachineFilesSuite.h"
+#include "platform/Reg.h"
 #include "platform/Win32Types.h"
 #include "platform/wine/Process.h"
 #include "platform/wine/WineMachine.h"
 #include "platform/wine/WinePrefix.h"
+#include "tests/support/RegistryMachine.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -46,19 +48,6 @@ ScratchPrefix::ScratchPrefix() {
 ScratchPrefix::~ScratchPrefix() {
     std::error_code ec;
     fs::remove_all(path_, ec);
-}
-
-std::string ScratchPrefix::makeFolder(const std::string& relative) const {
-    const fs::path dir = fs::path(path_) / relative;
-    fs::create_directories(dir);
-    return dir.string();
-}
-
-std::string ScratchPrefix::makeFile(const std::string& relative, const std::string& bytes) const {
-    const fs::path file = fs::path(path_) / relative;
-    fs::create_directories(file.parent_path());
-    spit(file.string(), bytes);
-    return file.string();
 }
 
 void spit(const std::string& hostPath, const std::string& bytes) {
@@ -99,21 +88,13 @@ std::string kestrelMadeBase(std::string& reason) {
     }
     {
         wine::WineMachine machine(dir.string());
-        RegHandle key = 0;
-        const std::string marker = "made by Kestrel";
-        if (machine.registry().createKey(HKEY_CURRENT_USER, "Software\\Kestrel\\PrefixTest",
-                                         KEY_ALL_ACCESS, key) != ERROR_SUCCESS ||
-            machine.registry().setValue(
-                key, "Marker", REG_SZ, reinterpret_cast<const std::uint8_t*>(marker.c_str()),
-                static_cast<std::uint32_t>(marker.size() + 1)) != ERROR_SUCCESS) {
-            reason = "cannot write the marker value into the new prefix";
-            return {};
-        }
-        machine.registry().closeKey(key);
+        CurrentMachine current(machine);
         fs::create_directories(dir / "drive_c" / "kestrel", ec);
-        if (!machine.writeFile("C:\\kestrel\\marker.txt", "marker") ||
+        if (!Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\PrefixTest", L"Marker",
+                             L"made by Kestrel") ||
+            !machine.writeFile("C:\\kestrel\\marker.txt", "marker") ||
             !machine.setFileAttributes("C:\\kestrel\\marker.txt", FILE_ATTRIBUTE_HIDDEN)) {
-            reason = "cannot write the marker file into the new prefix";
+            reason = "cannot write the marker value and file into the new prefix";
             return {};
         }
     }
@@ -131,10 +112,6 @@ std::string kestrelMadeBase(std::string& reason) {
     return dir.string();
 }
 
-std::string kindName(PrefixKind kind) {
-    return kind == PrefixKind::Wineboot ? "Wineboot" : "KestrelMade";
-}
-
 std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason) {
     if (kind == PrefixKind::Wineboot)
         return TestPrefix::make(reason);
@@ -144,57 +121,12 @@ std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason) {
     return TestPrefix::makeFrom(base, reason);
 }
 
-namespace {
-
-// Runs a program in the prefix and waits for it alone, not for what it leaves running: its
-// standard output goes to an unnamed file and it inherits no other descriptor, so a wineserver
-// or Wine service started on the way cannot hold anything of ours open. Returns the output.
-std::string runInPrefix(const TestPrefix& prefix, const std::vector<std::string>& argv) {
-    char name[] = "/tmp/kestrel-machine-output-XXXXXX";
-    const int out = mkstemp(name);
-    if (out < 0)
-        return {};
-    unlink(name);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, 0);
-        dup2(out, 1);
-        dup2(devNull, 2);
-        close_range(3, ~0u, 0);
-        setenv("WINEPREFIX", prefix.path().c_str(), 1);
-        setenv("WINEDEBUG", "-all", 1);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    if (pid > 0) {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    std::string output;
-    lseek(out, 0, SEEK_SET);
-    char buffer[4096];
-    for (ssize_t n; (n = read(out, buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(out);
-    return output;
-}
-
-} // namespace
-
 std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<std::string>& args) {
     // A persistent server keeps every call after the first one quick; the prefix stops it when
     // the test ends (TestPrefix's destructor), and stopWineServer() stops it between steps.
-    runInPrefix(prefix, {"wineserver", "-p"});
-    std::vector<std::string> argv{"wine"};
-    argv.insert(argv.end(), args.begin(), args.end());
+    prefix.run({"wineserver", "-p"});
     std::vector<std::string> lines;
-    std::istringstream in(runInPrefix(prefix, argv));
+    std::istringstream in(prefix.wine(args).output);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -208,6 +140,27 @@ std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::
     std::vector<std::string> argv{KESTREL_WIN32PROBE};
     argv.insert(argv.end(), args.begin(), args.end());
     return wineLines(prefix, argv);
+}
+
+namespace {
+
+// The files suite on a prefix Kestrel made (no Wine needed), in its folder C:\t.
+class WineFilesSetup : public FilesSuiteSetup {
+public:
+    Machine& machine() override { return machine_; }
+    std::string folder() const override { return "C:\\t"; }
+    fs::path host() const override { return root_; }
+
+private:
+    ScratchPrefix prefix_;
+    std::string root_ = prefix_.makeFolder("drive_c/t");
+    wine::WineMachine machine_{prefix_.path()};
+};
+
+} // namespace
+
+std::unique_ptr<FilesSuiteSetup> makeFilesSuiteSetup() {
+    return std::make_unique<WineFilesSetup>();
 }
 
 } // namespace kestrel::testing

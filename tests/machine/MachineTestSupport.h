@@ -4,11 +4,15 @@
 
 #include "tests/support/TestPrefix.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrel::testing {
+
+// Writes a whole host file.
+void spit(const std::string& hostPath, const std::string& bytes);
 
 // A prefix made by createPrefix in a fresh folder (no Wine involved), removed afterwards.
 class ScratchPrefix {
@@ -20,19 +24,20 @@ public:
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& relative) const { return path_ + "/" + relative; }
-    // Makes a folder (and its parents) and optionally a file in it; returns the host path.
-    std::string makeFolder(const std::string& relative) const;
-    std::string makeFile(const std::string& relative, const std::string& bytes) const;
+    // Makes a folder (and its parents), or a file and its folders; returns the host path.
+    std::string makeFolder(const std::string& relative) const {
+        std::filesystem::create_directories(file(relative));
+        return file(relative);
+    }
+    std::string makeFile(const std::string& relative, const std::string& bytes) const {
+        std::filesystem::create_directories(std::filesystem::path(file(relative)).parent_path());
+        spit(file(relative), bytes);
+        return file(relative);
+    }
 
 private:
     std::string path_;
 };
-
-// Reads and writes whole host files.
-inline std::string slurp(const std::string& hostPath) {
-    return readHostFile(hostPath);
-}
-void spit(const std::string& hostPath, const std::string& bytes);
 
 // The base prefix Kestrel created itself and Wine then completed with wineboot (made once per
 // test run, on first use). Before wineboot, Kestrel wrote the registry value
@@ -42,7 +47,6 @@ std::string kestrelMadeBase(std::string& reason);
 
 // Which base a test's throw-away prefix is copied from.
 enum class PrefixKind { Wineboot, KestrelMade };
-std::string kindName(PrefixKind kind);
 std::optional<TestPrefix> makePrefix(PrefixKind kind, std::string& reason);
 
 // Runs "wine ARGS..." in the prefix with a persistent wineserver (quick after the first call);
@@ -53,15 +57,3 @@ std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<s
 std::vector<std::string> probe(const TestPrefix& prefix, const std::vector<std::string>& args);
 
 } // namespace kestrel::testing
-
-// A throw-away prefix of the given kind in a variable, or the test fails (CI) or skips.
-#define KESTREL_KIND_PREFIX(var, kind)                                                             \
-    std::string var##_reason;                                                                      \
-    auto var##_made = ::kestrel::testing::makePrefix(kind, var##_reason);                          \
-    if (!var##_made) {                                                                             \
-        if (::kestrel::testing::wineRequired())                                                    \
-            FAIL() << var##_reason;                                                                \
-        else                                                                                       \
-            GTEST_SKIP() << var##_reason;                                                          \
-    }                                                                                              \
-    ::kestrel::testing::TestPrefix& var = *var##_made

@@ -8,7 +8,7 @@
 
 using kestrel::wine::PipedProcess;
 
-TEST(PipedProcess, LinesGoBothWaysAndSilenceTimesOut) {
+TEST(PipedProcess, LinesGoBothWaysSilenceTimesOutAndStopEnds) {
     PipedProcess cat;
     ASSERT_TRUE(cat.start({"cat"}));
     std::string line;
@@ -21,6 +21,13 @@ TEST(PipedProcess, LinesGoBothWaysAndSilenceTimesOut) {
     cat.stop();
     EXPECT_FALSE(cat.running());
     EXPECT_FALSE(cat.writeLine("after the end"));
+    // A program that ignores its input is ended; one that does not exist does not start.
+    PipedProcess sleeper;
+    ASSERT_TRUE(sleeper.start({"sleep", "600"}));
+    sleeper.stop(50);
+    EXPECT_FALSE(sleeper.running());
+    PipedProcess missing;
+    EXPECT_FALSE(missing.start({"kestrel-no-such-program"}));
 }
 
 TEST(PipedProcess, WindowsLineEndsAndAnEndedProgram) {
@@ -40,13 +47,4 @@ TEST(PipedProcess, WindowsLineEndsAndAnEndedProgram) {
         usleep(1000);
     }
     EXPECT_FALSE(written);
-}
-
-TEST(PipedProcess, AProgramThatIgnoresItsInputIsEnded) {
-    PipedProcess sleeper;
-    ASSERT_TRUE(sleeper.start({"sleep", "600"}));
-    sleeper.stop(50);
-    EXPECT_FALSE(sleeper.running());
-    PipedProcess missing;
-    EXPECT_FALSE(missing.start({"kestrel-no-such-program"}));
 }

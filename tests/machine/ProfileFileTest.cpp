@@ -37,7 +37,6 @@ TEST(Profile, Reads) {
         std::uint32_t length;
         std::string value;
     } cases[] = {
-        {&Ini, ".ShellClassInfo", "Second", "none", 127, 1252, 4, "none"}, // first section only
         {&Ini, ".ShellClassInfo", "Single", "0", 127, 1252, 1, "x"},
         {&Ini, ".ShellClassInfo", "IconFile", "0", 0, 1252, 0, ""},
         {&top, "", "top", "0", 127, 1252, 1, "1"},

@@ -1,56 +1,72 @@
-/* A small Windows program run under Wine by the machine tests: it prints what the Win32 API
- * reports about the prefix it runs in, one answer per line, so the tests can compare Wine's view
- * with the backend's.
+/* A small Windows program run under Wine by the tests: it prints what the Win32 API reports about
+ * the prefix it runs in (or about a Windows program file), one answer per line, so the tests can
+ * compare Wine's view with Kestrel's. The Linux build makes it as win32probe.exe, the Windows
+ * build as kstprobe.exe.
  *
- *   win32probe drives                      C=3 ... Z=1, one line per letter
- *   win32probe logical                     GetLogicalDrives as letters ("CZ")
- *   win32probe dirs                        GetWindowsDirectoryA, GetSystemDirectoryA
- *   win32probe attr PATH...                GetFileAttributesA of each path, as 0x%x
- *   win32probe ini FILE (SECTION KEY DEFAULT SIZE)...
- *                                          GetPrivateProfileStringA: "length [value]" per query
- *   win32probe writeini FILE SECTION KEY VALUE
- *                                          WritePrivateProfileStringA; prints 1 or 0
- *   win32probe read PATH                   the file's bytes through CreateFileA, or "FAILED"
- *   win32probe version                     GetVersionExA's platform id
- *   win32probe names                       GetComputerNameA, then GetUserNameA
- *   win32probe tick                        GetTickCount
- *   win32probe icons FILE RRGGBB INDEX...  ExtractIconExA(FILE, -1, …) on the first line; then per
- *                                          index the 32x32 pixels DrawIcon paints of that icon on
- *                                          the background colour, as RRGGBB hex, row by row
- *   win32probe time (HH MM)...             GetTimeFormatA of the user's locale without seconds,
- *                                          one line per time
- *   win32probe mark PATH                   writes its own command line to PATH (an uninstaller
- *                                          that leaves a trace)
- *   win32probe window DESKTOP CLASS [CHILD]
- *                                          in that desktop, the top-level window of CLASS (or its
- *                                          first child of class CHILD): "L T R B VISIBLE ENABLED"
- *                                          of its normal placement, or "none"
+ *   drives                      C=3 ... Z=1, GetDriveTypeA, one line per letter
+ *   system                      one per line: GetVersionExA's platform id, GetComputerNameA,
+ *                               GetUserNameA, GetTickCount, GetWindowsDirectoryA,
+ *                               GetSystemDirectoryA, GetLogicalDrives as letters ("CZ")
+ *   attr PATH...                GetFileAttributesA of each path, as 0x%x
+ *   ini FILE (SECTION KEY DEFAULT SIZE)...
+ *                               GetPrivateProfileStringA: "length [value]" per query
+ *   read PATH                   the file's bytes through CreateFileA, or "FAILED"
+ *   icons FILE RRGGBB INDEX...  ExtractIconExA(FILE, -1, …) on the first line; then per index the
+ *                               32x32 pixels DrawIcon paints of that icon on the background
+ *                               colour, as RRGGBB hex, row by row
+ *   time (HH MM)...             GetTimeFormatA of the user's locale without seconds, one per time
+ *   mark PATH                   writes its own command line to PATH (an uninstaller that leaves a
+ *                               trace)
+ *   window DESKTOP CLASS [CHILD]
+ *                               in that desktop, the top-level window of CLASS (or its first child
+ *                               of class CHILD): "L T R B VISIBLE ENABLED" of its normal
+ *                               placement, or "none"
+ *   version FILE NAME...        strings of FILE's version record ("ProductName" …)
+ *   fixedversion FILE           FILE's file and product version numbers ("1.5.0.88")
+ *   icon FILE ID                icon group ID in FILE: its image count and its first image's
+ *                               size and colour count ("1 32x32 256")
+ *
+ * The exit code is 0 when Windows answered, 1 when it did not, 2 for an unknown command.
  */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
-static int drives(void) {
+static int drives(int argc, char** argv) {
     char root[4] = "C:\\";
-    for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        root[0] = letter;
-        printf("%c=%u\n", letter, GetDriveTypeA(root));
-    }
+    for (; root[0] <= 'Z'; ++root[0])
+        printf("%c=%u\n", root[0], GetDriveTypeA(root));
     return 0;
 }
 
-static int dirs(void) {
-    char buffer[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
-    printf("%.*s\n", (int)n, buffer);
-    n = GetSystemDirectoryA(buffer, sizeof buffer);
-    printf("%.*s\n", (int)n, buffer);
+static int systemFacts(int argc, char** argv) {
+    OSVERSIONINFOA version = {sizeof version};
+    char computer[256] = "", user[256] = "", windows[MAX_PATH] = "", system[MAX_PATH] = "";
+    DWORD computerSize = sizeof computer, userSize = sizeof user;
+    GetVersionExA(&version);
+    GetComputerNameA(computer, &computerSize);
+    GetUserNameA(user, &userSize);
+    GetWindowsDirectoryA(windows, sizeof windows);
+    GetSystemDirectoryA(system, sizeof system);
+    printf("%lu\n%s\n%s\n%lu\n%s\n%s\n", (unsigned long)version.dwPlatformId, computer, user,
+           (unsigned long)GetTickCount(), windows, system);
+    const DWORD mask = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i)
+        if (mask & (1u << i))
+            putchar('A' + i);
+    putchar('\n');
+    return 0;
+}
+
+static int attr(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i)
+        printf("0x%lx\n", (unsigned long)GetFileAttributesA(argv[i]));
     return 0;
 }
 
 static int ini(int argc, char** argv) {
-    if (argc < 7 || (argc - 3) % 4 != 0)
+    if ((argc - 3) % 4 != 0)
         return 2;
     for (int i = 3; i + 3 < argc; i += 4) {
         DWORD size = (DWORD)strtoul(argv[i + 3], NULL, 10);
@@ -63,8 +79,8 @@ static int ini(int argc, char** argv) {
     return 0;
 }
 
-static int readFile(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+static int readFile(int argc, char** argv) {
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         printf("FAILED\n");
         return 1;
@@ -81,18 +97,13 @@ static int icons(int argc, char** argv) {
     printf("%u\n", ExtractIconExA(argv[2], -1, NULL, NULL, 0));
     const DWORD background = (DWORD)strtoul(argv[3], NULL, 16);
     for (int i = 4; i < argc; ++i) {
-        HICON large = NULL, small = NULL;
-        ExtractIconExA(argv[2], atoi(argv[i]), &large, &small, 1);
-        BITMAPINFO info = {0};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = 32;
-        info.bmiHeader.biHeight = -32;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        HICON large = NULL;
+        ExtractIconExA(argv[2], atoi(argv[i]), &large, NULL, 1);
+        BITMAPINFO info = {{sizeof info.bmiHeader, 32, -32, 1, 32}};
         DWORD* pixels = NULL;
         HDC dc = CreateCompatibleDC(NULL);
         HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void**)&pixels, NULL, 0);
-        HGDIOBJ old = SelectObject(dc, bitmap);
+        SelectObject(dc, bitmap);
         for (int p = 0; p < 32 * 32; ++p)
             pixels[p] = background;
         if (large)
@@ -101,14 +112,32 @@ static int icons(int argc, char** argv) {
         for (int p = 0; p < 32 * 32; ++p)
             printf("%06lx", (unsigned long)(pixels[p] & 0xFFFFFF));
         printf("\n");
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
+        /* A one-shot program: the icon and the bitmap are left to its end. */
         DeleteDC(dc);
-        if (large)
-            DestroyIcon(large);
-        if (small)
-            DestroyIcon(small);
     }
+    return 0;
+}
+
+static int timeTexts(int argc, char** argv) {
+    for (int i = 2; i + 1 < argc; i += 2) {
+        SYSTEMTIME time = {0};
+        time.wHour = (WORD)atoi(argv[i]);
+        time.wMinute = (WORD)atoi(argv[i + 1]);
+        char text[256];
+        int n = GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, NULL, text, sizeof text);
+        printf("%s\n", n > 0 ? text : "FAILED");
+    }
+    return 0;
+}
+
+static int mark(int argc, char** argv) {
+    HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    const char* line = GetCommandLineA();
+    DWORD written = 0;
+    WriteFile(file, line, (DWORD)strlen(line), &written, NULL);
+    CloseHandle(file);
     return 0;
 }
 
@@ -121,9 +150,7 @@ static int window(int argc, char** argv) {
     HWND found = FindWindowA(argv[3], NULL);
     if (found && argc > 4)
         found = FindWindowExA(found, NULL, argv[4], NULL);
-    WINDOWPLACEMENT placement;
-    memset(&placement, 0, sizeof placement);
-    placement.length = sizeof placement;
+    WINDOWPLACEMENT placement = {sizeof placement};
     if (!found || !GetWindowPlacement(found, &placement)) {
         printf("none\n");
         return 0;
@@ -134,81 +161,82 @@ static int window(int argc, char** argv) {
     return 0;
 }
 
+/* FILE's version record, or NULL (a one-shot program: nothing is freed). */
+static void* versionRecord(const char* file) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(file, &ignored);
+    void* info = size ? malloc(size) : NULL;
+    return info && GetFileVersionInfoA(file, 0, size, info) ? info : NULL;
+}
+
+static int versionStrings(int argc, char** argv) {
+    void* info = versionRecord(argv[2]);
+    WORD* translation = NULL; /* language, code page */
+    UINT length = 0;
+    if (!info ||
+        !VerQueryValueA(info, "\\VarFileInfo\\Translation", (void**)&translation, &length) ||
+        length < 2 * sizeof(WORD))
+        return 1;
+    int status = 0;
+    for (int i = 3; i < argc; ++i) {
+        char path[128], *value = NULL;
+        snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation[0],
+                 translation[1], argv[i]);
+        const int found = VerQueryValueA(info, path, (void**)&value, &length) && value;
+        printf("%s\n", found ? value : "");
+        status |= !found;
+    }
+    return status;
+}
+
+static int fixedVersion(int argc, char** argv) {
+    void* info = versionRecord(argv[2]);
+    VS_FIXEDFILEINFO* fixed = NULL;
+    UINT length = 0;
+    if (!info || !VerQueryValueA(info, "\\", (void**)&fixed, &length) || !fixed)
+        return 1;
+    const DWORD words[] = {fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                           fixed->dwProductVersionMS, fixed->dwProductVersionLS};
+    for (int i = 0; i < 4; i += 2)
+        printf("%u.%u.%u.%u\n", HIWORD(words[i]), LOWORD(words[i]), HIWORD(words[i + 1]),
+               LOWORD(words[i + 1]));
+    return 0;
+}
+
+static int iconGroup(int argc, char** argv) {
+    HMODULE module = LoadLibraryExA(argv[2], NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC group =
+        module ? FindResourceA(module, MAKEINTRESOURCEA(atoi(argv[3])), RT_GROUP_ICON) : NULL;
+    const unsigned char* bytes = group ? LockResource(LoadResource(module, group)) : NULL;
+    if (!bytes || SizeofResource(module, group) < 6 + 14)
+        return 1;
+    /* GRPICONDIR: reserved, type, count; then entries of width, height, colours, … (0 is 256) */
+    const unsigned char* entry = bytes + 6;
+    printf("%d %dx%d %d\n", bytes[4] | bytes[5] << 8, entry[0] ? entry[0] : 256,
+           entry[1] ? entry[1] : 256, entry[2] ? entry[2] : 256);
+    return 0;
+}
+
+static const struct {
+    const char* name;
+    int arguments; /* at least */
+    int (*run)(int argc, char** argv);
+} Commands[] = {{"drives", 0, drives},
+                {"system", 0, systemFacts},
+                {"attr", 0, attr},
+                {"ini", 1, ini},
+                {"read", 1, readFile},
+                {"icons", 2, icons},
+                {"time", 0, timeTexts},
+                {"mark", 1, mark},
+                {"window", 2, window},
+                {"version", 2, versionStrings},
+                {"fixedversion", 1, fixedVersion},
+                {"icon", 2, iconGroup}};
+
 int main(int argc, char** argv) {
-    if (argc < 2)
-        return 2;
-    const char* what = argv[1];
-    if (!strcmp(what, "icons") && argc >= 4)
-        return icons(argc, argv);
-    if (!strcmp(what, "drives"))
-        return drives();
-    if (!strcmp(what, "logical")) {
-        DWORD mask = GetLogicalDrives();
-        for (int i = 0; i < 26; ++i)
-            if (mask & (1u << i))
-                putchar('A' + i);
-        putchar('\n');
-        return 0;
-    }
-    if (!strcmp(what, "dirs"))
-        return dirs();
-    if (!strcmp(what, "window") && argc >= 4)
-        return window(argc, argv);
-    if (!strcmp(what, "attr")) {
-        for (int i = 2; i < argc; ++i)
-            printf("0x%lx\n", (unsigned long)GetFileAttributesA(argv[i]));
-        return 0;
-    }
-    if (!strcmp(what, "ini"))
-        return ini(argc, argv);
-    if (!strcmp(what, "writeini") && argc == 6) {
-        printf("%d\n", WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2]) ? 1 : 0);
-        return 0;
-    }
-    if (!strcmp(what, "read") && argc == 3)
-        return readFile(argv[2]);
-    if (!strcmp(what, "version")) {
-        OSVERSIONINFOA info;
-        memset(&info, 0, sizeof info);
-        info.dwOSVersionInfoSize = sizeof info;
-        GetVersionExA(&info);
-        printf("%lu\n", (unsigned long)info.dwPlatformId);
-        return 0;
-    }
-    if (!strcmp(what, "names")) {
-        char name[256];
-        DWORD size = sizeof name;
-        printf("%s\n", GetComputerNameA(name, &size) ? name : "");
-        size = sizeof name;
-        printf("%s\n", GetUserNameA(name, &size) ? name : "");
-        return 0;
-    }
-    if (!strcmp(what, "time")) {
-        for (int i = 2; i + 1 < argc; i += 2) {
-            SYSTEMTIME time;
-            memset(&time, 0, sizeof time);
-            time.wHour = (WORD)atoi(argv[i]);
-            time.wMinute = (WORD)atoi(argv[i + 1]);
-            char text[256];
-            int n =
-                GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, NULL, text, sizeof text);
-            printf("%s\n", n > 0 ? text : "FAILED");
-        }
-        return 0;
-    }
-    if (!strcmp(what, "mark") && argc == 3) {
-        HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-        if (file == INVALID_HANDLE_VALUE)
-            return 1;
-        const char* line = GetCommandLineA();
-        DWORD written = 0;
-        WriteFile(file, line, (DWORD)strlen(line), &written, NULL);
-        CloseHandle(file);
-        return 0;
-    }
-    if (!strcmp(what, "tick")) {
-        printf("%lu\n", (unsigned long)GetTickCount());
-        return 0;
-    }
+    for (size_t i = 0; argc > 1 && i < sizeof Commands / sizeof Commands[0]; ++i)
+        if (!strcmp(argv[1], Commands[i].name) && argc - 2 >= Commands[i].arguments)
+            return Commands[i].run(argc, argv);
+    fprintf(stderr, "win32probe: unknown command (see the list in win32probe.c)\n");
     return 2;
 }
