@@ -125,8 +125,16 @@ std::vector<std::string> wineLines(const TestPrefix& prefix, const std::vector<s
     // A persistent server keeps every call after the first one quick; the prefix stops it when
     // the test ends (TestPrefix's destructor), and stopWineServer() stops it between steps.
     prefix.run({"wineserver", "-p"});
+    auto result = prefix.wine(args);
+    // Under load a Wine started just as the last server was leaving sometimes fails to start at
+    // all (no output, an error code); one more try after the server is surely gone.
+    if (result.exitCode != 0 && result.output.empty()) {
+        prefix.stopWineServer();
+        prefix.run({"wineserver", "-p"});
+        result = prefix.wine(args);
+    }
     std::vector<std::string> lines;
-    std::istringstream in(prefix.wine(args).output);
+    std::istringstream in(result.output);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
