@@ -37,14 +37,15 @@ QString textIn(Language language, int id) {
     return text;
 }
 
-// Runs this test program again to print one string with the given environment.
-QString stringInChild(const QMap<QString, QString>& env, int id) {
+// Runs this test program again to print one string with the given environment ("NAME=value"
+// pairs, blank-separated).
+QString stringInChild(const QString& env, int id) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
         environment.remove(name);
-    for (auto it = env.begin(); it != env.end(); ++it)
-        environment.insert(it.key(), it.value());
+    for (const QString& pair : env.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        environment.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--print-string"), QString::number(id)});
@@ -141,39 +142,32 @@ private slots:
             QCOMPARE(ru.count(QStringLiteral("%s")), en.count(QStringLiteral("%s")));
             QCOMPARE(ru.endsWith(QLatin1Char(' ')), en.endsWith(QLatin1Char(' ')));
         }
-    }
-
-    void textsKeepLineBreaksAndMarks() {
-        const QString help = textIn(Language::English, 113);
-        QVERIFY(help.endsWith(QStringLiteral("\r\n")));
-        QCOMPARE(help.count(QStringLiteral("\r\n")), 2);
+        // Line breaks, marks and quotes are read as written.
+        QVERIFY(textIn(Language::English, 113).endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(textIn(Language::English, 113).count(QStringLiteral("\r\n")), 2);
         QCOMPARE(textIn(Language::English, 451),
                  QStringLiteral("This option add your domain to IE domain list\r\n%s - Domain"));
         QCOMPARE(textIn(Language::English, 377),
                  QStringLiteral("Folder Path (without \"\\\" on end)"));
     }
 
-    void languageFollowsTheUsersMessages_data() {
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("LANG ru") << QStringList{"LANG", "ru_RU.UTF-8"} << "Система";
-        QTest::newRow("LC_ALL over LANG")
-            << QStringList{"LC_ALL", "ru_RU.UTF-8", "LANG", "en_US.UTF-8"} << "Система";
-        QTest::newRow("LC_MESSAGES over LANG")
-            << QStringList{"LC_MESSAGES", "ru_RU.UTF-8", "LANG", "en_US.UTF-8"} << "Система";
-        QTest::newRow("English messages, Russian rest")
-            << QStringList{"LANG", "ru_RU.UTF-8", "LC_MESSAGES", "en_US.UTF-8"} << "System";
-        QTest::newRow("German") << QStringList{"LANG", "de_DE.UTF-8"} << "System";
-        QTest::newRow("C") << QStringList{"LANG", "C"} << "System";
-        QTest::newRow("nothing set") << QStringList{} << "System";
-    }
+    // The language follows the user's messages: LC_ALL, then LC_MESSAGES, then LANG.
     void languageFollowsTheUsersMessages() {
-        QFETCH(QStringList, environment);
-        QFETCH(QString, text);
-        QMap<QString, QString> env;
-        for (int i = 0; i + 1 < environment.size(); i += 2)
-            env.insert(environment[i], environment[i + 1]);
-        QCOMPARE(stringInChild(env, 102), text);
+        const struct {
+            const char* env;
+            const char* text;
+        } rows[] = {
+            {"LANG=ru_RU.UTF-8", "Система"},
+            {"LC_ALL=ru_RU.UTF-8 LANG=en_US.UTF-8", "Система"},
+            {"LC_MESSAGES=ru_RU.UTF-8 LANG=en_US.UTF-8", "Система"},
+            {"LANG=ru_RU.UTF-8 LC_MESSAGES=en_US.UTF-8", "System"},
+            {"LANG=de_DE.UTF-8", "System"},
+            {"LANG=C", "System"},
+            {"", "System"},
+        };
+        for (const auto& row : rows)
+            QVERIFY2(stringInChild(QString::fromUtf8(row.env), 102) == QString::fromUtf8(row.text),
+                     row.env);
     }
 
     void russianRunShowsNoEnglish() {
@@ -186,6 +180,9 @@ private slots:
 
         frmTR tree;
         QCOMPARE(tree.node("Windows")->text(0), QStringLiteral("Система"));
+        // Product names stay as they are.
+        QCOMPARE(tree.node("IE")->text(0), QStringLiteral("Internet Explorer"));
+        QCOMPARE(tree.node("Uninstall")->text(0), QStringLiteral("Windows Uninstall"));
         QStringList english = englishWords(visibleTexts(&tree));
         frmAbout about;
         about.Form_Load();
@@ -206,38 +203,55 @@ private slots:
         QCOMPARE(Catalogue::missing(), QList<int>{});
     }
 
-    void russianRunTranslatesQtsOwnButtons() {
+    // The save prompt: a question with Yes the default (Return answers it), the standard text
+    // for "None" exactly. In a Russian run it and Qt's own file dialog show no English.
+    void askSaveAndQtsOwnDialogs() {
         KESTREL_QT_MACHINE(on);
+        kestrel::testing::setPromptHandler({});
+        QStringList seen;
+        const auto answer = [&seen](bool yes) {
+            whenModal([&seen, yes](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box);
+                seen << box->windowTitle() << box->text() << box->button(QMessageBox::Yes)->text()
+                     << box->button(QMessageBox::No)->text();
+                QCOMPARE(box->icon(), QMessageBox::Question);
+                QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+                if (yes)
+                    QTest::keyClick(box, Qt::Key_Return);
+                else
+                    box->button(QMessageBox::No)->click();
+            });
+        };
+        answer(true);
+        QVERIFY(AskSave(QStringLiteral("None")));
+        answer(false);
+        QVERIFY(!AskSave(QStringLiteral("none")));
+        QCOMPARE(seen.mid(0, 2) + seen.mid(4, 2),
+                 (QStringList{"Saving...", "Save Changes ?", "Saving...", "none"}));
+
         Catalogue::setLanguage(Language::Russian);
         QVERIFY(Catalogue::installQtTranslations());
-        QStringList texts;
-        whenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            texts << box->windowTitle() << box->text() << box->button(QMessageBox::Yes)->text()
-                  << box->button(QMessageBox::No)->text();
-            box->button(QMessageBox::No)->click();
-        });
+        seen.clear();
+        answer(false);
         QVERIFY(!AskSave(QStringLiteral("None")));
-        QCOMPARE(texts.size(), 4);
-        for (const QString& text : texts)
-            QVERIFY2(hasCyrillic(text) && englishWords({text}).isEmpty(), qPrintable(text));
-
-        texts.clear();
-        whenModal([&](QWidget* modal) {
+        for (const QString& text : seen)
+            QVERIFY2(hasCyrillic(text), qPrintable(text));
+        whenModal([&seen](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog);
             for (QDialogButtonBox* buttons : dialog->findChildren<QDialogButtonBox*>())
                 for (QAbstractButton* button : buttons->buttons())
-                    texts << button->text();
+                    seen << button->text();
             for (QLabel* label : dialog->findChildren<QLabel*>())
                 if (label->isVisible() && !label->text().isEmpty())
-                    texts << label->text();
+                    seen << label->text();
             dialog->reject();
         });
         QCOMPARE(DialogBox().OpenFile(LoadResString(125)), QString());
-        QVERIFY(texts.size() >= 3);
-        for (const QString& text : texts)
+        QVERIFY(seen.size() >= 7);
+        for (const QString& text : seen)
             QVERIFY2(englishWords({text}).isEmpty(), qPrintable(text));
     }
 
@@ -285,28 +299,6 @@ private slots:
             static_cast<QDialog*>(dialog)->accept();
         });
         QCOMPARE(DialogBox().SaveFile(QString()), QStringLiteral("Z:\\tmp\\outside.txt"));
-    }
-
-    void askSaveQuestionTitleAndButtons() {
-        QStringList seen;
-        kestrel::testing::setPromptHandler({});
-        for (const bool yes : {true, false}) {
-            whenModal([&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                QVERIFY(box);
-                seen << box->windowTitle() << box->text();
-                QCOMPARE(box->icon(), QMessageBox::Question);
-                QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-                QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
-                if (yes)
-                    QTest::keyClick(box, Qt::Key_Return); // the default button
-                else
-                    box->button(QMessageBox::No)->click();
-            });
-            QCOMPARE(AskSave(yes ? QStringLiteral("None") : QStringLiteral("none")), yes);
-        }
-        // Only "None" exactly stands for the standard question.
-        QCOMPARE(seen, (QStringList{"Saving...", "Save Changes ?", "Saving...", "none"}));
     }
 };
 
