@@ -1,7 +1,9 @@
 #pragma once
 // A machine for window tests that need only its facts (family, names, uptime, display mode) and
-// a record of the commands started. Its registry and files are empty and refuse writes.
+// a record of the commands started. Its registry is that of a prefix folder that does not
+// exist: nothing to read, and writes fail; it has no files.
 
+#include "platform/wine/WineRegistry.h"
 #include "tests/support/RegistryMachine.h"
 
 #include <string>
@@ -9,30 +11,6 @@
 #include <vector>
 
 namespace kestrel::testing {
-
-class EmptyRegistry : public Registry {
-public:
-    long openKey(RegHandle, const std::string&, std::uint32_t, RegHandle& r) override {
-        r = 0;
-        return ERROR_FILE_NOT_FOUND;
-    }
-    long createKey(RegHandle, const std::string&, std::uint32_t, RegHandle& r) override {
-        r = 0;
-        return ERROR_ACCESS_DENIED;
-    }
-    long queryValue(RegHandle, const std::string&, std::uint32_t&, std::uint8_t*,
-                    std::uint32_t&) override {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    long setValue(RegHandle, const std::string&, std::uint32_t, const std::uint8_t*,
-                  std::uint32_t) override {
-        return ERROR_ACCESS_DENIED;
-    }
-    long deleteValue(RegHandle, const std::string&) override { return ERROR_FILE_NOT_FOUND; }
-    long deleteKey(RegHandle, const std::string&) override { return ERROR_FILE_NOT_FOUND; }
-    long enumKey(RegHandle, std::uint32_t, std::string&) override { return ERROR_NO_MORE_ITEMS; }
-    long closeKey(RegHandle) override { return ERROR_INVALID_HANDLE; }
-};
 
 class FakeMachine : public RegistryMachine {
 public:
@@ -57,7 +35,7 @@ public:
 
 private:
     static Registry& emptyRegistry() {
-        static EmptyRegistry registry;
+        static wine::WineRegistry registry("/nonexistent/kestrel-test-prefix", 1252);
         return registry;
     }
 };
