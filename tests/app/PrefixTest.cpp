@@ -62,10 +62,8 @@ private slots:
         {
             wine::WineMachine machine(other->path());
             Machine::setCurrent(&machine);
-            const bool set =
-                Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
+            testing::makeWindows98();
             Machine::setCurrent(&on.machine());
-            QVERIFY(set);
         }
         Catalogue::setLanguage(Language::Russian);
         testing::Dialogs dialogs;

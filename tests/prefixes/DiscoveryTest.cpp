@@ -51,15 +51,15 @@ struct Row {
     const char* version;
 };
 
-class Discovery : public ::testing::Test {
-protected:
-    void SetUp() override {
-        home_ = fs::temp_directory_path() / ("kestrel-home-" + std::to_string(::getpid()));
-        fs::remove_all(home_);
-        const fs::path steam = home_ / ".local/share/Steam";
-        const fs::path second = home_ / "Disk2/SteamLibrary";
-        fs::create_directories(home_ / ".steam");
-        fs::create_directory_symlink(steam, home_ / ".steam/steam");
+// A fake home folder with one of each layout, removed at the end.
+struct FakeHome {
+    fs::path home = fs::temp_directory_path() / ("kestrel-home-" + std::to_string(::getpid()));
+    FakeHome() {
+        fs::remove_all(home);
+        const fs::path steam = home / ".local/share/Steam";
+        const fs::path second = home / "Disk2/SteamLibrary";
+        fs::create_directories(home / ".steam");
+        fs::create_directory_symlink(steam, home / ".steam/steam");
         // The second library is listed with a Windows-style escape and a comment.
         write(steam / "steamapps/libraryfolders.vdf",
               "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
@@ -76,31 +76,31 @@ protected:
         prefix(second / "steamapps/compatdata/1145360/pfx", "Windows 10 Pro");
         manifest(steam, "1145360", "Hades");
         fs::create_directories(second / "steamapps/compatdata/620");
-        fs::create_directory_symlink(home_ / "gone", second / "steamapps/compatdata/620/pfx");
-        const fs::path flatpak = home_ / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
+        fs::create_directory_symlink(home / "gone", second / "steamapps/compatdata/620/pfx");
+        const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
         prefix(flatpak / "steamapps/compatdata/730/pfx", "Windows 10 Pro");
         manifest(flatpak, "730", "Counter-Strike 2");
 
-        write(home_ / ".config/lutris/games/the-witcher-3-1612345678.yml",
+        write(home / ".config/lutris/games/the-witcher-3-1612345678.yml",
               "game:\n  exe: /home/x/witcher3.exe\n  prefix: ~/Games/witcher3\nwine:\n  "
               "version: lutris-7.2\n");
-        write(home_ / ".config/lutris/games/native-game-1600000000.yml", "game:\n  exe: run.sh\n");
-        prefix(home_ / "Games/witcher3", "Windows 10 Pro", "win81");
+        write(home / ".config/lutris/games/native-game-1600000000.yml", "game:\n  exe: run.sh\n");
+        prefix(home / "Games/witcher3", "Windows 10 Pro", "win81");
 
-        const fs::path bottle = home_ / ".local/share/bottles/bottles/Office";
+        const fs::path bottle = home / ".local/share/bottles/bottles/Office";
         prefix(bottle, "Windows 7");
         write(bottle / "bottle.yml", "Name: Office 2010\nArch: win64\nEnvironment: Software\n");
-        prefix(home_ / ".var/app/com.usebottles.bottles/data/bottles/bottles/Paint", "Windows XP",
+        prefix(home / ".var/app/com.usebottles.bottles/data/bottles/bottles/Paint", "Windows XP",
                "winxp");
-        prefix(home_ / "Games/Heroic/Prefixes/default/Control/pfx", "Windows 10 Pro");
-        prefix(home_ / ".wine", "Windows 7", "win98");
+        prefix(home / "Games/Heroic/Prefixes/default/Control/pfx", "Windows 10 Pro");
+        prefix(home / ".wine", "Windows 7", "win98");
     }
-    void TearDown() override { fs::remove_all(home_); }
-
-    fs::path home_;
+    ~FakeHome() { fs::remove_all(home); }
 };
 
-TEST_F(Discovery, FindsEveryLayoutByItsName) {
+TEST(Discovery, FindsEveryLayoutByItsName) {
+    const FakeHome fake;
+    const fs::path& home = fake.home;
     const Row rows[] = {
         {"wine", "~/.wine", ".wine", ".wine", "Windows 98"},
         {"steam", "", "400", ".local/share/Steam/steamapps/compatdata/400/pfx", "Windows 7"},
@@ -120,7 +120,7 @@ TEST_F(Discovery, FindsEveryLayoutByItsName) {
         {"heroic", "Control", "Control", "Games/Heroic/Prefixes/default/Control/pfx",
          "Windows 10 Pro"},
     };
-    const auto found = discoverPrefixes(home_.string());
+    const auto found = discoverPrefixes(home.string());
     std::string listed;
     ASSERT_EQ(found.size(), std::size(rows));
     for (std::size_t i = 0; i < found.size(); ++i) {
@@ -129,14 +129,14 @@ TEST_F(Discovery, FindsEveryLayoutByItsName) {
         EXPECT_EQ(sourceWord(found[i].source), std::string(row.source));
         EXPECT_EQ(found[i].name, row.name);
         EXPECT_EQ(found[i].id, row.id);
-        EXPECT_EQ(found[i].path, (home_ / row.folder).string());
+        EXPECT_EQ(found[i].path, (home / row.folder).string());
         EXPECT_EQ(prefixWindowsVersion(found[i].path), row.version);
         listed += std::string(row.source) + "\t" + (*row.name ? row.name : row.id) + "\t" +
-                  (home_ / row.folder).string() + "\n";
+                  (home / row.folder).string() + "\n";
     }
 
     // The same list from the command line.
-    const std::string command = "HOME='" + home_.string() + "' " KESTREL_REG " --list-prefixes";
+    const std::string command = "HOME='" + home.string() + "' " KESTREL_REG " --list-prefixes";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     ASSERT_TRUE(pipe);
     std::string output;
