@@ -11,7 +11,6 @@
 #include "platform/wine/WineServer.h"
 #include "tests/support/TestPrefix.h"
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -224,15 +223,19 @@ TEST(History, KeepsToItsCap) {
     }
 }
 
-TEST(History, ExportIsImportedByWineRegedit) {
+#ifdef KESTREL_REG
+// kestrel-reg lists the saves newest first with their changes, exports one as a file Wine's
+// regedit imports to the same answers, and undoes the newest or a given save; a bad number
+// changes nothing.
+TEST(History, CommandLineListsExportsAndUndoes) {
     KESTREL_TEST_PREFIX(source);
     KESTREL_TEST_PREFIX(target);
-    std::string exported;
+    const std::wstring exported = L"Software\\Kestrel\\Export", cli = L"Software\\Kestrel\\Cli";
     {
         Recorded on(source.path());
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", 258));
-        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"",
-                                    L"say \"C:\\x\""));
+        on.machine.setPage("frmFirst");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, exported, L"N", 258));
+        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, exported, L"", L"say \"C:\\x\""));
         ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
                                     std::wstring(L"\x01\0\xff", 3)));
         ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
@@ -240,23 +243,34 @@ TEST(History, ExportIsImportedByWineRegedit) {
                                      L"RegisteredOwner"));
         ASSERT_EQ(on.machine.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"),
                   ERROR_SUCCESS);
-        auto saves = on.machine.store().saves();
-        std::reverse(saves.begin(), saves.end());
-        exported = history::exportRegedit4(saves);
+        on.machine.setPage("frmSecond");
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, cli, L"B", 2));
     }
-    std::ofstream(target.file("drive_c/k.reg"), std::ios::binary) << exported;
-    ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0) << exported;
-    target.stopWineServer();
+    const auto tool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {KESTREL_REG, "--prefix", source.path()});
+        return source.run(args);
+    };
+    const auto listed = tool({"history"});
+    ASSERT_EQ(listed.exitCode, 0);
+    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
+    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
+    EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
+              std::string::npos)
+        << listed.output;
 
+    ASSERT_EQ(tool({"export", "1", target.file("drive_c/k.reg")}).exitCode, 0);
+    ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0)
+        << readHostFile(target.file("drive_c/k.reg"));
+    target.stopWineServer();
     // The target now answers as the source does.
     for (const TestPrefix* prefix : {&source, &target}) {
         SCOPED_TRACE(prefix->path());
         wine::WineMachine machine(prefix->path());
         Machine::setCurrent(&machine);
         std::wstring text;
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"", text));
+        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, exported, L"", text));
         EXPECT_EQ(text, L"say \"C:\\x\"");
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", text));
+        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, exported, L"N", text));
         EXPECT_EQ(text, L"2"); // the lowest byte of 258
         EXPECT_TRUE(Reg::GetString(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B", text));
         EXPECT_EQ(text, std::wstring(L"\x01\0\xff", 3));
@@ -267,35 +281,11 @@ TEST(History, ExportIsImportedByWineRegedit) {
         EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
         Machine::setCurrent(nullptr);
     }
-}
-
-#ifdef KESTREL_REG
-TEST(History, CommandLineListsNewestFirstAndUndoes) {
-    KESTREL_TEST_PREFIX(prefix);
-    const std::wstring key = L"Software\\Kestrel\\Cli";
-    {
-        Recorded on(prefix.path());
-        on.machine.setPage("frmFirst");
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"A", 1));
-        on.machine.setPage("frmSecond");
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"B", 2));
-    }
-    const auto tool = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {KESTREL_REG, "--prefix", prefix.path()});
-        return prefix.run(args);
-    };
-    const auto listed = tool({"history"});
-    ASSERT_EQ(listed.exitCode, 0);
-    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
-    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
-    EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
-              std::string::npos)
-        << listed.output;
 
     const struct {
         std::vector<std::string> args;
         int exitCode;
-        bool a, b; // which values are there afterwards
+        bool first, second; // whether each save's values are there afterwards
     } Rows[] = {
         {{"undo", "x"}, 1, true, true},
         {{"undo", "99"}, 1, true, true},
@@ -304,11 +294,13 @@ TEST(History, CommandLineListsNewestFirstAndUndoes) {
     };
     for (const auto& row : Rows) {
         EXPECT_EQ(tool(row.args).exitCode, row.exitCode) << row.args.back();
-        wine::WineMachine machine(prefix.path());
+        wine::WineMachine machine(source.path());
         Machine::setCurrent(&machine);
         std::wstring text;
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"A", text), row.a) << row.args.back();
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"B", text), row.b) << row.args.back();
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, exported, L"N", text), row.first)
+            << row.args.back();
+        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, cli, L"B", text), row.second)
+            << row.args.back();
         Machine::setCurrent(nullptr);
     }
 }
