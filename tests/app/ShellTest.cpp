@@ -22,7 +22,7 @@ using namespace kestrel;
 
 namespace {
 
-// What the test pages did, in order.
+// What the test pages did, in order, and the save prompts' questions.
 QStringList journal;
 
 // Compares what the pages did since the last check.
@@ -94,7 +94,6 @@ class ShellTest : public QObject {
 
 private:
     std::unique_ptr<testing::CurrentFake> fake;
-    QStringList prompts;
 
     std::unique_ptr<frmStart> openWindow() {
         auto w = std::make_unique<frmStart>(testLookup);
@@ -119,11 +118,9 @@ private slots:
     void init() {
         fake = std::make_unique<testing::CurrentFake>();
         journal.clear();
-        prompts.clear();
         Catalogue::setLanguage(Language::English);
-        kestrel::testing::setPromptHandler([this](const QString& question, const QString&) {
-            prompts << question;
-            journal << QStringLiteral("prompt");
+        kestrel::testing::setPromptHandler([](const QString& question, const QString&) {
+            journal << question;
             return true;
         });
     }
@@ -178,8 +175,7 @@ private slots:
         took({"frmPusk:load"});
         QTest::keyClicks(shown(*w)->field, "x");
         click(*w, "Explorer");
-        took({"frmPusk:unload", "prompt", "frmPusk:save", "frmExplorer:load"});
-        QCOMPARE(prompts, QStringList{"Save Changes ?"});
+        took({"frmPusk:unload", "Save Changes ?", "frmPusk:save", "frmExplorer:load"});
         QCOMPARE(w->curForm(), QStringLiteral("frmExplorer"));
         QCOMPARE(visiblePages(*w), QList<Page*>{w->curPage()});
 
@@ -191,7 +187,7 @@ private slots:
         QVERIFY(first.isNull());
         QTest::keyClicks(shown(*w)->field, "z");
         click(*w, "Explorer");
-        took({"frmExplorer:unload", "prompt", "frmExplorer:save", "frmExplorer:load"});
+        took({"frmExplorer:unload", "Save Changes ?", "frmExplorer:save", "frmExplorer:load"});
         QVERIFY(shown(*w)->field->text().isEmpty());
 
         // A page returning to About (the logon page's OK) moves the selection, opening no more.
@@ -234,12 +230,12 @@ private slots:
         // Closing the window unloads the page; answered No, the prompt saves nothing.
         QTest::keyClicks(shown(*w)->field, "y");
         journal.clear();
-        kestrel::testing::setPromptHandler([](const QString&, const QString&) {
-            journal << QStringLiteral("prompt");
+        kestrel::testing::setPromptHandler([](const QString& question, const QString&) {
+            journal << question;
             return false;
         });
         QVERIFY(w->close());
-        took({"frmPusk:unload", "prompt"});
+        took({"frmPusk:unload", "Save Changes ?"});
         QVERIFY(!w->curPage());
     }
 
