@@ -148,10 +148,8 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     std::string error;
     ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
     const Snapshot after = snapshot(prefix, on.machine);
-    for (std::size_t i = 0; i < before.hives.size(); ++i)
-        EXPECT_EQ(after.hives[i], before.hives[i]) << Hives[i];
-    for (std::size_t i = 0; i < before.files.size(); ++i)
-        EXPECT_EQ(after.files[i], before.files[i]) << Files[i];
+    EXPECT_EQ(after.hives, before.hives); // in the order of Hives
+    EXPECT_EQ(after.files, before.files); // in the order of Files
     EXPECT_EQ(after.attributes, before.attributes);
 
     // The undo is a save of its own. Undone while Wine runs, it makes the changes again through
