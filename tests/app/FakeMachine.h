@@ -1,7 +1,7 @@
 #pragma once
 // A machine for window tests that need only its facts (family, names, uptime, display mode) and
-// a record of the commands started. Its registry is that of a prefix folder that does not
-// exist: nothing to read, and writes fail; it has no files.
+// a record of the commands started, the current machine while it lives. Its registry is that of
+// a prefix folder that does not exist: nothing to read, and writes fail; it has no files.
 
 #include "platform/wine/WineRegistry.h"
 #include "tests/support/RegistryMachine.h"
@@ -14,7 +14,8 @@ namespace kestrel::testing {
 
 class FakeMachine : public RegistryMachine {
 public:
-    FakeMachine() : RegistryMachine(emptyRegistry(), 1252) {}
+    FakeMachine() : RegistryMachine(emptyRegistry(), 1252) { Machine::setCurrent(this); }
+    ~FakeMachine() override { Machine::setCurrent(nullptr); }
     std::uint32_t platform = VER_PLATFORM_WIN32_NT;
     std::string computer = "TESTBOX";
     std::string user = "tester";
@@ -38,16 +39,6 @@ private:
         static wine::WineRegistry registry("/nonexistent/kestrel-test-prefix", 1252);
         return registry;
     }
-};
-
-// Makes a fake machine current for a scope.
-class CurrentFake {
-public:
-    CurrentFake() { Machine::setCurrent(&machine); }
-    ~CurrentFake() { Machine::setCurrent(nullptr); }
-    CurrentFake(const CurrentFake&) = delete;
-    CurrentFake& operator=(const CurrentFake&) = delete;
-    FakeMachine machine;
 };
 
 } // namespace kestrel::testing

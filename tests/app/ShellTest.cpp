@@ -25,6 +25,14 @@ namespace {
 // What the test pages did, in order, and the save prompts' questions.
 QStringList journal;
 
+// Answers the save prompt, noting its question in the journal.
+void answerPrompts(bool yes) {
+    testing::setPromptHandler([yes](const QString& question, const QString&) {
+        journal << question;
+        return yes;
+    });
+}
+
 // Compares what the pages did since the last check.
 void took(const QStringList& expected) {
     QCOMPARE(journal, expected);
@@ -75,14 +83,6 @@ struct PaintCounter : QObject {
     }
 };
 
-QList<Page*> visiblePages(const frmStart& w) {
-    QList<Page*> pages;
-    for (Page* page : w.client()->findChildren<Page*>(Qt::FindDirectChildrenOnly))
-        if (page->isVisible())
-            pages << page;
-    return pages;
-}
-
 RecordingPage* shown(const frmStart& w) {
     return static_cast<RecordingPage*>(w.curPage());
 }
@@ -93,7 +93,7 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<testing::CurrentFake> fake;
+    std::unique_ptr<testing::FakeMachine> fake;
 
     std::unique_ptr<frmStart> openWindow() {
         auto w = std::make_unique<frmStart>(testLookup);
@@ -116,13 +116,10 @@ private:
 
 private slots:
     void init() {
-        fake = std::make_unique<testing::CurrentFake>();
+        fake = std::make_unique<testing::FakeMachine>();
         journal.clear();
         Catalogue::setLanguage(Language::English);
-        kestrel::testing::setPromptHandler([](const QString& question, const QString&) {
-            journal << question;
-            return true;
-        });
+        answerPrompts(true);
     }
     void cleanup() {
         kestrel::testing::setPromptHandler({});
@@ -143,7 +140,7 @@ private slots:
                     {VER_PLATFORM_WIN32_WINDOWS, 28, {"ieSF", "Optim"}, windows},
                     {0, 28, {"ieSF", "Optim"}, windows}};
         for (const auto& row : rows) {
-            fake->machine.platform = row.platform;
+            fake->platform = row.platform;
             MdlStart::setWinVerKeyFromPlatform();
             QCOMPARE(MdlStart::WinVerKey, row.winVerKey);
             frmTR tr;
@@ -177,7 +174,8 @@ private slots:
         click(*w, "Explorer");
         took({"frmPusk:unload", "Save Changes ?", "frmPusk:save", "frmExplorer:load"});
         QCOMPARE(w->curForm(), QStringLiteral("frmExplorer"));
-        QCOMPARE(visiblePages(*w), QList<Page*>{w->curPage()});
+        for (Page* page : w->client()->findChildren<Page*>(Qt::FindDirectChildrenOnly))
+            QCOMPARE(page->isVisible(), page == w->curPage());
 
         // Clicking the page shown opens it from scratch, after the prompt for a change.
         QPointer<Page> first = w->curPage();
@@ -230,10 +228,7 @@ private slots:
         // Closing the window unloads the page; answered No, the prompt saves nothing.
         QTest::keyClicks(shown(*w)->field, "y");
         journal.clear();
-        kestrel::testing::setPromptHandler([](const QString& question, const QString&) {
-            journal << question;
-            return false;
-        });
+        answerPrompts(false);
         QVERIFY(w->close());
         took({"frmPusk:unload", "Save Changes ?"});
         QVERIFY(!w->curPage());
@@ -253,15 +248,13 @@ private slots:
             const QSize client = w->clientSize();
             QCOMPARE(client.width(), size.width());
             QVERIFY(client.height() < size.height()); // the status strip is below
-            const QRect nav = w->navigation()->geometry();
-            const QRect page = w->curPage()->geometry();
-            QCOMPARE(nav.topLeft(), QPoint(0, 0));
-            QVERIFY(qAbs(nav.width() - client.width() / 3.0) <= 0.5);
-            QCOMPARE(nav.height(), client.height());
-            QCOMPARE(page.topLeft(), QPoint(nav.width(), 0));
-            QVERIFY(qAbs(page.width() - client.width() * 2 / 3.0) <= 0.5);
-            QCOMPARE(page.height(), client.height());
-            QCOMPARE(w->navigation()->TR->geometry(), QRect(QPoint(0, 0), nav.size()));
+            // A third rounded to the nearest pixel (never a half: widths are whole), the rest.
+            const int third = qRound(client.width() / 3.0);
+            const QRect nav(0, 0, third, client.height());
+            QCOMPARE(w->navigation()->geometry(), nav);
+            QCOMPARE(w->navigation()->TR->geometry(), nav);
+            QCOMPARE(w->curPage()->geometry(),
+                     QRect(third, 0, client.width() - third, nav.height()));
             QCOMPARE(w->statb()->geometry().top(), w->client()->geometry().bottom() + 1);
         }
     }
@@ -329,10 +322,10 @@ private slots:
     // The About page shows the machine's facts, keeps uptime (redrawn only when its text
     // changed) and display mode current while loaded, and opens its address on a double click.
     void aboutPageShowsTheMachine() {
-        fake->machine.computer = "  WORKSTATION  ";
-        fake->machine.user = "anna";
-        fake->machine.ticks = 11229000;
-        fake->machine.display = {1024, 768, 16};
+        fake->computer = "  WORKSTATION  ";
+        fake->user = "anna";
+        fake->ticks = 11229000;
+        fake->display = {1024, 768, 16};
         frmAbout page;
         page.Form_Load();
         page.show();
@@ -354,24 +347,22 @@ private slots:
         QTest::qWait(150);
         PaintCounter paints;
         page.picWinOn->installEventFilter(&paints);
-        fake->machine.ticks = 11229900; // the same second: several timer ticks, nothing to draw
+        fake->ticks = 11229900; // the same second: several timer ticks, nothing to draw
         QTest::qWait(350);
         QCOMPARE(paints.count, 0);
         QVERIFY(!page.picWinOn->setText(QStringLiteral("3 ч. 07 м. 09 с.")));
-        fake->machine.ticks = 11230000;
+        fake->ticks = 11230000;
         QTRY_VERIFY(paints.count > 0);
         QCOMPARE(page.picWinOn->text(), QStringLiteral("3 ч. 07 м. 10 с."));
-        fake->machine.display = {800, 600, 8};
+        fake->display = {800, 600, 8};
         QTRY_COMPARE_WITH_TIMEOUT(
             page.lblDisp->text(),
             QStringLiteral("Current Resolution 800x600 Color depth is 8 (256) Bit (Colors)"), 7000);
 
         QTest::mouseClick(page.lblurl, Qt::LeftButton); // a single click opens nothing
         QTest::mouseDClick(page.lblurl, Qt::LeftButton);
-        QCOMPARE(fake->machine.commands.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(fake->machine.commands[0].first),
-                 QStringLiteral("explorer ") + frmAbout::webAddress());
-        QCOMPARE(fake->machine.commands[0].second, 1);
+        QVERIFY(fake->commands == (decltype(fake->commands){
+                                      {"explorer " + frmAbout::webAddress().toStdString(), 1}}));
         QVERIFY(frmAbout::webAddress().startsWith(QStringLiteral("https://")));
         page.Form_Unload();
         QVERIFY(!page.tmr->isActive() && !page.tmrD->isActive());

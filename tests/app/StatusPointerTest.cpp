@@ -22,7 +22,7 @@ private slots:
     }
 
     void stripShowsWhereThePointerMoved() {
-        testing::CurrentFake fake;
+        testing::FakeMachine fake;
         frmStart window([](const QString&) { return static_cast<const PageRow*>(nullptr); });
         window.move(0, 0);
         window.show();
