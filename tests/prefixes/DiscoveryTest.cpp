@@ -2,13 +2,11 @@
 // and through kestrel-reg --list-prefixes, which scripts use.
 
 #include "platform/wine/PrefixDiscovery.h"
+#include "platform/wine/Process.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <memory>
-#include <sstream>
 #include <unistd.h>
 
 using namespace kestrel::wine;
@@ -49,6 +47,7 @@ struct Row {
     const char* id;
     const char* folder; // below the fake home
     const char* version;
+    const char* setting = ""; // the Windows version set in Wine, over the installed product's
 };
 
 // A fake home folder with one of each layout, removed at the end.
@@ -66,34 +65,23 @@ struct FakeHome {
                   "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"220\"\t\t\"1\"\n\t\t}\n\t}\n"
                   "\t// the games disk\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
                   second.string() + "\"\n\t\t\"label\"\t\t\"Games \\\"B\\\"\"\n\t}\n}\n");
-        prefix(steam / "steamapps/compatdata/220/pfx", "Windows 10 Pro");
         manifest(steam, "220", "Half-Life 2");
-        prefix(steam / "steamapps/compatdata/400/pfx", "Windows 7");
         write(steam / "steamapps/appmanifest_400.acf", "\"AppState\"\n{\n\t\"name\"\t\t\"Port");
-        prefix(second / "steamapps/compatdata/570/pfx", "Windows 10 Pro");
         manifest(second, "570", "Dota 2");
         // Installed in the first library, its prefix in the second.
-        prefix(second / "steamapps/compatdata/1145360/pfx", "Windows 10 Pro");
         manifest(steam, "1145360", "Hades");
         fs::create_directories(second / "steamapps/compatdata/620");
         fs::create_directory_symlink(home / "gone", second / "steamapps/compatdata/620/pfx");
         const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
-        prefix(flatpak / "steamapps/compatdata/730/pfx", "Windows 10 Pro");
         manifest(flatpak, "730", "Counter-Strike 2");
 
         write(home / ".config/lutris/games/the-witcher-3-1612345678.yml",
               "game:\n  exe: /home/x/witcher3.exe\n  prefix: ~/Games/witcher3\nwine:\n  "
               "version: lutris-7.2\n");
         write(home / ".config/lutris/games/native-game-1600000000.yml", "game:\n  exe: run.sh\n");
-        prefix(home / "Games/witcher3", "Windows 10 Pro", "win81");
 
-        const fs::path bottle = home / ".local/share/bottles/bottles/Office";
-        prefix(bottle, "Windows 7");
-        write(bottle / "bottle.yml", "Name: Office 2010\nArch: win64\nEnvironment: Software\n");
-        prefix(home / ".var/app/com.usebottles.bottles/data/bottles/bottles/Paint", "Windows XP",
-               "winxp");
-        prefix(home / "Games/Heroic/Prefixes/default/Control/pfx", "Windows 10 Pro");
-        prefix(home / ".wine", "Windows 7", "win98");
+        write(home / ".local/share/bottles/bottles/Office/bottle.yml",
+              "Name: Office 2010\nArch: win64\nEnvironment: Software\n");
     }
     ~FakeHome() { fs::remove_all(home); }
 };
@@ -102,7 +90,7 @@ TEST(Discovery, FindsEveryLayoutByItsName) {
     const FakeHome fake;
     const fs::path& home = fake.home;
     const Row rows[] = {
-        {"wine", "~/.wine", ".wine", ".wine", "Windows 98"},
+        {"wine", "~/.wine", ".wine", ".wine", "Windows 98", "win98"},
         {"steam", "", "400", ".local/share/Steam/steamapps/compatdata/400/pfx", "Windows 7"},
         {"steam", "Dota 2", "570", "Disk2/SteamLibrary/steamapps/compatdata/570/pfx",
          "Windows 10 Pro"},
@@ -113,13 +101,17 @@ TEST(Discovery, FindsEveryLayoutByItsName) {
         {"steam-flatpak", "Counter-Strike 2", "730",
          ".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/compatdata/730/pfx",
          "Windows 10 Pro"},
-        {"lutris", "The Witcher 3", "the-witcher-3-1612345678", "Games/witcher3", "Windows 8.1"},
+        {"lutris", "The Witcher 3", "the-witcher-3-1612345678", "Games/witcher3", "Windows 8.1",
+         "win81"},
         {"bottles", "Office 2010", "Office", ".local/share/bottles/bottles/Office", "Windows 7"},
         {"bottles-flatpak", "Paint", "Paint",
-         ".var/app/com.usebottles.bottles/data/bottles/bottles/Paint", "Windows XP"},
+         ".var/app/com.usebottles.bottles/data/bottles/bottles/Paint", "Windows XP", "winxp"},
         {"heroic", "Control", "Control", "Games/Heroic/Prefixes/default/Control/pfx",
          "Windows 10 Pro"},
     };
+    // Where Wine has a version set, the product installed says another.
+    for (const Row& row : rows)
+        prefix(home / row.folder, *row.setting ? "Windows 10 Pro" : row.version, row.setting);
     const auto found = discoverPrefixes(home.string());
     std::string listed;
     ASSERT_EQ(found.size(), std::size(rows));
@@ -136,14 +128,9 @@ TEST(Discovery, FindsEveryLayoutByItsName) {
     }
 
     // The same list from the command line.
-    const std::string command = "HOME='" + home.string() + "' " KESTREL_REG " --list-prefixes";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_TRUE(pipe);
-    std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        output.append(buffer, n);
-    EXPECT_EQ(output, listed);
+    const auto listing = runProcess({KESTREL_REG, "--list-prefixes"}, {{"HOME", home.string()}});
+    EXPECT_EQ(listing.exitCode, 0);
+    EXPECT_EQ(listing.output, listed);
 }
 
 } // namespace
