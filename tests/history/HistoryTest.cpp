@@ -9,6 +9,7 @@
 #include "platform/wine/Process.h"
 #include "platform/wine/WineMachine.h"
 #include "platform/wine/WineServer.h"
+#include "tests/support/RegistryMachine.h"
 #include "tests/support/TestPrefix.h"
 
 #include <chrono>
@@ -80,9 +81,13 @@ struct Write {
     const char* what;
     std::function<bool(Machine&)> make;
 };
+const std::wstring Export = L"Software\\Kestrel\\Export";
 const Write Writes[] = {
-    {"new value in a new key",
-     [](Machine&) { return Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\A", L"N", 7); }},
+    {"new values in a new key, the default one too",
+     [](Machine&) {
+         return Reg::SaveDWord(HKEY_CURRENT_USER, Export, L"N", 258) &&
+                Reg::SaveString(HKEY_CURRENT_USER, Export, L"", L"say \"C:\\x\"");
+     }},
     {"changed value",
      [](Machine&) {
          return Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
@@ -98,9 +103,11 @@ const Write Writes[] = {
      [](Machine& m) {
          return m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse") == ERROR_SUCCESS;
      }},
-    {"default-user hive",
+    {"binary values, in the default-user hive too",
      [](Machine&) {
-         return Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02");
+         return Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02") &&
+                Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
+                                std::wstring(L"\x01\0\xff", 3));
      }},
     {"replaced file", [](Machine& m) { return m.writeFile("C:\\windows\\win.ini", "[x]\r\n"); }},
     {"new file", [](Machine& m) { return m.writeFile("C:\\new.txt", "new"); }},
@@ -125,8 +132,26 @@ bool waitFor(const std::function<bool()>& condition) {
     return false;
 }
 
-std::string regQuery(const TestPrefix& prefix, const std::string& key, const std::string& name) {
-    return prefix.wine({"reg", "query", key, "/v", name}).output;
+// Makes every write of the table, as one save of the page "frmFirst" (the folder C:\Kestrel made
+// first).
+void writeAll(Recorded& on) {
+    on.machine.setPage("frmFirst");
+    for (const auto& write : Writes)
+        ASSERT_TRUE(write.make(on.machine)) << write.what;
+}
+
+// Whether "wine reg query KEY /v NAME" shows the data.
+bool wineShows(const TestPrefix& prefix, const std::string& key, const std::string& name,
+               const std::string& data) {
+    return prefix.wine({"reg", "query", key, "/v", name}).output.find(data) != std::string::npos;
+}
+
+// A value's text as Kestrel reads it on the current machine; nothing when it is missing.
+std::optional<std::wstring> text(RootKey root, const std::wstring& key, const std::wstring& name) {
+    std::wstring text;
+    if (!Reg::GetString(root, key, name, text))
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -135,16 +160,14 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     KESTREL_TEST_PREFIX(prefix);
     std::filesystem::create_directories(prefix.file("drive_c/Kestrel"));
     Recorded on(prefix.path());
-    on.machine.setPage("frmTest");
     const Snapshot before = snapshot(prefix, on.machine);
-    for (const auto& write : Writes)
-        ASSERT_TRUE(write.make(on.machine)) << write.what;
+    writeAll(on);
     ASSERT_NE(snapshot(prefix, on.machine), before);
 
     // One save, however many writes it had.
     const auto saves = on.machine.store().saves();
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(saves[0].page, "frmTest");
+    EXPECT_EQ(saves[0].page, "frmFirst");
     std::string error;
     ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
     const Snapshot after = snapshot(prefix, on.machine);
@@ -160,9 +183,8 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
                                     {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
     ASSERT_TRUE(waitFor([&] { return wine::wineServerRunning(prefix.path()); }));
     ASSERT_TRUE(on.machine.undo(newest, error)) << error;
-    EXPECT_NE(regQuery(prefix, "HKCU\\Control Panel\\Desktop", "Wallpaper").find("C:\\x.bmp"),
-              std::string::npos);
-    EXPECT_NE(regQuery(prefix, "HKCU\\Software\\Kestrel\\A", "N").find("0x7"), std::string::npos);
+    EXPECT_TRUE(wineShows(prefix, "HKCU\\Control Panel\\Desktop", "Wallpaper", "C:\\x.bmp"));
+    EXPECT_TRUE(wineShows(prefix, "HKCU\\Software\\Kestrel\\Export", "N", "0x102"));
     EXPECT_NE(prefix.wine({"reg", "query", "HKCU\\Control Panel\\Mouse"}).exitCode, 0);
     EXPECT_EQ(readHostFile(prefix.file("drive_c/new.txt")), "new");
 }
@@ -228,19 +250,11 @@ TEST(History, KeepsToItsCap) {
 TEST(History, CommandLineListsExportsAndUndoes) {
     KESTREL_TEST_PREFIX(source);
     KESTREL_TEST_PREFIX(target);
-    const std::wstring exported = L"Software\\Kestrel\\Export", cli = L"Software\\Kestrel\\Cli";
+    const std::wstring cli = L"Software\\Kestrel\\Cli";
     {
+        std::filesystem::create_directories(source.file("drive_c/Kestrel"));
         Recorded on(source.path());
-        on.machine.setPage("frmFirst");
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, exported, L"N", 258));
-        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, exported, L"", L"say \"C:\\x\""));
-        ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
-                                    std::wstring(L"\x01\0\xff", 3)));
-        ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
-                                     L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                     L"RegisteredOwner"));
-        ASSERT_EQ(on.machine.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"),
-                  ERROR_SUCCESS);
+        writeAll(on);
         on.machine.setPage("frmSecond");
         ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, cli, L"B", 2));
     }
@@ -264,20 +278,15 @@ TEST(History, CommandLineListsExportsAndUndoes) {
     for (const TestPrefix* prefix : {&source, &target}) {
         SCOPED_TRACE(prefix->path());
         wine::WineMachine machine(prefix->path());
-        Machine::setCurrent(&machine);
-        std::wstring text;
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, exported, L"", text));
-        EXPECT_EQ(text, L"say \"C:\\x\"");
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, exported, L"N", text));
-        EXPECT_EQ(text, L"2"); // the lowest byte of 258
-        EXPECT_TRUE(Reg::GetString(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B", text));
-        EXPECT_EQ(text, std::wstring(L"\x01\0\xff", 3));
-        EXPECT_FALSE(Reg::GetString(HKEY_LOCAL_MACHINE,
-                                    L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                    L"RegisteredOwner", text));
+        CurrentMachine current(machine);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L""), L"say \"C:\\x\"");
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N"), L"2"); // the lowest byte of 258
+        EXPECT_EQ(text(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B"),
+                  std::wstring(L"\x01\0\xff", 3));
+        EXPECT_FALSE(text(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                          L"RegisteredOwner"));
         std::vector<std::wstring> names;
         EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
-        Machine::setCurrent(nullptr);
     }
 
     const struct {
@@ -291,15 +300,12 @@ TEST(History, CommandLineListsExportsAndUndoes) {
         {{"undo", "1"}, 0, false, false},
     };
     for (const auto& row : Rows) {
-        EXPECT_EQ(tool(row.args).exitCode, row.exitCode) << row.args.back();
+        SCOPED_TRACE(row.args.back());
+        EXPECT_EQ(tool(row.args).exitCode, row.exitCode);
         wine::WineMachine machine(source.path());
-        Machine::setCurrent(&machine);
-        std::wstring text;
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, exported, L"N", text), row.first)
-            << row.args.back();
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, cli, L"B", text), row.second)
-            << row.args.back();
-        Machine::setCurrent(nullptr);
+        CurrentMachine current(machine);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N").has_value(), row.first);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, cli, L"B").has_value(), row.second);
     }
 }
 #endif
