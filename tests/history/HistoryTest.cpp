@@ -58,21 +58,14 @@ const char* const Hives[] = {"system.reg", "user.reg", "userdef.reg"};
 const char* const Files[] = {"drive_c/windows/win.ini", "drive_c/windows/system.ini",
                              "drive_c/Kestrel/desktop.ini", "drive_c/new.txt"};
 
-struct Snapshot {
-    std::vector<std::string> hives, files;
-    std::uint32_t attributes = 0;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot snapshot(const TestPrefix& prefix, Machine& machine) {
-    Snapshot s;
+// The hives in the order of Hives, the files in the order of Files, and C:\Kestrel's attributes.
+std::vector<std::string> snapshot(const TestPrefix& prefix, Machine& machine) {
+    std::vector<std::string> s;
     for (const char* hive : Hives)
-        s.hives.push_back(withoutTimes(readHostFile(prefix.file(hive))));
-    for (const char* file : Files) {
-        std::ifstream in(prefix.file(file), std::ios::binary);
-        s.files.push_back(in ? readHostFile(prefix.file(file)) : "<missing>");
-    }
-    s.attributes = machine.getFileAttributes("C:\\Kestrel");
+        s.push_back(withoutTimes(readHostFile(prefix.file(hive))));
+    for (const char* file : Files)
+        s.push_back(std::ifstream(prefix.file(file)) ? readHostFile(prefix.file(file)) : "<none>");
+    s.push_back(std::to_string(machine.getFileAttributes("C:\\Kestrel")));
     return s;
 }
 
@@ -123,15 +116,6 @@ const Write Writes[] = {
     {"attributes", [](Machine& m) { return m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1); }},
 };
 
-bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 // Makes every write of the table, as one save of the page "frmFirst" (the folder C:\Kestrel made
 // first).
 void writeAll(Recorded& on) {
@@ -160,7 +144,7 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     KESTREL_TEST_PREFIX(prefix);
     std::filesystem::create_directories(prefix.file("drive_c/Kestrel"));
     Recorded on(prefix.path());
-    const Snapshot before = snapshot(prefix, on.machine);
+    const auto before = snapshot(prefix, on.machine);
     writeAll(on);
     ASSERT_NE(snapshot(prefix, on.machine), before);
 
@@ -170,10 +154,7 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     EXPECT_EQ(saves[0].page, "frmFirst");
     std::string error;
     ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
-    const Snapshot after = snapshot(prefix, on.machine);
-    EXPECT_EQ(after.hives, before.hives); // in the order of Hives
-    EXPECT_EQ(after.files, before.files); // in the order of Files
-    EXPECT_EQ(after.attributes, before.attributes);
+    EXPECT_EQ(snapshot(prefix, on.machine), before);
 
     // The undo is a save of its own. Undone while Wine runs, it makes the changes again through
     // Wine, which sees them at once.
@@ -181,7 +162,9 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     ASSERT_NE(newest, saves[0].id);
     ASSERT_TRUE(wine::startDetached({"wineserver", "-p"},
                                     {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
-    ASSERT_TRUE(waitFor([&] { return wine::wineServerRunning(prefix.path()); }));
+    for (int i = 0; i < 200 && !wine::wineServerRunning(prefix.path()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(wine::wineServerRunning(prefix.path()));
     ASSERT_TRUE(on.machine.undo(newest, error)) << error;
     EXPECT_TRUE(wineShows(prefix, "HKCU\\Control Panel\\Desktop", "Wallpaper", "C:\\x.bmp"));
     EXPECT_TRUE(wineShows(prefix, "HKCU\\Software\\Kestrel\\Export", "N", "0x102"));
@@ -263,12 +246,12 @@ TEST(History, CommandLineListsExportsAndUndoes) {
         return source.run(args);
     };
     const auto listed = tool({"history"});
+    SCOPED_TRACE(listed.output);
     ASSERT_EQ(listed.exitCode, 0);
-    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
-    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
+    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos);
+    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst"));
     EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
-              std::string::npos)
-        << listed.output;
+              std::string::npos);
 
     ASSERT_EQ(tool({"export", "1", target.file("drive_c/k.reg")}).exitCode, 0);
     ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0)
