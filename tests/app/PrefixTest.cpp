@@ -10,15 +10,12 @@
 #include "platform/wine/WinePrefix.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
-#include "ui/MdlStart.h"
-#include "ui/RegQt.h"
 #ifdef KESTREL_HISTORY
 #include "app/frmHistory.h"
 #include "platform/history/RecordingMachine.h"
 #endif
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>

@@ -10,7 +10,6 @@
 #include "ui/Page.h"
 
 #include <QAbstractButton>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -268,17 +267,12 @@ private slots:
         QVERIFY(Catalogue::installQtTranslations());
         QStringList texts;
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
-            for (QDialogButtonBox* buttons : dialog->findChildren<QDialogButtonBox*>())
-                for (QAbstractButton* button : buttons->buttons())
-                    texts << button->text();
-            for (QLabel* label : dialog->findChildren<QLabel*>())
-                if (label->isVisible() && !label->text().isEmpty())
-                    texts << label->text();
+            texts = visibleTexts(dialog);
             dialog->selectFile(QStringLiteral("/tmp/outside.txt"));
             static_cast<QDialog*>(dialog)->accept();
         });
         QCOMPARE(DialogBox().SaveFile(QString()), QStringLiteral("Z:\\tmp\\outside.txt"));
-        QVERIFY(texts.size() >= 3);
+        QVERIFY(std::count_if(texts.begin(), texts.end(), hasCyrillic) >= 3);
         QCOMPARE(englishWords(texts), QStringList());
     }
 };

@@ -16,7 +16,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -69,59 +68,32 @@ std::vector<std::string> snapshot(const TestPrefix& prefix, Machine& machine) {
     return s;
 }
 
-// What pages do, each row one kind of write.
-struct Write {
-    const char* what;
-    std::function<bool(Machine&)> make;
-};
 const std::wstring Export = L"Software\\Kestrel\\Export";
-const Write Writes[] = {
-    {"new values in a new key, the default one too",
-     [](Machine&) {
-         return Reg::SaveDWord(HKEY_CURRENT_USER, Export, L"N", 258) &&
-                Reg::SaveString(HKEY_CURRENT_USER, Export, L"", L"say \"C:\\x\"");
-     }},
-    {"changed value",
-     [](Machine&) {
-         return Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
-                                L"C:\\x.bmp");
-     }},
-    {"deleted value",
-     [](Machine&) {
-         return Reg::DeleteValue(HKEY_LOCAL_MACHINE,
-                                 L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                 L"RegisteredOwner");
-     }},
-    {"deleted tree",
-     [](Machine& m) {
-         return m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse") == ERROR_SUCCESS;
-     }},
-    {"binary values, in the default-user hive too",
-     [](Machine&) {
-         return Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02") &&
-                Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
-                                std::wstring(L"\x01\0\xff", 3));
-     }},
-    {"replaced file", [](Machine& m) { return m.writeFile("C:\\windows\\win.ini", "[x]\r\n"); }},
-    {"new file", [](Machine& m) { return m.writeFile("C:\\new.txt", "new"); }},
-    {"profile line in an existing file",
-     [](Machine& m) {
-         return m.writePrivateProfileString("boot", "shell", "k.exe", "C:\\windows\\system.ini");
-     }},
-    {"profile line in a new file",
-     [](Machine& m) {
-         return m.writePrivateProfileString(".ShellClassInfo", "IconIndex", "3",
-                                            "C:\\Kestrel\\desktop.ini");
-     }},
-    {"attributes", [](Machine& m) { return m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1); }},
-};
 
-// Makes every write of the table, as one save of the page "frmFirst" (the folder C:\Kestrel made
-// first).
+// One save of every kind of write pages make, by the page "frmFirst": registry values new (the
+// default one too), changed and deleted, a tree deleted, binary values (in the default-user hive
+// too), a file replaced and a new one, profile lines in an existing and a new file (in the
+// folder C:\Kestrel, made first), and attributes.
 void writeAll(Recorded& on) {
-    on.machine.setPage("frmFirst");
-    for (const auto& write : Writes)
-        ASSERT_TRUE(write.make(on.machine)) << write.what;
+    history::RecordingMachine& m = on.machine;
+    m.setPage("frmFirst");
+    ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, Export, L"N", 258));
+    ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, Export, L"", L"say \"C:\\x\""));
+    ASSERT_TRUE(
+        Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", L"C:\\x.bmp"));
+    ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
+                                 L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                 L"RegisteredOwner"));
+    ASSERT_EQ(m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"), ERROR_SUCCESS);
+    ASSERT_TRUE(Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02"));
+    ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
+                                std::wstring(L"\x01\0\xff", 3)));
+    ASSERT_TRUE(m.writeFile("C:\\windows\\win.ini", "[x]\r\n"));
+    ASSERT_TRUE(m.writeFile("C:\\new.txt", "new"));
+    ASSERT_TRUE(m.writePrivateProfileString("boot", "shell", "k.exe", "C:\\windows\\system.ini"));
+    ASSERT_TRUE(m.writePrivateProfileString(".ShellClassInfo", "IconIndex", "3",
+                                            "C:\\Kestrel\\desktop.ini"));
+    ASSERT_TRUE(m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1));
 }
 
 // Whether "wine reg query KEY /v NAME" shows the data.
@@ -145,7 +117,7 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     std::filesystem::create_directories(prefix.file("drive_c/Kestrel"));
     Recorded on(prefix.path());
     const auto before = snapshot(prefix, on.machine);
-    writeAll(on);
+    ASSERT_NO_FATAL_FAILURE(writeAll(on));
     ASSERT_NE(snapshot(prefix, on.machine), before);
 
     // One save, however many writes it had.
@@ -237,7 +209,7 @@ TEST(History, CommandLineListsExportsAndUndoes) {
     {
         std::filesystem::create_directories(source.file("drive_c/Kestrel"));
         Recorded on(source.path());
-        writeAll(on);
+        ASSERT_NO_FATAL_FAILURE(writeAll(on));
         on.machine.setPage("frmSecond");
         ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, cli, L"B", 2));
     }
