@@ -144,16 +144,11 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     EXPECT_EQ(readHostFile(prefix.file("drive_c/new.txt")), "new");
 }
 
-// The process dies after the record and before the change: undo finds nothing to put back and
-// leaves the hives as they are.
+// The process dies after the record and before the change of a value in an existing key or in a
+// new one: undo finds nothing to put back and leaves the hives as they are.
 TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
-    const struct {
-        const char* what;
-        const wchar_t* key;
-    } Rows[] = {{"value in an existing key", L"Control Panel\\Desktop"},
-                {"value in a new key", L"Software\\Kestrel\\Crash"}};
-    for (const auto& row : Rows) {
-        SCOPED_TRACE(row.what);
+    for (const wchar_t* key : {L"Control Panel\\Desktop", L"Software\\Kestrel\\Crash"}) {
+        SCOPED_TRACE(key);
         KESTREL_TEST_PREFIX(prefix);
         const std::string before = readHostFile(prefix.file("user.reg"));
         const pid_t child = fork();
@@ -161,7 +156,7 @@ TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
         if (child == 0) {
             Recorded on(prefix.path());
             on.machine.setAfterRecord([] { kill(getpid(), SIGKILL); });
-            Reg::SaveString(HKEY_CURRENT_USER, row.key, L"Wallpaper", L"C:\\crash.bmp");
+            Reg::SaveString(HKEY_CURRENT_USER, key, L"Wallpaper", L"C:\\crash.bmp");
             _exit(0); // not reached: the record is made first
         }
         int status = 0;

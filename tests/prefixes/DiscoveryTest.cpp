@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <unistd.h>
 
 using namespace kestrel::wine;
@@ -50,45 +51,41 @@ struct Row {
     const char* setting = ""; // the Windows version set in Wine, over the installed product's
 };
 
-// A fake home folder with one of each layout, removed at the end.
-struct FakeHome {
-    fs::path home = fs::temp_directory_path() / ("kestrel-home-" + std::to_string(::getpid()));
-    FakeHome() {
-        fs::remove_all(home);
-        const fs::path steam = home / ".local/share/Steam";
-        const fs::path second = home / "Disk2/SteamLibrary";
-        fs::create_directories(home / ".steam");
-        fs::create_directory_symlink(steam, home / ".steam/steam");
-        // The second library is listed with a Windows-style escape and a comment.
-        write(steam / "steamapps/libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
-                  "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"220\"\t\t\"1\"\n\t\t}\n\t}\n"
-                  "\t// the games disk\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
-                  second.string() + "\"\n\t\t\"label\"\t\t\"Games \\\"B\\\"\"\n\t}\n}\n");
-        manifest(steam, "220", "Half-Life 2");
-        write(steam / "steamapps/appmanifest_400.acf", "\"AppState\"\n{\n\t\"name\"\t\t\"Port");
-        manifest(second, "570", "Dota 2");
-        // Installed in the first library, its prefix in the second.
-        manifest(steam, "1145360", "Hades");
-        fs::create_directories(second / "steamapps/compatdata/620");
-        fs::create_directory_symlink(home / "gone", second / "steamapps/compatdata/620/pfx");
-        const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
-        manifest(flatpak, "730", "Counter-Strike 2");
-
-        write(home / ".config/lutris/games/the-witcher-3-1612345678.yml",
-              "game:\n  exe: /home/x/witcher3.exe\n  prefix: ~/Games/witcher3\nwine:\n  "
-              "version: lutris-7.2\n");
-        write(home / ".config/lutris/games/native-game-1600000000.yml", "game:\n  exe: run.sh\n");
-
-        write(home / ".local/share/bottles/bottles/Office/bottle.yml",
-              "Name: Office 2010\nArch: win64\nEnvironment: Software\n");
-    }
-    ~FakeHome() { fs::remove_all(home); }
-};
-
 TEST(Discovery, FindsEveryLayoutByItsName) {
-    const FakeHome fake;
-    const fs::path& home = fake.home;
+    // A fake home folder with one of each layout (the prefixes made from the table below),
+    // removed at the end.
+    const fs::path home =
+        fs::temp_directory_path() / ("kestrel-home-" + std::to_string(::getpid()));
+    fs::remove_all(home);
+    const std::shared_ptr<void> removed(nullptr, [&home](void*) { fs::remove_all(home); });
+    const fs::path steam = home / ".local/share/Steam";
+    const fs::path second = home / "Disk2/SteamLibrary";
+    fs::create_directories(home / ".steam");
+    fs::create_directory_symlink(steam, home / ".steam/steam");
+    // The second library is listed with a Windows-style escape and a comment.
+    write(steam / "steamapps/libraryfolders.vdf",
+          "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
+              "\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"220\"\t\t\"1\"\n\t\t}\n\t}\n"
+              "\t// the games disk\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
+              second.string() + "\"\n\t\t\"label\"\t\t\"Games \\\"B\\\"\"\n\t}\n}\n");
+    manifest(steam, "220", "Half-Life 2");
+    write(steam / "steamapps/appmanifest_400.acf", "\"AppState\"\n{\n\t\"name\"\t\t\"Port");
+    manifest(second, "570", "Dota 2");
+    // Installed in the first library, its prefix in the second.
+    manifest(steam, "1145360", "Hades");
+    fs::create_directories(second / "steamapps/compatdata/620");
+    fs::create_directory_symlink(home / "gone", second / "steamapps/compatdata/620/pfx");
+    const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
+    manifest(flatpak, "730", "Counter-Strike 2");
+
+    write(home / ".config/lutris/games/the-witcher-3-1612345678.yml",
+          "game:\n  exe: /home/x/witcher3.exe\n  prefix: ~/Games/witcher3\nwine:\n  "
+          "version: lutris-7.2\n");
+    write(home / ".config/lutris/games/native-game-1600000000.yml", "game:\n  exe: run.sh\n");
+
+    write(home / ".local/share/bottles/bottles/Office/bottle.yml",
+          "Name: Office 2010\nArch: win64\nEnvironment: Software\n");
+
     const Row rows[] = {
         {"wine", "~/.wine", ".wine", ".wine", "Windows 98", "win98"},
         {"steam", "", "400", ".local/share/Steam/steamapps/compatdata/400/pfx", "Windows 7"},
