@@ -116,9 +116,8 @@ private slots:
         QCOMPARE(view.lstHistory->topLevelItem(0)->text(1), LoadResString(116)); // "Start Menu"
         const QString file = home_.filePath(QStringLiteral("save.reg"));
         QVERIFY(view.exportSelected(file));
-        QFile exported(file);
-        QVERIFY(exported.open(QIODevice::ReadOnly));
-        QVERIFY(exported.readAll().contains("\"NoRecentDocsMenu\"=dword:00000001\r\n"));
+        QVERIFY(testing::readHostFile(file.toStdString())
+                    .find("\"NoRecentDocsMenu\"=dword:00000001\r\n") != std::string::npos);
         QVERIFY(view.undoSelected());
         QCOMPARE(reloads, 2); // the page closes before and opens again after
         QVERIFY(!noRecentDocs(other));

@@ -230,11 +230,12 @@ private slots:
         const std::string folder = hostPath(on, "C:\\");
         std::filesystem::create_directories(folder + "/Icons Here");
         writeHost(folder + "/Icons Here/caf\xc3\xa9.ico", "icon");
-        QString caption;
-        QStringList filters;
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
-            caption = dialog->windowTitle();
-            filters = dialog->nameFilters() << dialog->selectedNameFilter();
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Select Icon File..."));
+            // Every entry of the filter with its patterns, the first one chosen.
+            QCOMPARE(dialog->nameFilters() << dialog->selectedNameFilter(),
+                     (QStringList{"Icon Files(*.ico) (*.ico)", "All (*.bmp *.jpg)",
+                                  "Icon Files(*.ico) (*.ico)"}));
             // The dialog starts in the machine's C: drive.
             QCOMPARE(std::filesystem::canonical(dialog->directory().absolutePath().toStdString()),
                      std::filesystem::canonical(folder));
@@ -244,10 +245,6 @@ private slots:
         QCOMPARE(DialogBox().OpenFile(QStringLiteral("Select Icon File..."),
                                       QStringLiteral("Icon Files(*.ico)|*.ico|All|*.bmp;*.jpg")),
                  QStringLiteral("C:\\Icons Here\\café.ico"));
-        QCOMPARE(caption, QStringLiteral("Select Icon File..."));
-        // Every entry of the filter with its patterns, the first one chosen.
-        QCOMPARE(filters, (QStringList{"Icon Files(*.ico) (*.ico)", "All (*.bmp *.jpg)",
-                                       "Icon Files(*.ico) (*.ico)"}));
 
         // A file outside the drives the prefix maps gives its path on drive Z:, the host's root.
         // In a Russian run Qt's own dialog shows no English.
