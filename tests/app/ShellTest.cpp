@@ -164,6 +164,11 @@ private slots:
         fake->display = {1024, 768, 16};
         auto w = openWindow();
         QTreeWidget* tree = w->navigation()->TR;
+        // The strip's texts are there from the start, the machine's name right of the clock.
+        StatusStrip* strip = w->statb();
+        QVERIFY(!strip->lastTime().isEmpty());
+        QCOMPARE(strip->lastPos().size(), 9);
+        QCOMPARE(strip->machineText(), QStringLiteral("test machine"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Kestrel"));
         QPointer<frmAbout> about = qobject_cast<frmAbout*>(w->curPage());
         QVERIFY(about && about->isVisible());
@@ -262,26 +267,9 @@ private slots:
         QTest::keyClick(tree, Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(shown(*w)->field));
 
-        // Closing the window unloads the page; answered No, the prompt saves nothing.
-        QTest::keyClicks(shown(*w)->field, "y");
-        journal.clear();
-        answerPrompts(false);
-        QVERIFY(w->close());
-        took({"frmPusk:unload", "Save Changes ?"});
-        QVERIFY(!w->curPage());
-    }
-
-    // The tree takes the left third and the page the rest above the status strip, at any size
-    // down to the minimum of 10000 × 6000 twips (15 twips a pixel). The strip shows its texts
-    // from the start and draws only when one of them changed.
-    void windowLayoutAndStatusStrip() {
-        auto w = openWindow();
-        // The strip's texts are there from the start, the machine's name right of the clock.
-        StatusStrip* strip = w->statb();
-        QVERIFY(!strip->lastTime().isEmpty());
-        QCOMPARE(strip->lastPos().size(), 9);
-        QCOMPARE(strip->machineText(), QStringLiteral("test machine"));
-        click(*w, "StartMenu");
+        // The tree takes the left third and the page the rest above the status strip, at any size
+        // down to the minimum of 10000 × 6000 twips (15 twips a pixel); the strip draws only when
+        // one of its texts changed.
         w->resize(300, 200);
         QCOMPARE(w->size(), QSize(w->minimumWidth(), w->minimumHeight()));
         QVERIFY(w->minimumWidth() >= 667 && w->minimumHeight() >= 400);
@@ -295,7 +283,7 @@ private slots:
             const int third = qRound(client.width() / 3.0);
             const QRect nav(0, 0, third, client.height());
             QCOMPARE(w->navigation()->geometry(), nav);
-            QCOMPARE(w->navigation()->TR->geometry(), nav);
+            QCOMPARE(tree->geometry(), nav);
             QCOMPARE(w->curPage()->geometry(),
                      QRect(third, 0, client.width() - third, nav.height()));
             QCOMPARE(strip->geometry().top(), w->client()->geometry().bottom() + 1);
@@ -317,6 +305,14 @@ private slots:
         QCursor::setPos(101, 200);
         strip->tick();
         QVERIFY(strip->redraws() > before);
+
+        // Closing the window unloads the page; answered No, the prompt saves nothing.
+        QTest::keyClicks(shown(*w)->field, "y");
+        journal.clear();
+        answerPrompts(false);
+        QVERIFY(w->close());
+        took({"frmPusk:unload", "Save Changes ?"});
+        QVERIFY(!w->curPage());
     }
 
     // The texts built from numbers: the pointer position counted from 1, the clock, the uptime

@@ -173,11 +173,9 @@ private slots:
         QStringList english;
         for (QTreeWidgetItemIterator it(tree.TR); *it; ++it)
             english << englishWords({(*it)->text(0)});
-        frmAbout about;
-        about.Form_Load();
-        english << englishWords(visibleTexts(&about));
-        about.Form_Unload();
-        for (const PageRow& row : pageTable()) {
+        std::vector<PageRow> rows = pageTable();
+        rows.push_back({"About", "frmAbout", [] { return new frmAbout; }});
+        for (const PageRow& row : rows) {
             std::unique_ptr<Page> page(row.create());
             page->resize(640, 480);
             page->Form_Load();
