@@ -50,10 +50,7 @@ private slots:
     // In a Russian run, so that the texts shown are seen to come from the catalogue.
     void switchingAsksToSaveFirstThenRebuildsTheTree() {
         KESTREL_QT_MACHINE(on); // the NT family
-        std::string reason;
-        auto made = testing::TestPrefix::make(reason);
-        QVERIFY2(made, reason.c_str());
-        testing::MachineOnPrefix other(std::move(*made));
+        KESTREL_QT_MACHINE(other);
         testing::makeWindows98();
         Machine::setCurrent(&on.machine());
         const QString otherPath = QString::fromStdString(other.prefix().path());

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace kestrel;
@@ -37,9 +38,9 @@ QString stringInChild(const QString& env, int id) {
         environment.remove(name);
     for (const QString& pair : env.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         environment.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    environment.insert(QStringLiteral("KESTREL_PRINT_STRING"), QString::number(id));
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--print-string"), QString::number(id)});
+    child.start(QCoreApplication::applicationFilePath(), {"-o", "/dev/null,txt"});
     if (!child.waitForFinished(30000))
         return QStringLiteral("<child did not finish>");
     return QString::fromUtf8(child.readAllStandardOutput());
@@ -108,6 +109,13 @@ class TextsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        // Run again by stringInChild: print one string in the language chosen at start, and end.
+        if (const int id = qEnvironmentVariableIntValue("KESTREL_PRINT_STRING")) {
+            std::fputs(LoadResString(id).toUtf8().constData(), stdout);
+            std::exit(0);
+        }
+    }
     void init() {
         Catalogue::setLanguage(Language::English);
         Catalogue::installQtTranslations();
@@ -260,16 +268,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], "--print-string") == 0) {
-        QCoreApplication app(argc, argv);
-        const QByteArray text = LoadResString(QByteArray(argv[2]).toInt()).toUtf8();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-        return 0;
-    }
-    QApplication app(argc, argv);
-    TextsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TextsTest)
 
 #include "TextsTest.moc"
