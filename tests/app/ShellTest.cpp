@@ -93,15 +93,6 @@ class ShellTest : public QObject {
 private:
     std::unique_ptr<testing::FakeMachine> fake;
 
-    std::unique_ptr<frmStart> openWindow() {
-        auto w = std::make_unique<frmStart>(testLookup);
-        w->show();
-        w->arrangePage();
-        (void)QTest::qWaitForWindowExposed(w.get());
-        w->navigation()->TR->expandAll();
-        return w;
-    }
-
     static void click(frmStart& w, const QString& key) {
         QTreeWidget* tree = w.navigation()->TR;
         QTreeWidgetItem* item = w.navigation()->node(key);
@@ -162,8 +153,12 @@ private slots:
         fake->user = "anna";
         fake->ticks = 11229000;
         fake->display = {1024, 768, 16};
-        auto w = openWindow();
+        auto w = std::make_unique<frmStart>(testLookup);
+        w->show();
+        w->arrangePage();
+        (void)QTest::qWaitForWindowExposed(w.get());
         QTreeWidget* tree = w->navigation()->TR;
+        tree->expandAll();
         // The strip's texts are there from the start, the machine's name right of the clock.
         StatusStrip* strip = w->statb();
         QVERIFY(!strip->lastTime().isEmpty());
