@@ -45,7 +45,6 @@ private slots:
         qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral("config")).toLocal8Bit());
         PrefixChooser::setHomeForTests(home_.path());
     }
-    void cleanupTestCase() { Catalogue::setLanguage(Language::English); }
 
     // In a Russian run, so that the texts shown are seen to come from the catalogue.
     void switchingAsksToSaveFirstThenRebuildsTheTree() {

@@ -245,7 +245,6 @@ private slots:
         // The keyboard opens pages like a click, and a click on that node reloads it once.
         tree->setFocus();
         tree->setCurrentItem(w->navigation()->node("Kestrel"));
-        journal.clear();
         QTest::keyClick(tree, Qt::Key_Down); // Kestrel → StartMenu
         QTest::keyClick(tree, Qt::Key_Down); // → Explorer
         took({"frmPusk:load", "frmPusk:unload", "frmExplorer:load"});
@@ -303,7 +302,6 @@ private slots:
 
         // Closing the window unloads the page; answered No, the prompt saves nothing.
         QTest::keyClicks(shown(*w)->field, "y");
-        journal.clear();
         answerPrompts(false);
         QVERIFY(w->close());
         took({"frmPusk:unload", "Save Changes ?"});

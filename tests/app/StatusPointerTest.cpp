@@ -6,7 +6,6 @@
 #include "FakeMachine.h"
 #include "app/StatusText.h"
 #include "app/frmStart.h"
-#include "resources/Catalogue.h"
 
 #include <QCursor>
 #include <QtTest>
@@ -16,10 +15,7 @@ using namespace kestrel;
 class StatusPointerTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        Catalogue::setLanguage(Language::English);
-    }
+    void initTestCase() { QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb")); }
 
     void stripShowsWhereThePointerMoved() {
         testing::FakeMachine fake;

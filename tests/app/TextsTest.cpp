@@ -120,7 +120,6 @@ private slots:
         Catalogue::setLanguage(Language::English);
         Catalogue::installQtTranslations();
     }
-    void cleanupTestCase() { init(); }
 
     void bothLanguagesHoldTheSameIdsWithTexts() {
         const QList<int> ids = Catalogue::ids(Language::English);

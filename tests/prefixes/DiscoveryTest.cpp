@@ -109,20 +109,19 @@ TEST(Discovery, FindsEveryLayoutByItsName) {
     // Where Wine has a version set, the product installed says another.
     for (const Row& row : rows)
         prefix(home / row.folder, *row.setting ? "Windows 10 Pro" : row.version, row.setting);
-    const auto found = discoverPrefixes(home.string());
-    std::string listed;
-    ASSERT_EQ(found.size(), std::size(rows));
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const Row& row = rows[i];
-        SCOPED_TRACE(row.folder);
-        EXPECT_EQ(sourceWord(found[i].source), std::string(row.source));
-        EXPECT_EQ(found[i].name, row.name);
-        EXPECT_EQ(found[i].id, row.id);
-        EXPECT_EQ(found[i].path, (home / row.folder).string());
-        EXPECT_EQ(prefixWindowsVersion(found[i].path), row.version);
-        listed += std::string(row.source) + "\t" + (*row.name ? row.name : row.id) + "\t" +
-                  (home / row.folder).string() + "\n";
+    // What discovery finds, one prefix a line, and the list the command line prints.
+    std::string found, expected, listed;
+    for (const auto& p : discoverPrefixes(home.string()))
+        found += std::string(sourceWord(p.source)) + "|" + p.name + "|" + p.id + "|" + p.path +
+                 "|" + prefixWindowsVersion(p.path) + "\n";
+    for (const Row& row : rows) {
+        const std::string path = (home / row.folder).string();
+        expected += std::string(row.source) + "|" + row.name + "|" + row.id + "|" + path + "|" +
+                    row.version + "\n";
+        listed +=
+            std::string(row.source) + "\t" + (*row.name ? row.name : row.id) + "\t" + path + "\n";
     }
+    EXPECT_EQ(found, expected);
 
     // The same list from the command line.
     const auto listing = runProcess({KESTREL_REG, "--list-prefixes"}, {{"HOME", home.string()}});
