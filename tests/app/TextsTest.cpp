@@ -41,8 +41,7 @@ QString stringInChild(const QString& env, int id) {
     environment.insert(QStringLiteral("KESTREL_PRINT_STRING"), QString::number(id));
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), {"-o", "/dev/null,txt"});
-    if (!child.waitForFinished(30000))
-        return QStringLiteral("<child did not finish>");
+    child.waitForFinished(30000); // one that does not finish prints nothing that matches
     return QString::fromUtf8(child.readAllStandardOutput());
 }
 
