@@ -127,16 +127,16 @@ private slots:
     // A missing folder, or an empty one, becomes a prefix; a second start opens it as it is.
     void startUpCreatesAMissingPrefix() {
         QTemporaryDir home;
-        const std::string path = home.filePath("new-prefix").toStdString();
-        const OpenedMachine opened = openPrefix(path);
-        QVERIFY2(opened.machine, opened.detail.c_str());
-        QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
-        QVERIFY(opened.machine->description().find(path) != std::string::npos);
-        const std::string empty = home.filePath("empty").toStdString();
-        QVERIFY(QDir().mkpath(QString::fromStdString(empty)));
-        QVERIFY2(openPrefix(empty).machine, "empty folder refused");
-        QCOMPARE(wine::prefixState(empty), wine::PrefixState::Ready);
-        const OpenedMachine again = openPrefix(path);
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("empty"))));
+        for (const char* name : {"new-prefix", "empty"}) {
+            const std::string path = home.filePath(QLatin1String(name)).toStdString();
+            const OpenedMachine opened = openPrefix(path);
+            QVERIFY2(opened.machine, opened.detail.c_str());
+            QCOMPARE(wine::prefixState(path), wine::PrefixState::Ready);
+            QVERIFY(opened.machine->description().find(path) != std::string::npos);
+        }
+        const OpenedMachine again =
+            openPrefix(home.filePath(QStringLiteral("new-prefix")).toStdString());
         QVERIFY(again.machine);
         QCOMPARE(again.exitCode, 0);
     }

@@ -147,10 +147,7 @@ private slots:
 
     // The language follows the user's messages: LC_ALL, then LC_MESSAGES, then LANG.
     void languageFollowsTheUsersMessages() {
-        const struct {
-            const char* env;
-            const char* text;
-        } rows[] = {
+        const QList<QPair<QString, QString>> rows = {
             {"LANG=ru_RU.UTF-8", "Система"},
             {"LC_ALL=ru_RU.UTF-8 LANG=en_US.UTF-8", "Система"},
             {"LC_MESSAGES=ru_RU.UTF-8 LANG=en_US.UTF-8", "Система"},
@@ -158,9 +155,8 @@ private slots:
             {"LANG=de_DE.UTF-8", "System"},
             {"", "System"},
         };
-        for (const auto& row : rows)
-            QVERIFY2(stringInChild(QString::fromUtf8(row.env), 102) == QString::fromUtf8(row.text),
-                     row.env);
+        for (const auto& [env, text] : rows)
+            QVERIFY2(stringInChild(env, 102) == text, qPrintable(env));
     }
 
     void russianRunShowsNoEnglish() {
