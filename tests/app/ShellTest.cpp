@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QTreeWidget>
 #include <QtTest>
+#include <tuple>
 
 using namespace kestrel;
 
@@ -119,21 +120,17 @@ private slots:
     void treeFollowsTheWindowsFamily() {
         const QString nt = "Software\\Microsoft\\Windows NT\\CurrentVersion";
         const QString windows = "Software\\Microsoft\\Windows\\CurrentVersion";
-        const struct {
-            quint32 platform;
-            int nodes;
-            QStringList internet;
-            QString winVerKey;
-        } rows[] = {{VER_PLATFORM_WIN32_NT, 27, {"ieSF"}, nt}, {0, 28, {"ieSF", "Optim"}, windows}};
-        for (const auto& row : rows) {
-            fake->platform = row.platform;
+        const std::tuple<quint32, int, QStringList, QString> rows[] = {
+            {VER_PLATFORM_WIN32_NT, 27, {"ieSF"}, nt}, {0, 28, {"ieSF", "Optim"}, windows}};
+        for (const auto& [platform, nodes, internet, winVerKey] : rows) {
+            fake->platform = platform;
             MdlStart::setWinVerKeyFromPlatform();
-            QCOMPARE(MdlStart::WinVerKey, row.winVerKey);
+            QCOMPARE(MdlStart::WinVerKey, winVerKey);
             frmTR tr;
             QStringList children;
             for (int i = 0; i < tr.node("Internet")->childCount(); ++i)
                 children << frmTR::key(tr.node("Internet")->child(i));
-            QCOMPARE(children, row.internet);
+            QCOMPARE(children, internet);
             // Every node has a text and a 16×16 picture, and starts collapsed.
             int count = 0;
             for (QTreeWidgetItemIterator it(tr.TR); *it; ++it, ++count) {
@@ -141,7 +138,7 @@ private slots:
                 QCOMPARE(nodeImage(frmTR::imageKey(*it)).availableSizes().value(0), QSize(16, 16));
                 QVERIFY(!(*it)->isExpanded());
             }
-            QCOMPARE(count, row.nodes);
+            QCOMPARE(count, nodes);
         }
     }
 

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace kestrel;
@@ -173,21 +174,19 @@ TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
 }
 
 TEST(History, KeepsToItsCap) {
-    const struct {
-        history::Cap cap;
-        std::size_t kept;
-    } Rows[] = {{{3, 1ll << 30}, 3}, {{1000, 25000}, 2}};
-    for (const auto& row : Rows) {
+    // The cap (saves, bytes) and the saves kept.
+    const std::pair<history::Cap, std::size_t> Rows[] = {{{3, 1ll << 30}, 3}, {{1000, 25000}, 2}};
+    for (const auto& [cap, kept] : Rows) {
         KESTREL_TEST_PREFIX(prefix);
-        Recorded on(prefix.path(), row.cap);
+        Recorded on(prefix.path(), cap);
         for (int i = 1; i <= 5; ++i) {
             on.machine.setPage("page" + std::to_string(i));
             ASSERT_TRUE(on.machine.writeFile("C:\\big.bin", std::string(10000, char('0' + i))));
         }
         const auto saves = on.machine.store().saves();
-        ASSERT_EQ(saves.size(), row.kept);
+        ASSERT_EQ(saves.size(), kept);
         EXPECT_EQ(saves.front().page, "page5");
-        EXPECT_EQ(saves.back().page, "page" + std::to_string(6 - row.kept));
+        EXPECT_EQ(saves.back().page, "page" + std::to_string(6 - kept));
     }
 }
 
@@ -237,23 +236,20 @@ TEST(History, CommandLineListsExportsAndUndoes) {
         EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
     }
 
-    const struct {
-        std::vector<std::string> args;
-        int exitCode;
-        bool first, second; // whether each save's values are there afterwards
-    } Rows[] = {
+    // The arguments, the exit code, and whether each save's values are there afterwards.
+    const std::tuple<std::vector<std::string>, int, bool, bool> Rows[] = {
         {{"undo", "x"}, 1, true, true},
         {{"undo", "99"}, 1, true, true},
         {{"undo"}, 0, true, false}, // the newest save
         {{"undo", "1"}, 0, false, false},
     };
-    for (const auto& row : Rows) {
-        SCOPED_TRACE(row.args.back());
-        EXPECT_EQ(tool(row.args).exitCode, row.exitCode);
+    for (const auto& [args, exitCode, first, second] : Rows) {
+        SCOPED_TRACE(args.back());
+        EXPECT_EQ(tool(args).exitCode, exitCode);
         wine::WineMachine machine(source.path());
         CurrentMachine current(machine);
-        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N").has_value(), row.first);
-        EXPECT_EQ(text(HKEY_CURRENT_USER, cli, L"B").has_value(), row.second);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N").has_value(), first);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, cli, L"B").has_value(), second);
     }
 }
 #endif
