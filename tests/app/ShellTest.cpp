@@ -45,7 +45,6 @@ class RecordingPage : public SavingPage {
 public:
     explicit RecordingPage(const char* form) {
         setObjectName(QLatin1String(form));
-        field = new QLineEdit(this);
         field->setGeometry(10, 10, 200, 24);
         connect(field, &QLineEdit::textEdited, this, [this] { markChanged(); });
     }
@@ -57,7 +56,7 @@ public:
         journal << objectName() + QStringLiteral(":unload");
         SavingPage::Form_Unload();
     }
-    QLineEdit* field = nullptr;
+    QLineEdit* field = new QLineEdit(this);
 
 protected:
     void save() override { journal << objectName() + QStringLiteral(":save"); }
@@ -118,10 +117,10 @@ private slots:
 
     // The tree and the version key follow the family; a failed version query counts as not NT.
     void treeFollowsTheWindowsFamily() {
-        const QString nt = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-        const QString windows = "Software\\Microsoft\\Windows\\CurrentVersion";
+        const QString key = QStringLiteral("Software\\Microsoft\\Windows%1\\CurrentVersion");
         const std::tuple<quint32, int, QStringList, QString> rows[] = {
-            {VER_PLATFORM_WIN32_NT, 27, {"ieSF"}, nt}, {0, 28, {"ieSF", "Optim"}, windows}};
+            {VER_PLATFORM_WIN32_NT, 27, {"ieSF"}, key.arg(" NT")},
+            {0, 28, {"ieSF", "Optim"}, key.arg("")}};
         for (const auto& [platform, nodes, internet, winVerKey] : rows) {
             fake->platform = platform;
             MdlStart::setWinVerKeyFromPlatform();

@@ -5,31 +5,24 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iomanip>
+#include <sstream>
 #include <string>
 
 namespace {
 
 using kestrel::wine::KeyValue;
 
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out.push_back('\\');
-        out.push_back(c);
-    }
-    return out + "\"";
-}
-
-void writeBlock(const KeyValue& block, std::string& out) {
+// Every key and value quoted, quotes and backslashes in them escaped with a backslash.
+void writeBlock(const KeyValue& block, std::ostream& out) {
     for (const KeyValue& entry : block.children) {
-        out += quoted(entry.key);
+        out << std::quoted(entry.key);
         if (entry.block) {
-            out += "\n{\n";
+            out << "\n{\n";
             writeBlock(entry, out);
-            out += "}\n";
+            out << "}\n";
         } else {
-            out += "\t" + quoted(entry.value) + "\n";
+            out << "\t" << std::quoted(entry.value) << "\n";
         }
     }
 }
@@ -47,13 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // Writing is unambiguous (every key and value quoted, blocks braced), so the same entries
     // write out as the same text.
-    std::string written, rewritten;
+    std::ostringstream written, rewritten;
     writeBlock(root, written);
     KeyValue again;
-    if (!kestrel::wine::parseKeyValues(written, again))
+    if (!kestrel::wine::parseKeyValues(written.str(), again))
         std::abort();
     writeBlock(again, rewritten);
-    if (rewritten != written)
+    if (rewritten.str() != written.str())
         std::abort();
     return 0;
 }
