@@ -110,7 +110,6 @@ private slots:
         answerPrompts(true);
     }
     void cleanup() {
-        kestrel::testing::setPromptHandler({});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         fake.reset();
     }

@@ -106,9 +106,7 @@ bool wineShows(const TestPrefix& prefix, const std::string& key, const std::stri
 // A value's text as Kestrel reads it on the current machine; nothing when it is missing.
 std::optional<std::wstring> text(RootKey root, const std::wstring& key, const std::wstring& name) {
     std::wstring text;
-    if (!Reg::GetString(root, key, name, text))
-        return std::nullopt;
-    return text;
+    return Reg::GetString(root, key, name, text) ? std::optional(text) : std::nullopt;
 }
 
 } // namespace

@@ -21,15 +21,13 @@ void write(const fs::path& file, const std::string& text) {
 }
 
 // A prefix as far as discovery looks: the registry files, with what Wine reports.
-void prefix(const fs::path& folder, const std::string& product,
-            const std::string& wineVersion = "") {
+void prefix(const fs::path& folder, const std::string& product, const std::string& wineVersion) {
     write(folder / "system.reg",
           "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+          "[Software\\\\Wine] 1700000000\n\n"
           "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1700000000\n"
           "\"CurrentVersion\"=\"6.3\"\n\"ProductName\"=\"" +
-              product +
-              "\"\n\n"
-              "[Software\\\\Wine] 1700000000\n");
+              product + "\"\n");
     write(folder / "user.reg",
           "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
           "[Software\\\\Wine] 1700000000\n" +
