@@ -1,7 +1,9 @@
 #pragma once
 // A machine for window tests that need only its facts (family, names, uptime, display mode) and
-// a record of the commands started. Its registry and files are empty and refuse writes.
+// a record of the commands started, the current machine while it lives. Its registry is that of
+// a prefix folder that does not exist: nothing to read, and writes fail; it has no files.
 
+#include "platform/wine/WineRegistry.h"
 #include "tests/support/RegistryMachine.h"
 
 #include <string>
@@ -10,33 +12,10 @@
 
 namespace kestrel::testing {
 
-class EmptyRegistry : public Registry {
-public:
-    long openKey(RegHandle, const std::string&, std::uint32_t, RegHandle& r) override {
-        r = 0;
-        return ERROR_FILE_NOT_FOUND;
-    }
-    long createKey(RegHandle, const std::string&, std::uint32_t, RegHandle& r) override {
-        r = 0;
-        return ERROR_ACCESS_DENIED;
-    }
-    long queryValue(RegHandle, const std::string&, std::uint32_t&, std::uint8_t*,
-                    std::uint32_t&) override {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    long setValue(RegHandle, const std::string&, std::uint32_t, const std::uint8_t*,
-                  std::uint32_t) override {
-        return ERROR_ACCESS_DENIED;
-    }
-    long deleteValue(RegHandle, const std::string&) override { return ERROR_FILE_NOT_FOUND; }
-    long deleteKey(RegHandle, const std::string&) override { return ERROR_FILE_NOT_FOUND; }
-    long enumKey(RegHandle, std::uint32_t, std::string&) override { return ERROR_NO_MORE_ITEMS; }
-    long closeKey(RegHandle) override { return ERROR_INVALID_HANDLE; }
-};
-
 class FakeMachine : public RegistryMachine {
 public:
-    FakeMachine() : RegistryMachine(emptyRegistry(), 1252) {}
+    FakeMachine() : RegistryMachine(emptyRegistry(), 1252) { Machine::setCurrent(this); }
+    ~FakeMachine() override { Machine::setCurrent(nullptr); }
     std::uint32_t platform = VER_PLATFORM_WIN32_NT;
     std::string computer = "TESTBOX";
     std::string user = "tester";
@@ -57,19 +36,9 @@ public:
 
 private:
     static Registry& emptyRegistry() {
-        static EmptyRegistry registry;
+        static wine::WineRegistry registry("/nonexistent/kestrel-test-prefix", 1252);
         return registry;
     }
-};
-
-// Makes a fake machine current for a scope.
-class CurrentFake {
-public:
-    CurrentFake() { Machine::setCurrent(&machine); }
-    ~CurrentFake() { Machine::setCurrent(nullptr); }
-    CurrentFake(const CurrentFake&) = delete;
-    CurrentFake& operator=(const CurrentFake&) = delete;
-    FakeMachine machine;
 };
 
 } // namespace kestrel::testing

@@ -1,6 +1,7 @@
 // The history, judged by bytes on disk and by Wine itself: a save and its undo leave the hives
 // and files as they were, undo works through a running wineserver, an export is imported by
-// Wine's regedit, a crash between record and change leaves a history undo handles, and the cap.
+// Wine's regedit, a crash between record and change leaves a history undo handles, the cap, and
+// kestrel-reg's history commands.
 
 #include "platform/Reg.h"
 #include "platform/history/Places.h"
@@ -8,18 +9,18 @@
 #include "platform/wine/Process.h"
 #include "platform/wine/WineMachine.h"
 #include "platform/wine/WineServer.h"
+#include "tests/support/RegistryMachine.h"
 #include "tests/support/TestPrefix.h"
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace kestrel;
@@ -38,10 +39,10 @@ struct Recorded {
     history::RecordingMachine machine;
 };
 
-// A hive with the key time stamps taken out: a key a save touched gets a new time on undo, as
-// on Windows; everything else must be the same bytes.
-std::string hiveWithoutTimes(const std::string& path) {
-    std::istringstream in(readHostFile(path));
+// A hive's text with the key time stamps taken out: a key a save touched gets a new time on
+// undo, as on Windows; everything else must be the same bytes.
+std::string withoutTimes(const std::string& hive) {
+    std::istringstream in(hive);
     std::string out;
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("#time=", 0) == 0)
@@ -57,64 +58,56 @@ const char* const Hives[] = {"system.reg", "user.reg", "userdef.reg"};
 const char* const Files[] = {"drive_c/windows/win.ini", "drive_c/windows/system.ini",
                              "drive_c/Kestrel/desktop.ini", "drive_c/new.txt"};
 
-struct Snapshot {
-    std::vector<std::string> hives, files;
-    std::uint32_t attributes = 0;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot snapshot(const TestPrefix& prefix, Machine& machine) {
-    Snapshot s;
+// The hives in the order of Hives, the files in the order of Files, and C:\Kestrel's attributes.
+std::vector<std::string> snapshot(const TestPrefix& prefix, Machine& machine) {
+    std::vector<std::string> s;
     for (const char* hive : Hives)
-        s.hives.push_back(hiveWithoutTimes(prefix.file(hive)));
-    for (const char* file : Files) {
-        std::ifstream in(prefix.file(file), std::ios::binary);
-        s.files.push_back(in ? readHostFile(prefix.file(file)) : "<missing>");
-    }
-    s.attributes = machine.getFileAttributes("C:\\Kestrel");
+        s.push_back(withoutTimes(readHostFile(prefix.file(hive))));
+    for (const char* file : Files)
+        s.push_back(std::ifstream(prefix.file(file)) ? readHostFile(prefix.file(file)) : "<none>");
+    s.push_back(std::to_string(machine.getFileAttributes("C:\\Kestrel")));
     return s;
 }
 
-// What pages do, each row one kind of write.
-struct Write {
-    const char* what;
-    std::function<bool(Machine&)> make;
-};
-const Write Writes[] = {
-    {"new value in a new key",
-     [](Machine&) { return Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\A", L"N", 7); }},
-    {"changed value",
-     [](Machine&) {
-         return Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
-                                L"C:\\x.bmp");
-     }},
-    {"deleted value",
-     [](Machine&) {
-         return Reg::DeleteValue(HKEY_LOCAL_MACHINE,
+const std::wstring Export = L"Software\\Kestrel\\Export";
+
+// One save of every kind of write pages make, by the page "frmFirst": registry values new (the
+// default one too), changed and deleted, a tree deleted, binary values (in the default-user hive
+// too), a file replaced and a new one, profile lines in an existing and a new file (in the
+// folder C:\Kestrel, made first), and attributes.
+void writeAll(Recorded& on) {
+    history::RecordingMachine& m = on.machine;
+    m.setPage("frmFirst");
+    ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, Export, L"N", 258));
+    ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, Export, L"", L"say \"C:\\x\""));
+    ASSERT_TRUE(
+        Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", L"C:\\x.bmp"));
+    ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
                                  L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                 L"RegisteredOwner");
-     }},
-    {"deleted tree",
-     [](Machine& m) {
-         return m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse") == ERROR_SUCCESS;
-     }},
-    {"default-user hive",
-     [](Machine&) {
-         return Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02");
-     }},
-    {"replaced file", [](Machine& m) { return m.writeFile("C:\\windows\\win.ini", "[x]\r\n"); }},
-    {"new file", [](Machine& m) { return m.writeFile("C:\\new.txt", "new"); }},
-    {"profile line in an existing file",
-     [](Machine& m) {
-         return m.writePrivateProfileString("boot", "shell", "k.exe", "C:\\windows\\system.ini");
-     }},
-    {"profile line in a new file",
-     [](Machine& m) {
-         return m.writePrivateProfileString(".ShellClassInfo", "IconIndex", "3",
-                                            "C:\\Kestrel\\desktop.ini");
-     }},
-    {"attributes", [](Machine& m) { return m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1); }},
-};
+                                 L"RegisteredOwner"));
+    ASSERT_EQ(m.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"), ERROR_SUCCESS);
+    ASSERT_TRUE(Reg::SaveBinary(HKEY_USERS, L".Default\\Software\\K", L"B", L"\x01\x02"));
+    ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
+                                std::wstring(L"\x01\0\xff", 3)));
+    ASSERT_TRUE(m.writeFile("C:\\windows\\win.ini", "[x]\r\n"));
+    ASSERT_TRUE(m.writeFile("C:\\new.txt", "new"));
+    ASSERT_TRUE(m.writePrivateProfileString("boot", "shell", "k.exe", "C:\\windows\\system.ini"));
+    ASSERT_TRUE(m.writePrivateProfileString(".ShellClassInfo", "IconIndex", "3",
+                                            "C:\\Kestrel\\desktop.ini"));
+    ASSERT_TRUE(m.setFileAttributes("C:\\Kestrel", 0x4 | 0x1));
+}
+
+// Whether "wine reg query KEY /v NAME" shows the data.
+bool wineShows(const TestPrefix& prefix, const std::string& key, const std::string& name,
+               const std::string& data) {
+    return prefix.wine({"reg", "query", key, "/v", name}).output.find(data) != std::string::npos;
+}
+
+// A value's text as Kestrel reads it on the current machine; nothing when it is missing.
+std::optional<std::wstring> text(RootKey root, const std::wstring& key, const std::wstring& name) {
+    std::wstring text;
+    return Reg::GetString(root, key, name, text) ? std::optional(text) : std::nullopt;
+}
 
 } // namespace
 
@@ -122,83 +115,37 @@ TEST(History, SaveThenUndoLeavesHivesAndFilesAsTheyWere) {
     KESTREL_TEST_PREFIX(prefix);
     std::filesystem::create_directories(prefix.file("drive_c/Kestrel"));
     Recorded on(prefix.path());
-    on.machine.setPage("frmTest");
-    const Snapshot before = snapshot(prefix, on.machine);
-    for (const auto& write : Writes)
-        ASSERT_TRUE(write.make(on.machine)) << write.what;
+    const auto before = snapshot(prefix, on.machine);
+    ASSERT_NO_FATAL_FAILURE(writeAll(on));
     ASSERT_NE(snapshot(prefix, on.machine), before);
 
     // One save, however many writes it had.
     const auto saves = on.machine.store().saves();
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(saves[0].page, "frmTest");
     std::string error;
     ASSERT_TRUE(on.machine.undo(saves[0].id, error)) << error;
-    const Snapshot after = snapshot(prefix, on.machine);
-    for (std::size_t i = 0; i < before.hives.size(); ++i)
-        EXPECT_EQ(after.hives[i], before.hives[i]) << Hives[i];
-    for (std::size_t i = 0; i < before.files.size(); ++i)
-        EXPECT_EQ(after.files[i], before.files[i]) << Files[i];
-    EXPECT_EQ(after.attributes, before.attributes);
+    EXPECT_EQ(snapshot(prefix, on.machine), before);
 
-    // The undo is a save of its own, and undoing it makes the changes again.
+    // The undo is a save of its own. Undone while Wine runs, it makes the changes again through
+    // Wine, which sees them at once.
     const auto newest = on.machine.store().newestSave();
-    ASSERT_NE(newest, saves[0].id);
+    ASSERT_TRUE(wine::startDetached({"wineserver", "-p"},
+                                    {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
+    for (int i = 0; i < 200 && !wine::wineServerRunning(prefix.path()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(wine::wineServerRunning(prefix.path()));
     ASSERT_TRUE(on.machine.undo(newest, error)) << error;
-    std::wstring text;
-    EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", text));
-    EXPECT_EQ(text, L"C:\\x.bmp");
+    EXPECT_TRUE(wineShows(prefix, "HKCU\\Control Panel\\Desktop", "Wallpaper", "C:\\x.bmp"));
+    EXPECT_TRUE(wineShows(prefix, "HKCU\\Software\\Kestrel\\Export", "N", "0x102"));
+    EXPECT_NE(prefix.wine({"reg", "query", "HKCU\\Control Panel\\Mouse"}).exitCode, 0);
     EXPECT_EQ(readHostFile(prefix.file("drive_c/new.txt")), "new");
 }
 
-namespace {
-
-bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
-std::string regQuery(const TestPrefix& prefix, const std::string& key, const std::string& name) {
-    return prefix.wine({"reg", "query", key, "/v", name}).output;
-}
-
-} // namespace
-
-TEST(History, UndoWhileWineRunsGoesThroughWine) {
-    KESTREL_TEST_PREFIX(prefix);
-    const std::string desktop = "HKCU\\Control Panel\\Desktop";
-    ASSERT_TRUE(wine::startDetached({"wineserver", "-p"},
-                                    {{"WINEPREFIX", prefix.path()}, {"WINEDEBUG", "-all"}}));
-    ASSERT_TRUE(waitFor([&] { return wine::wineServerRunning(prefix.path()); }));
-    const std::string before = regQuery(prefix, desktop, "Wallpaper");
-    ASSERT_NE(before.find("Wallpaper"), std::string::npos) << before;
-    {
-        Recorded on(prefix.path());
-        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper",
-                                    L"C:\\live.bmp"));
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\KestrelLive", L"N", 1));
-        ASSERT_NE(regQuery(prefix, desktop, "Wallpaper").find("live.bmp"), std::string::npos);
-        std::string error;
-        ASSERT_TRUE(on.machine.undo(on.machine.store().newestSave(), error)) << error;
-    }
-    EXPECT_EQ(regQuery(prefix, desktop, "Wallpaper"), before);
-    EXPECT_NE(prefix.wine({"reg", "query", "HKCU\\Software\\KestrelLive"}).exitCode, 0);
-}
-
-// The process dies after the record and before the change: undo finds nothing to put back and
-// leaves the hives as they are.
+// The process dies after the record and before the change of a value in an existing key or in a
+// new one: undo finds nothing to put back and leaves the hives as they are.
 TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
-    const struct {
-        const char* what;
-        const wchar_t* key;
-    } Rows[] = {{"value in an existing key", L"Control Panel\\Desktop"},
-                {"value in a new key", L"Software\\Kestrel\\Crash"}};
-    for (const auto& row : Rows) {
-        SCOPED_TRACE(row.what);
+    for (const wchar_t* key : {L"Control Panel\\Desktop", L"Software\\Kestrel\\Crash"}) {
+        SCOPED_TRACE(key);
         KESTREL_TEST_PREFIX(prefix);
         const std::string before = readHostFile(prefix.file("user.reg"));
         const pid_t child = fork();
@@ -206,7 +153,7 @@ TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
         if (child == 0) {
             Recorded on(prefix.path());
             on.machine.setAfterRecord([] { kill(getpid(), SIGKILL); });
-            Reg::SaveString(HKEY_CURRENT_USER, row.key, L"Wallpaper", L"C:\\crash.bmp");
+            Reg::SaveString(HKEY_CURRENT_USER, key, L"Wallpaper", L"C:\\crash.bmp");
             _exit(0); // not reached: the record is made first
         }
         int status = 0;
@@ -220,118 +167,87 @@ TEST(History, CrashBetweenRecordAndChangeLeavesAHistoryUndoHandles) {
         ASSERT_EQ(saves[0].changes.size(), 1u);
         std::string error;
         EXPECT_TRUE(on.machine.undo(saves[0].id, error)) << error;
-        EXPECT_EQ(hiveWithoutTimes(prefix.file("user.reg")), [&] {
-            std::ofstream(prefix.file("before.reg"), std::ios::binary) << before;
-            return hiveWithoutTimes(prefix.file("before.reg"));
-        }());
+        EXPECT_EQ(withoutTimes(readHostFile(prefix.file("user.reg"))), withoutTimes(before));
     }
 }
 
 TEST(History, KeepsToItsCap) {
-    const struct {
-        history::Cap cap;
-        std::size_t kept;
-    } Rows[] = {{{3, 1ll << 30}, 3}, {{1000, 25000}, 2}};
-    for (const auto& row : Rows) {
+    // The cap (saves, bytes) and the saves kept.
+    const std::pair<history::Cap, std::size_t> Rows[] = {{{3, 1ll << 30}, 3}, {{1000, 25000}, 2}};
+    for (const auto& [cap, kept] : Rows) {
         KESTREL_TEST_PREFIX(prefix);
-        Recorded on(prefix.path(), row.cap);
+        Recorded on(prefix.path(), cap);
         for (int i = 1; i <= 5; ++i) {
             on.machine.setPage("page" + std::to_string(i));
             ASSERT_TRUE(on.machine.writeFile("C:\\big.bin", std::string(10000, char('0' + i))));
         }
         const auto saves = on.machine.store().saves();
-        ASSERT_EQ(saves.size(), row.kept);
+        ASSERT_EQ(saves.size(), kept);
         EXPECT_EQ(saves.front().page, "page5");
-        EXPECT_EQ(saves.back().page, "page" + std::to_string(6 - row.kept));
-    }
-}
-
-TEST(History, ExportIsImportedByWineRegedit) {
-    KESTREL_TEST_PREFIX(source);
-    KESTREL_TEST_PREFIX(target);
-    std::string exported;
-    {
-        Recorded on(source.path());
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", 258));
-        ASSERT_TRUE(Reg::SaveString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"",
-                                    L"say \"C:\\x\""));
-        ASSERT_TRUE(Reg::SaveBinary(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B",
-                                    std::wstring(L"\x01\0\xff", 3)));
-        ASSERT_TRUE(Reg::DeleteValue(HKEY_LOCAL_MACHINE,
-                                     L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                     L"RegisteredOwner"));
-        ASSERT_EQ(on.machine.registry().deleteKey(HKEY_CURRENT_USER, "Control Panel\\Mouse"),
-                  ERROR_SUCCESS);
-        auto saves = on.machine.store().saves();
-        std::reverse(saves.begin(), saves.end());
-        exported = history::exportRegedit4(saves);
-    }
-    std::ofstream(target.file("drive_c/k.reg"), std::ios::binary) << exported;
-    ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0) << exported;
-    target.stopWineServer();
-
-    // The target now answers as the source does.
-    for (const TestPrefix* prefix : {&source, &target}) {
-        SCOPED_TRACE(prefix->path());
-        wine::WineMachine machine(prefix->path());
-        Machine::setCurrent(&machine);
-        std::wstring text;
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"", text));
-        EXPECT_EQ(text, L"say \"C:\\x\"");
-        EXPECT_TRUE(Reg::GetString(HKEY_CURRENT_USER, L"Software\\Kestrel\\Export", L"N", text));
-        EXPECT_EQ(text, L"2"); // the lowest byte of 258
-        EXPECT_TRUE(Reg::GetString(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B", text));
-        EXPECT_EQ(text, std::wstring(L"\x01\0\xff", 3));
-        EXPECT_FALSE(Reg::GetString(HKEY_LOCAL_MACHINE,
-                                    L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                    L"RegisteredOwner", text));
-        std::vector<std::wstring> names;
-        EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
-        Machine::setCurrent(nullptr);
+        EXPECT_EQ(saves.back().page, "page" + std::to_string(6 - kept));
     }
 }
 
 #ifdef KESTREL_REG
-TEST(History, CommandLineListsNewestFirstAndUndoes) {
-    KESTREL_TEST_PREFIX(prefix);
-    const std::wstring key = L"Software\\Kestrel\\Cli";
+// kestrel-reg lists the saves newest first with their changes, exports one as a file Wine's
+// regedit imports to the same answers, and undoes the newest or a given save; a bad number
+// changes nothing.
+TEST(History, CommandLineListsExportsAndUndoes) {
+    KESTREL_TEST_PREFIX(source);
+    KESTREL_TEST_PREFIX(target);
+    const std::wstring cli = L"Software\\Kestrel\\Cli";
     {
-        Recorded on(prefix.path());
-        on.machine.setPage("frmFirst");
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"A", 1));
+        std::filesystem::create_directories(source.file("drive_c/Kestrel"));
+        Recorded on(source.path());
+        ASSERT_NO_FATAL_FAILURE(writeAll(on));
         on.machine.setPage("frmSecond");
-        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, key, L"B", 2));
+        ASSERT_TRUE(Reg::SaveDWord(HKEY_CURRENT_USER, cli, L"B", 2));
     }
     const auto tool = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {KESTREL_REG, "--prefix", prefix.path()});
-        return prefix.run(args);
+        args.insert(args.begin(), {KESTREL_REG, "--prefix", source.path()});
+        return source.run(args);
     };
     const auto listed = tool({"history"});
+    SCOPED_TRACE(listed.output);
     ASSERT_EQ(listed.exitCode, 0);
-    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos) << listed.output;
-    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst")) << listed.output;
+    ASSERT_NE(listed.output.find("frmFirst"), std::string::npos);
+    EXPECT_LT(listed.output.find("frmSecond"), listed.output.find("frmFirst"));
     EXPECT_NE(listed.output.find("value created  HKEY_CURRENT_USER\\Software\\Kestrel\\Cli  B"),
-              std::string::npos)
-        << listed.output;
+              std::string::npos);
 
-    const struct {
-        std::vector<std::string> args;
-        int exitCode;
-        bool a, b; // which values are there afterwards
-    } Rows[] = {
+    ASSERT_EQ(tool({"export", "1", target.file("drive_c/k.reg")}).exitCode, 0);
+    ASSERT_EQ(target.wine({"regedit", "/s", "C:\\k.reg"}).exitCode, 0)
+        << readHostFile(target.file("drive_c/k.reg"));
+    target.stopWineServer();
+    // The target now answers as the source does.
+    for (const TestPrefix* prefix : {&source, &target}) {
+        SCOPED_TRACE(prefix->path());
+        wine::WineMachine machine(prefix->path());
+        CurrentMachine current(machine);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L""), L"say \"C:\\x\"");
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N"), L"2"); // the lowest byte of 258
+        EXPECT_EQ(text(HKEY_LOCAL_MACHINE, L"Software\\Kestrel", L"B"),
+                  std::wstring(L"\x01\0\xff", 3));
+        EXPECT_FALSE(text(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                          L"RegisteredOwner"));
+        std::vector<std::wstring> names;
+        EXPECT_FALSE(Reg::EnumKeys(names, HKEY_CURRENT_USER, L"Control Panel\\Mouse"));
+    }
+
+    // The arguments, the exit code, and whether each save's values are there afterwards.
+    const std::tuple<std::vector<std::string>, int, bool, bool> Rows[] = {
         {{"undo", "x"}, 1, true, true},
         {{"undo", "99"}, 1, true, true},
         {{"undo"}, 0, true, false}, // the newest save
         {{"undo", "1"}, 0, false, false},
     };
-    for (const auto& row : Rows) {
-        EXPECT_EQ(tool(row.args).exitCode, row.exitCode) << row.args.back();
-        wine::WineMachine machine(prefix.path());
-        Machine::setCurrent(&machine);
-        std::wstring text;
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"A", text), row.a) << row.args.back();
-        EXPECT_EQ(Reg::GetString(HKEY_CURRENT_USER, key, L"B", text), row.b) << row.args.back();
-        Machine::setCurrent(nullptr);
+    for (const auto& [args, exitCode, first, second] : Rows) {
+        SCOPED_TRACE(args.back());
+        EXPECT_EQ(tool(args).exitCode, exitCode);
+        wine::WineMachine machine(source.path());
+        CurrentMachine current(machine);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, Export, L"N").has_value(), first);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, cli, L"B").has_value(), second);
     }
 }
 #endif
