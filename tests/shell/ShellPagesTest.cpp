@@ -1,0 +1,402 @@
+// The shell behaviour pages on throw-away prefixes. Clock texts: what loading makes of the stored
+// texts and format, what Apply writes (read back by "wine reg query"), and Wine's own
+// GetTimeFormatA agreeing with the page's preview. Shortcuts: loading from the current user's
+// "link" and the two IsShortCut values, the bytes Apply writes (read back as REG_BINARY under
+// HKCU and HKU\.DEFAULT), and the question on closing a changed page. The uninstall list: which
+// registered programs are listed, Hide deleting the right key, and Uninstall starting the
+// registered command under Wine, the uninstaller being the Win32 probe, which leaves a marker.
+
+#include "pages/shell/frmClockText.h"
+#include "pages/shell/frmUninstall.h"
+#include "pages/shell/frmshortcut.h"
+#include "platform/Machine.h"
+#include "resources/Catalogue.h"
+#include "tests/support/PageTestKit.h"
+#include "ui/Ansi.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace kestrel;
+using namespace kestrel::testing;
+
+namespace {
+
+const QString International = QStringLiteral("Control Panel\\International");
+const QString WineKey = QStringLiteral("HKCU\\Control Panel\\International");
+// Stands for "no such value" in the tables.
+const char* const Missing = "<missing>";
+
+void store(const QString& name, const QString& value) {
+    if (value == Missing)
+        Reg::DeleteValue(HKEY_CURRENT_USER, International, name);
+    else
+        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, International, name, value));
+}
+
+struct ClockPage {
+    frmClockText form;
+    QLineEdit* txtAM = form.findChild<QLineEdit*>(QStringLiteral("txtAM"));
+    QLineEdit* txtPM = form.findChild<QLineEdit*>(QStringLiteral("txtPM"));
+    QCheckBox* chkOne = form.findChild<QCheckBox*>(QStringLiteral("chkOne"));
+    QLabel* lbl1 = form.findChild<QLabel*>(QStringLiteral("lbl1"));
+    QLabel* lbl2 = form.findChild<QLabel*>(QStringLiteral("lbl2"));
+    QPushButton* cmdAP = form.findChild<QPushButton*>(QStringLiteral("cmdAP"));
+
+    ClockPage() { form.Form_Load(); }
+    QRadioButton* option(const QString& name) const { return form.findChild<QRadioButton*>(name); }
+    QString selected() const {
+        for (const char* name : {"optL", "optR", "optS"})
+            if (option(name)->isChecked())
+                return name;
+        return {};
+    }
+};
+
+// Stored values, what the page shows, and the format Apply then writes without further edits.
+struct LoadCase {
+    const char *morning, *afternoon, *format;
+    bool oneText;
+    const char *option, *line1, *line2, *writtenFormat;
+};
+const LoadCase loadCases[] = {
+    // Equal texts, a 12-hour format, no tt, an upper-case TT, a leading tt, tt on both sides.
+    {"Zulu", "Zulu", "HH:mm:ss tt", true, "optR", "05:41 Zulu", "14:26 Zulu", "HH:mm:ss tt"},
+    {"AM", "PM", "h:mm:ss tt", false, "optR", "05:41 AM", "14:26 PM", "HH:mm:ss tt"},
+    {"AM", "PM", "HH:mm:ss", false, "", "05:41", "14:26", "HH:mm:ss tt"},
+    {"AM", "PM", "TT HH:mm", false, "", "05:41", "14:26", "HH:mm:ss tt"},
+    {"Mor", "Eve", "tt H:mm", false, "optL", "Mor 05:41", "Eve 14:26", "tt HH:mm:ss"},
+    {"<", ">", "tt HH:mm tt", false, "optS", "< 05:41 <", "> 14:26 >", "tt HH:mm:ss tt"},
+    // Nothing stored.
+    {Missing, Missing, Missing, true, "", "05:41", "14:26", "HH:mm:ss tt"},
+};
+
+const QString Explorer = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer");
+const QString DefaultExplorer = QStringLiteral(".DEFAULT\\") + Explorer;
+
+void storeLink(RootKey root, const QString& path, const QString& data) {
+    if (data == Missing)
+        Reg::DeleteValue(root, path, "link");
+    else
+        QVERIFY(Reg::SaveBinary(root, path, "link", data));
+}
+
+void storeArrow(const QString& shortcutClass, bool present) {
+    if (present)
+        QVERIFY(Reg::SaveString(HKEY_CLASSES_ROOT, shortcutClass, "IsShortCut", {}));
+    else
+        Reg::DeleteValue(HKEY_CLASSES_ROOT, shortcutClass, "IsShortCut");
+}
+
+struct ShortcutPage : LoadedForm<frmshortcut> {
+    QLineEdit* txtShortCut = form.findChild<QLineEdit*>(QStringLiteral("txtShortCut"));
+    QCheckBox* chkns = form.findChild<QCheckBox*>(QStringLiteral("chkns"));
+    QCheckBox* chkni = form.findChild<QCheckBox*>(QStringLiteral("chkni"));
+    QPushButton* btnApply = form.findChild<QPushButton*>(QStringLiteral("btnApply"));
+
+    ShortcutPage() : LoadedForm(600, 300) {}
+};
+
+const QString Uninstall = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+const QString WineUninstall = QStringLiteral("HKLM\\") + Uninstall;
+const QString NoPrograms = QStringLiteral("No Programm instalation. Strings Error!");
+
+void set(const QString& subkey, const QString& name, const QString& value) {
+    QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, Uninstall + '\\' + subkey, name, value));
+}
+
+void removeUninstallKey() {
+    Machine::current().registry().deleteKey(HKEY_LOCAL_MACHINE, toAnsi(Uninstall));
+}
+
+// Five registrations: three listed (Alpha, Delta, Echo) and two without a usable name around
+// them.
+void registerPrograms() {
+    removeUninstallKey();
+    set("A-Named", "DisplayName", "Alpha");
+    set("B-NoName", "UninstallString", "b.exe");
+    set("C-Empty", "DisplayName", "");
+    set("C-Empty", "QuietDisplayName", "Not used: the display name was readable");
+    set("D-Quiet", "QuietDisplayName", "Delta");
+    set("E-Named", "DisplayName", "Echo");
+}
+
+struct UninstallPage : LoadedForm<frmUninstall> {
+    QListWidget* lbScr = form.findChild<QListWidget*>(QStringLiteral("lbScr"));
+    QListWidget* lbN = form.findChild<QListWidget*>(QStringLiteral("lbN"));
+    QPushButton* cmdDel = form.findChild<QPushButton*>(QStringLiteral("cmdDel"));
+    QPushButton* cmdUninst = form.findChild<QPushButton*>(QStringLiteral("cmdUninst"));
+
+    UninstallPage() : LoadedForm(600, 400) {}
+};
+
+} // namespace
+
+class ShellPagesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Catalogue::setLanguage(Language::English); }
+
+    void loadsAndAppliesTheStoredSettings() {
+        for (const LoadCase& c : loadCases) {
+            KESTREL_QT_MACHINE(m);
+            store("s1159", c.morning);
+            store("s2359", c.afternoon);
+            store("sTimeFormat", c.format);
+            const QString morning = c.morning == Missing ? "" : c.morning;
+
+            Dialogs dialogs;
+            ClockPage page;
+            QCOMPARE(page.txtAM->text(), morning);
+            QCOMPARE(page.chkOne->isChecked(), c.oneText);
+            QCOMPARE(page.txtPM->isEnabled(), !c.oneText);
+            QCOMPARE(page.selected(), QString(c.option));
+            QCOMPARE(page.lbl1->text(), QString(c.line1));
+            QCOMPARE(page.lbl2->text(), QString(c.line2));
+            QVERIFY(!page.cmdAP->isEnabled());
+
+            // Refused at the prompt: nothing written. Agreed: the loaded texts and the option's
+            // format (the right-hand one when none was selected).
+            page.cmdAP->setEnabled(true);
+            dialogs.answer = false;
+            page.cmdAP->click();
+            const QString afternoon = c.afternoon == Missing ? "" : c.afternoon;
+            QCOMPARE(regValue(HKEY_CURRENT_USER, International, "s2359"),
+                     c.afternoon == Missing ? std::nullopt : std::optional<QString>(afternoon));
+            dialogs.answer = true;
+            page.cmdAP->click();
+            QCOMPARE(dialogs.questions, QStringList(2, "Save Changes ?"));
+            QCOMPARE(dialogs.titles, QStringList(2, "Saving..."));
+            QCOMPARE(wineQuery(m, WineKey, "s1159"), morning);
+            QCOMPARE(wineQuery(m, WineKey, "s2359"), afternoon);
+            QCOMPARE(wineQuery(m, WineKey, "sTimeFormat"), QString(c.writtenFormat));
+            QVERIFY(page.cmdAP->isEnabled());
+        }
+    }
+
+    // Wine formats times with the user's regional settings as the preview promised; with one
+    // text, the morning text serves both halves of the day.
+    void wineFormatsTimesAsThePreviewShows() {
+        for (const auto& [option, oneText] :
+             {std::pair{"optL", false}, std::pair{"optR", false}, std::pair{"optS", true}}) {
+            KESTREL_QT_MACHINE(m);
+            Dialogs dialogs;
+            ClockPage page;
+            if (page.chkOne->isChecked())
+                page.chkOne->click();
+            QTest::keyClicks(page.txtPM, "Aft");
+            page.txtAM->setText(QStringLiteral("Morn"));
+            if (oneText)
+                page.chkOne->click();
+            page.option(option)->click();
+            page.cmdAP->click();
+            QCOMPARE(probe(m, {"time", "5", "41", "14", "26"}),
+                     (QStringList{page.lbl1->text(), page.lbl2->text()}));
+        }
+    }
+
+    void loadsTheCurrentUsersSettings() {
+        // The current user's value, the default profile's (never read), the two arrows, and what
+        // the page shows.
+        const struct {
+            QString link, defaultLink;
+            bool lnkArrow, pifArrow, noText;
+            const char* shown;
+            bool noArrow;
+        } rows[] = {
+            // The registry layer drops one final zero byte: four zero bytes read as three NULs,
+            // and three zero bytes are a text.
+            {QString(4, QChar(0)), Missing, true, true, true, "", false},
+            {QString(5, QChar(0)), Missing, false, true, true, "", false},
+            {QString(3, QChar(0)), Missing, false, false, false, "", true},
+            {Missing, "Default ", true, false, true, "", false},
+            {"Link to ", Missing, false, false, false, "Link to", true},
+            {"Copy", Missing, true, true, false, "Copy", false},
+            {"", Missing, false, false, true, "", true},
+        };
+        for (const auto& row : rows) {
+            KESTREL_QT_MACHINE(m);
+            storeLink(HKEY_CURRENT_USER, Explorer, row.link);
+            storeLink(HKEY_USERS, DefaultExplorer, row.defaultLink);
+            storeArrow("lnkfile", row.lnkArrow);
+            storeArrow("piffile", row.pifArrow);
+            Dialogs dialogs;
+            ShortcutPage page;
+            QCOMPARE(page.chkns->isChecked(), row.noText);
+            QCOMPARE(page.txtShortCut->isEnabled(), !row.noText);
+            QCOMPARE(page.txtShortCut->text(), QString(row.shown));
+            QCOMPARE(page.chkni->isChecked(), row.noArrow);
+            QVERIFY(!page.form.isChanged());
+        }
+    }
+
+    void applyWritesBothProfilesAndTheArrow() {
+        // The boxes as the user leaves them, and the bytes written.
+        const struct {
+            bool noText;
+            const char* text;
+            bool noArrow;
+            const char* bytes;
+        } rows[] = {
+            {true, "ignored", true, "00000000"}, // no text, whatever the box holds
+            {false, "Link: ", false, "4C696E6B3A2020"},
+            {false, "", true, "20"}, // an empty text is one space
+        };
+        for (const auto& row : rows) {
+            KESTREL_QT_MACHINE(m);
+            storeLink(HKEY_CURRENT_USER, Explorer, "Old ");
+            storeArrow("lnkfile", row.noArrow);
+            storeArrow("piffile", !row.noArrow);
+            Dialogs dialogs;
+            ShortcutPage page;
+            if (page.chkns->isChecked())
+                page.chkns->click();
+            page.txtShortCut->setText(row.text);
+            if (row.noText)
+                page.chkns->click();
+            if (page.chkni->isChecked() != row.noArrow)
+                page.chkni->click();
+            QVERIFY(page.form.isChanged());
+            page.btnApply->click();
+            QVERIFY(!page.form.isChanged());
+            page.form.Form_Unload(); // applied: nothing left to ask
+            QVERIFY(dialogs.questions.isEmpty());
+            QCOMPARE(wineBinary(m, "HKCU\\" + Explorer, "link"), QString(row.bytes));
+            QCOMPARE(wineBinary(m, "HKU\\" + DefaultExplorer, "link"), QString(row.bytes));
+            for (const char* shortcutClass : {"HKCR\\lnkfile", "HKCR\\piffile"})
+                QCOMPARE(wineQuery(m, shortcutClass, "IsShortCut"),
+                         row.noArrow ? std::nullopt : std::optional<QString>(QString()));
+        }
+    }
+
+    void closingAChangedPageAsks() {
+        KESTREL_QT_MACHINE(m);
+        storeLink(HKEY_CURRENT_USER, Explorer, "Old ");
+        Dialogs dialogs;
+        dialogs.answer = false;
+        {
+            ShortcutPage page;
+            QTest::keyClicks(page.txtShortCut, "X");
+            page.form.Form_Unload();
+        }
+        QCOMPARE(dialogs.questions, QStringList{"Save Changes ?"});
+        QCOMPARE(regValue(HKEY_CURRENT_USER, Explorer, "link"), QStringLiteral("Old "));
+
+        dialogs.answer = true;
+        ShortcutPage page;
+        QCOMPARE(page.txtShortCut->text(), QStringLiteral("Old"));
+        QTest::keyClicks(page.txtShortCut, "Y");
+        page.form.Form_Unload();
+        QCOMPARE(dialogs.questions.size(), 2);
+        QCOMPARE(wineBinary(m, "HKU\\" + DefaultExplorer, "link"), QStringLiteral("4F6C645920"));
+    }
+
+    void listsNamedProgramsOnly() {
+        KESTREL_QT_MACHINE(m);
+        registerPrograms();
+        UninstallPage page;
+        QCOMPARE(items(page.lbScr), (QStringList{"Alpha", "Delta", "Echo"}));
+        QCOMPARE(items(page.lbN), (QStringList{"A-Named", "D-Quiet", "E-Named"}));
+        QVERIFY(page.lbN->isHidden());
+        QCOMPARE(page.lbScr->currentRow(), 0);
+        QVERIFY(page.cmdDel->isEnabled() && page.cmdUninst->isEnabled());
+
+        // Nothing to list: no key at all, or only registrations without a name.
+        for (const bool keyExists : {false, true}) {
+            removeUninstallKey();
+            if (keyExists)
+                set("B-NoName", "UninstallString", "b.exe");
+            UninstallPage empty;
+            QCOMPARE(items(empty.lbScr), QStringList{NoPrograms});
+            QCOMPARE(empty.lbN->count(), 0);
+            QVERIFY(!empty.cmdDel->isEnabled() && !empty.cmdUninst->isEnabled());
+        }
+    }
+
+    void hideDeletesTheSelectedRegistration() {
+        // The first, one past the unnamed registrations, and the last.
+        const std::tuple<int, QString, QString> rows[] = {
+            {0, "A-Named", "Alpha"}, {1, "D-Quiet", "Delta"}, {2, "E-Named", "Echo"}};
+        for (const auto& [row, subkey, name] : rows) {
+            KESTREL_QT_MACHINE(m);
+            registerPrograms();
+            Dialogs dialogs;
+            UninstallPage page;
+            page.lbScr->setCurrentRow(row);
+            QCOMPARE(page.form.selIndex(), row);
+
+            dialogs.answer = false;
+            page.cmdDel->click();
+            QCOMPARE(dialogs.questions, QStringList{"You want delete - " + name + " ?"});
+            QCOMPARE(dialogs.titles, QStringList{"Saving..."});
+            QCOMPARE(items(page.lbScr).size(), 3);
+
+            dialogs.answer = true;
+            page.cmdDel->click();
+            QStringList remaining{"Alpha", "Delta", "Echo"};
+            remaining.removeAll(name);
+            QCOMPARE(items(page.lbScr), remaining);
+            QCOMPARE(page.lbScr->currentRow(), 0);
+            QCOMPARE(page.form.selIndex(), 0);
+
+            // Wine lists the subkeys one per line, each as the full key path.
+            const QString parent = "HKEY_LOCAL_MACHINE\\" + Uninstall + '\\';
+            QStringList listed;
+            for (const QString& line : wineListing(m, WineUninstall).split('\n'))
+                if (line.trimmed().startsWith(parent, Qt::CaseInsensitive))
+                    listed << line.trimmed().mid(parent.size());
+            QStringList expected{"A-Named", "B-NoName", "C-Empty", "D-Quiet", "E-Named"};
+            expected.removeAll(subkey);
+            QCOMPARE(listed, expected);
+        }
+    }
+
+    void uninstallRunsTheRegisteredCommand() {
+        // Which command the program has, "" for none.
+        for (const QString value : {"UninstallString", "QuietUninstallString", ""}) {
+            KESTREL_QT_MACHINE(m);
+            registerPrograms();
+            // The probe, installed as the uninstaller of a program listed between the others.
+            const QString folder =
+                QString::fromStdString(hostPath(m, "C:\\Program Files")) + "/Kestrel Probe";
+            QVERIFY(QDir().mkpath(folder));
+            writeHost((folder + "/unins000.exe").toStdString(), readHostFile(KESTREL_WIN32PROBE));
+            set("Bravo", "DisplayName", "Bravo");
+            if (!value.isEmpty())
+                set("Bravo", value,
+                    "\"C:\\Program Files\\Kestrel Probe\\unins000.exe\" mark C:\\uninstalled.txt");
+            const QString marker = QString::fromStdString(hostPath(m, "C:\\")) + "/uninstalled.txt";
+
+            Dialogs dialogs;
+            UninstallPage page;
+            QCOMPARE(items(page.lbScr), (QStringList{"Alpha", "Bravo", "Delta", "Echo"}));
+            page.lbScr->setCurrentRow(1);
+            page.cmdUninst->click();
+            // The list is rebuilt at once; the uninstaller runs on its own.
+            QCOMPARE(page.lbScr->currentRow(), 0);
+            QCOMPARE(page.form.selIndex(), 0);
+            QVERIFY(dialogs.questions.isEmpty());
+            if (value.isEmpty()) {
+                QCOMPARE(dialogs.messages,
+                         QStringList{"You cant uninstall this programm. Path Error."});
+                QVERIFY(!QFile::exists(marker));
+                continue;
+            }
+            QVERIFY(dialogs.messages.isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 120000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                readHostFile(marker.toStdString()).find("mark C:\\uninstalled.txt") !=
+                    std::string::npos,
+                10000);
+        }
+    }
+};
+
+QTEST_MAIN(ShellPagesTest)
+#include "ShellPagesTest.moc"
