@@ -241,114 +241,97 @@ private slots:
         KESTREL_QT_MACHINE(m);
         addItem("*\\Shell", "KestrelOne", "One", "one.exe");
         Reg::SaveString(HKEY_CLASSES_ROOT, ".kstempty", {}, "");
-        alphaAndBeta(".kstedit");
-        alphaAndBeta(".kstdel");
+        for (const char* extension : {".kstedit", ".kstdel", ".kststale"})
+            alphaAndBeta(extension);
+        Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale\\Shell", {}, "Alpha");
+        const QStringList allFiles = subkeys(HKEY_CLASSES_ROOT, "*\\Shell");
         Dialogs dialogs;
         MenuPage page;
-
-        // An empty name is refused, by Add and by Edit.
-        const QStringList before = subkeys(HKEY_CLASSES_ROOT, "*\\Shell");
-        page.fill("", "Caption", "cmd");
-        page.cmdadd->click();
-        page.cmdEdit->click();
-        QCOMPARE(dialogs.messages, QStringList({"Incorrect Name", "Incorrect Name"}));
-        QCOMPARE(subkeys(HKEY_CLASSES_ROOT, "*\\Shell"), before);
-        QCOMPARE(menuItem("*\\Shell\\KestrelOne"), QStringLiteral("One -> one.exe"));
-
-        // An extension without a Shell key: the list cannot be opened, Edit and Delete do nothing.
-        page.find("kstempty");
-        QCOMPARE(page.lstMenu->count(), 0);
-        QVERIFY(!page.lstMenu->isEnabled());
-        page.fill("Name", "Caption", "cmd");
-        page.cmdEdit->click();
-        page.cmdDel->click();
-        QVERIFY(dialogs.questions.isEmpty());
-        QCOMPARE(dialogs.messages.size(), 2);
-        QCOMPARE(menuItem(".kstempty\\Shell\\Name"), QStringLiteral("- -> -"));
-
-        // Add for an unregistered extension, refused at the prompt, then agreed.
-        page.find("kstnew");
-        page.fill("Open", "Open with Kestrel", "C:\\kestrel\\k.exe \"%1\"");
-        dialogs.answer = false;
-        page.cmdadd->click();
-        QCOMPARE(dialogs.questions, QStringList({"Save Changes ?"}));
-        QCOMPARE(dialogs.titles, QStringList({"Saving..."}));
-        QCOMPARE(menuItem(".kstnew\\Shell\\Open"), QStringLiteral("- -> -"));
-        dialogs.answer = true;
-        page.cmdadd->click();
-        QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(menuItem(".kstnew\\Shell\\Open", &m),
-                 QStringLiteral("Open with Kestrel -> C:\\kestrel\\k.exe \"%1\""));
-        // The extension key still has no type, so the list is not refilled.
-        QCOMPARE(page.lstMenu->count(), 0);
-
-        // Edit under the same name rewrites both values in place.
-        page.find("kstedit");
-        page.lstMenu->setCurrentRow(0);
-        page.txtSub->setText("Alpha new");
-        page.txtCmd->setText("alpha2.exe %1");
-        page.cmdEdit->click();
-        QCOMPARE(dialogs.questions.size(), 3);
-        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Beta"}));
-        QCOMPARE(menuItem(".kstedit\\Shell\\Alpha"), QStringLiteral("Alpha new -> alpha2.exe %1"));
-        // A name differing only in letter case: the old key goes and the new spelling is written.
-        page.lstMenu->setCurrentRow(0);
-        page.txtCaption->setText("ALPHA");
-        page.cmdEdit->click();
-        QCOMPARE(items(page.lstMenu).filter("alpha", Qt::CaseInsensitive), QStringList{"ALPHA"});
-        QCOMPARE(menuItem(".kstedit\\Shell\\ALPHA"), QStringLiteral("Alpha new -> alpha2.exe %1"));
-        // A new name moves the item with its command.
-        page.choose("Beta");
-        page.txtCaption->setText("Gamma");
-        page.cmdEdit->click();
-        QCOMPARE(subkeys(HKEY_CLASSES_ROOT, ".kstedit\\Shell").size(), 2);
-        QVERIFY(!wineKeyExists(m, "HKCR\\.kstedit\\Shell\\Beta"));
-        QCOMPARE(menuItem(".kstedit\\Shell\\Gamma", &m), QStringLiteral("Beta text -> beta.exe"));
+        // An extension looked up first, an entry chosen, the fields filled (left as they are when
+        // none are given), the answer to the prompt and the buttons clicked (Add, Edit, Delete);
+        // then the entries listed (in any order; "closed" when the list is disabled, nothing for
+        // the All Files listing), the prompts so far, and a menu item as Wine reads it. Only the
+        // empty names give messages.
+        const struct {
+            const char *find, *choose, *fields; // fields: "name|caption|command"
+            bool answer;
+            const char *buttons, *listed;
+            int asked;
+            const char *key, *item;
+        } steps[] = {
+            // An empty name is refused, by Add and by Edit.
+            {nullptr, nullptr, "|Caption|cmd", true, "AE", nullptr, 0, "*\\Shell\\KestrelOne",
+             "One -> one.exe"},
+            // An extension without a Shell key: the list cannot be opened, Edit and Delete do
+            // nothing.
+            {"kstempty", nullptr, "Name|Caption|cmd", true, "ED", " closed", 0,
+             ".kstempty\\Shell\\Name", "- -> -"},
+            // Add for an unregistered extension, refused at the prompt, then agreed. The extension
+            // key still has no type, so the list is not refilled.
+            {"kstnew", nullptr, "Open|Open with Kestrel|C:\\kestrel\\k.exe \"%1\"", false, "A",
+             " closed", 1, ".kstnew\\Shell\\Open", "- -> -"},
+            {nullptr, nullptr, nullptr, true, "A", " closed", 2, ".kstnew\\Shell\\Open",
+             "Open with Kestrel -> C:\\kestrel\\k.exe \"%1\""},
+            // Edit under the same name rewrites both values in place; a name differing only in
+            // letter case replaces the old key with the new spelling; a new name moves the item
+            // with its command.
+            {"kstedit", "Alpha", "Alpha|Alpha new|alpha2.exe %1", true, "E", "Alpha,Beta", 3,
+             ".kstedit\\Shell\\Alpha", "Alpha new -> alpha2.exe %1"},
+            {nullptr, "Alpha", "ALPHA|Alpha new|alpha2.exe %1", true, "E", "ALPHA,Beta", 4,
+             ".kstedit\\Shell\\ALPHA", "Alpha new -> alpha2.exe %1"},
+            {nullptr, "Beta", "Gamma|Beta text|beta.exe", true, "E", "ALPHA,Gamma", 5,
+             ".kstedit\\Shell\\Gamma", "Beta text -> beta.exe"},
+            // Delete acts on the chosen entry, whatever the Name field says.
+            {"kstdel", "Alpha", "Beta|Alpha text|alpha.exe", false, "D", "Alpha,Beta", 6,
+             ".kstdel\\Shell\\Alpha", "Alpha text -> alpha.exe"},
+            {nullptr, nullptr, nullptr, true, "D", "Beta", 7, ".kstdel\\Shell\\Beta",
+             "Beta text -> beta.exe"},
+            // A stale index: the list rebuilt after a delete shows no selection, and the
+            // remembered index stays where it was, past the end, so that Delete and Edit do
+            // nothing (the Shell key's own value least of all).
+            {"kststale", "Beta", nullptr, true, "D", "Alpha", 8, ".kststale\\Shell\\Beta",
+             "- -> -"},
+            {nullptr, nullptr, "Other|Other text|other.exe", true, "DE", "Alpha", 8,
+             ".kststale\\Shell\\Alpha", "Alpha text -> alpha.exe"},
+            // Add still works, and a rebuild that brings the index back in range uses it again.
+            {nullptr, nullptr, nullptr, true, "A", "Alpha,Other", 9, ".kststale\\Shell\\Other",
+             "Other text -> other.exe"},
+            {nullptr, nullptr, "Other|Other again|other.exe", true, "E", "Alpha,Other", 10,
+             ".kststale\\Shell\\Other", "Other again -> other.exe"},
+        };
+        QPushButton* const buttons[] = {page.cmdadd, page.cmdEdit, page.cmdDel};
+        const auto sorted = [](QStringList list) {
+            list.sort(Qt::CaseInsensitive);
+            return list.join(',');
+        };
+        for (const auto& step : steps) {
+            if (step.find)
+                page.find(step.find);
+            if (step.choose)
+                page.choose(step.choose);
+            if (const QStringList fields = QString(step.fields).split('|'); step.fields)
+                page.fill(fields[0], fields[1], fields[2]);
+            dialogs.answer = step.answer;
+            for (const char* button = step.buttons; *button; ++button)
+                buttons[QByteArray("AED").indexOf(*button)]->click();
+            const QString listed =
+                sorted(items(page.lstMenu)) + (page.lstMenu->isEnabled() ? "" : " closed");
+            QCOMPARE(
+                QString("%1 / %2 / %3")
+                    .arg(listed, QString::number(dialogs.questions.size()), menuItem(step.key, &m)),
+                QString("%1 / %2 / %3")
+                    .arg(step.listed ? step.listed : sorted(allFiles), QString::number(step.asked),
+                         step.item));
+        }
+        QCOMPARE(subkeys(HKEY_CLASSES_ROOT, "*\\Shell"), allFiles);
+        QCOMPARE(dialogs.messages, QStringList(2, "Incorrect Name"));
+        QCOMPARE(dialogs.questions + dialogs.titles,
+                 QStringList(10, "Save Changes ?") + QStringList(10, "Saving..."));
+        QCOMPARE(wineQuery(m, "HKCR\\.kststale\\Shell"), "Alpha");
+        for (const char* gone : {".kstedit\\Shell\\Beta", ".kstdel\\Shell\\Alpha"})
+            QVERIFY(!wineKeyExists(m, "HKCR\\" + QString(gone)));
         // Wine keeps the new spelling of the renamed key.
         QVERIFY(wineListing(m, "HKCR\\.kstedit\\Shell").contains("\\ALPHA"));
-
-        // Delete acts on the chosen entry, whatever the Name field says.
-        page.find("kstdel");
-        page.lstMenu->setCurrentRow(0);
-        page.txtCaption->setText("Beta");
-        dialogs.answer = false;
-        page.cmdDel->click();
-        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Beta"}));
-        dialogs.answer = true;
-        page.cmdDel->click();
-        QCOMPARE(dialogs.questions.size(), 7);
-        QCOMPARE(items(page.lstMenu), QStringList({"Beta"}));
-        QVERIFY(!wineKeyExists(m, "HKCR\\.kstdel\\Shell\\Alpha"));
-        QCOMPARE(menuItem(".kstdel\\Shell\\Beta", &m), QStringLiteral("Beta text -> beta.exe"));
-    }
-
-    void staleIndexNeverTouchesTheShellKey() {
-        KESTREL_QT_MACHINE(m);
-        alphaAndBeta(".kststale");
-        Reg::SaveString(HKEY_CLASSES_ROOT, ".kststale\\Shell", {}, "Alpha");
-        Dialogs dialogs;
-        MenuPage page;
-        page.find("kststale");
-        page.lstMenu->setCurrentRow(1);
-        page.cmdDel->click();
-        QCOMPARE(items(page.lstMenu), QStringList({"Alpha"}));
-        // The rebuilt list shows no selection, and the remembered index stays where it was: past
-        // the end, so that Delete and Edit do nothing.
-        page.fill("Other", "Other text", "other.exe");
-        page.cmdDel->click();
-        page.cmdEdit->click();
-        QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(wineQuery(m, "HKCR\\.kststale\\Shell"), QStringLiteral("Alpha"));
-        QCOMPARE(subkeys(HKEY_CLASSES_ROOT, ".kststale\\Shell"), QStringList({"Alpha"}));
-        QCOMPARE(menuItem(".kststale\\Shell\\Alpha"), QStringLiteral("Alpha text -> alpha.exe"));
-
-        // Add still works, and a rebuild that brings the index back in range uses it again.
-        page.cmdadd->click();
-        QCOMPARE(items(page.lstMenu), QStringList({"Alpha", "Other"}));
-        page.txtCaption->setText("Other");
-        page.txtSub->setText("Other again");
-        page.cmdEdit->click();
-        QCOMPARE(menuItem(".kststale\\Shell\\Other"), QStringLiteral("Other again -> other.exe"));
     }
 
     void adapterWithoutValuesShowsHintsAndFieldsFilterWhatIsTyped() {
