@@ -92,10 +92,8 @@ private:
 // Progman and TrayNotifyWnd.
 struct ShellMachine : FakeMachine {
     RecordingShell* shell = nullptr;
-    std::map<WindowHandle, FakeWindow> windows = {
-        {100, {"Shell_TrayWnd", 0, {0, 580, 800, 600}}},
-        {101, {"Button", 100, {0, 580, 58, 600}}},
-    };
+    std::map<WindowHandle, FakeWindow> windows = {{100, {"Shell_TrayWnd", 0, {0, 580, 800, 600}}},
+                                                  {101, {"Button", 100, {0, 580, 58, 600}}}};
 
     ShellMachine() { Machine::setCurrent(this); }
     ~ShellMachine() override { Machine::setCurrent(nullptr); }
@@ -147,202 +145,198 @@ QStringList helperProcesses(const std::string& prefix) {
 class SysBtnTest : public QObject {
     Q_OBJECT
 private slots:
-    void showingAPlacementWritesYBeforeX();
-    void elementsAreFoundAsListed();
-    void fieldChangesReachTheWindow();
-    void pageDrivesTheWineDesktop();
-};
-
-void SysBtnTest::showingAPlacementWritesYBeforeX() {
-    ShellMachine machine;
-    SysBtnPage page;
-    QCOMPARE(page.cboSE->itemText(3), LoadResString(469));
-    // "Position" shows left and top: the new Y goes out with the previous X (the width), then
-    // both new values; "Size" brings width and height back the same way.
-    machine.shell->calls.clear();
-    page.optPos->click();
-    QCOMPARE(page.fields(), QStringList({"0", "580"}));
-    page.optSize->click();
-    QCOMPARE(page.fields(), QStringList({"58", "20"}));
-    QCOMPARE(
-        machine.shell->calls,
-        QStringList({"SetWindowPos 101 0 58 580 0 0 0x11", "SetWindowPos 101 0 0 580 0 0 0x11",
-                     "SetWindowPos 101 0 0 0 0 20 0x12", "SetWindowPos 101 0 0 0 58 20 0x12"}));
-}
-
-void SysBtnTest::elementsAreFoundAsListed() {
-    // The element chosen, whether Progman and the tray exist, the window found and its fields.
-    const struct {
-        int index;
-        bool fullShell;
-        WindowHandle element;
-        QStringList fields;
-    } rows[] = {
-        // Progman, missing and there.
-        {1, false, 0, {"0", "0"}},
-        {1, true, 102, {"800", "600"}},
-        // The taskbar.
-        {2, false, 100, {"800", "20"}},
-        // The tray, missing and there.
-        {3, false, 0, {"0", "0"}},
-        {3, true, 103, {"90", "20"}},
-    };
-    for (const auto& row : rows) {
-        ShellMachine machine;
-        if (row.fullShell) {
-            machine.windows[102] = {"Progman", 0, {0, 0, 800, 600}};
-            machine.windows[103] = {"TrayNotifyWnd", 100, {710, 580, 800, 600}};
-        }
-        SysBtnPage page;
-        page.cboSE->setCurrentIndex(row.index);
-        QCOMPARE(page.form.element(), row.element);
-        QCOMPARE(page.fields(), row.fields);
-        // A missing element takes no action at all.
-        machine.shell->calls.clear();
-        page.btnSH->click();
-        page.btnED->click();
-        page.TxtX->setText("5");
-        QCOMPARE(machine.shell->calls.isEmpty(), row.element == 0);
-    }
-}
-
-void SysBtnTest::fieldChangesReachTheWindow() {
-    // X typed in size or position mode, and the call it makes ("" when it is not applied): the
-    // Start button (101) keeps Y = 20 in size mode, Y = 580 in position mode.
-    const struct {
-        bool position;
-        const char *x, *call;
-    } rows[] = {
-        {false, "120", "SetWindowPos 101 0 0 0 120 20 0x12"},
-        {false, "", "SetWindowPos 101 0 0 0 0 20 0x12"},
-        {false, "-50", "SetWindowPos 101 0 0 0 50 20 0x12"},
-        {false, "12px", "SetWindowPos 101 0 0 0 12 20 0x12"},
-        {false, "2.5", "SetWindowPos 101 0 0 0 2 20 0x12"}, // halves go to the even neighbour
-        {false, "3.5", "SetWindowPos 101 0 0 0 4 20 0x12"},
-        {false, "99999999999", ""},
-        {false, "-2147483648", ""},
-        {true, "-50", "SetWindowPos 101 0 -50 580 0 0 0x11"},
-        {true, "2147483647", "SetWindowPos 101 0 2147483647 580 0 0 0x11"},
-        {true, "2147483648", ""},
-        {true, "abc", "SetWindowPos 101 0 0 580 0 0 0x11"},
-    };
-    for (const auto& row : rows) {
+    void showingAPlacementWritesYBeforeX() {
         ShellMachine machine;
         SysBtnPage page;
-        if (row.position)
-            page.optPos->click();
+        QCOMPARE(page.cboSE->itemText(3), LoadResString(469));
+        // "Position" shows left and top: the new Y goes out with the previous X (the width), then
+        // both new values; "Size" brings width and height back the same way.
         machine.shell->calls.clear();
-        page.TxtX->setText(row.x);
-        QCOMPARE(machine.shell->calls, *row.call ? QStringList{row.call} : QStringList());
-    }
-}
-
-void SysBtnTest::pageDrivesTheWineDesktop() {
-    KESTREL_QT_MACHINE(on);
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        if (wineRequired())
-            QFAIL("no X server: run this test under xvfb-run");
-        QSKIP("no X server: run this test under xvfb-run");
-    }
-    const std::string prefix = on.prefix().path();
-
-    // No desktop runs yet: the page says how to start one and finds nothing.
-    {
-        SysBtnPage page;
-        QVERIFY(!page.lblHelp->isHidden() && page.form.element() == 0);
-        QCOMPARE(page.lblHelp->text(), LoadResString(970));
+        page.optPos->click();
+        QCOMPARE(page.fields(), QStringList({"0", "580"}));
+        page.optSize->click();
+        QCOMPARE(page.fields(), QStringList({"58", "20"}));
+        QCOMPARE(
+            machine.shell->calls,
+            QStringList({"SetWindowPos 101 0 58 580 0 0 0x11", "SetWindowPos 101 0 0 580 0 0 0x11",
+                         "SetWindowPos 101 0 0 0 0 20 0x12", "SetWindowPos 101 0 0 0 58 20 0x12"}));
     }
 
-    QVERIFY(Reg::SaveDWord(HKEY_CURRENT_USER,
-                           QStringLiteral("Software\\Wine\\Explorer\\Desktops\\") + Desktop,
-                           QStringLiteral("EnableShell"), 1));
-    QVERIFY(
-        wine::startDetached({"wine", "explorer", std::string("/desktop=") + Desktop + ",800x600"},
-                            {{"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}}));
-    QElapsedTimer started;
-    started.start();
-    QList<int> taskbar;
-    while (!(taskbar = probeWindow(on)).value(Visible) && started.elapsed() < 60000)
-        QTest::qWait(500);
-    QVERIFY2(taskbar.value(Visible), "the Wine desktop did not show its taskbar within a minute");
-
-    SysBtnPage page;
-    QVERIFY(page.lblHelp->isHidden());
-    QCOMPARE(helperProcesses(prefix).size(), 1);
-    const QList<int> start = probeWindow(on, "Button");
-    QVERIFY(!start.isEmpty());
-    QCOMPARE(page.fields(),
-             QStringList({QString::number(start[Width]), QString::number(start[Height])}));
-
-    // "Position" shows the Start button where SetWindowPos places it, within the taskbar, so
-    // showing it moves nothing.
-    page.optPos->click();
-    QCOMPARE(page.fields(), QStringList({QString::number(start[Left] - taskbar[Left]),
-                                         QString::number(start[Top] - taskbar[Top])}));
-    QCOMPARE(probeWindow(on, "Button").mid(Left, 4), start.mid(Left, 4));
-    page.optSize->click();
-
-    // Size, then position, of the Start button and of the taskbar, typed as a user types.
-    struct Step {
-        int element;
-        bool position;
-        QString x, y;
-        int expectX, expectY;
-    };
-    const Step steps[] = {
-        {0, false, "120", "30", 120, 30},
-        {0, true, "10", "-5", 10, -5},
-        {2, false, "-400", "40", 400, 40},
-        {2, true, "-50", "300", -50, 300},
-    };
-    for (const Step& step : steps) {
-        page.cboSE->setCurrentIndex(step.element);
-        (step.position ? page.optPos : page.optSize)->click();
-        typeInto(page.TxtX, step.x);
-        typeInto(page.TxtY, step.y);
-        const QList<int> seen = probeWindow(on, step.element == 0 ? "Button" : "");
-        QVERIFY2(!seen.isEmpty(), qPrintable(QStringLiteral("element %1").arg(step.element)));
-        // SetWindowPos places a child within its parent; the placement reads back on the
-        // screen.
-        const QList<int> parent =
-            step.element == 0 && step.position ? probeWindow(on) : QList<int>{0, 0};
-        QCOMPARE(seen[step.position ? Left : Width], step.expectX + parent[Left]);
-        QCOMPARE(seen[step.position ? Top : Height], step.expectY + parent[Top]);
-    }
-
-    // Show/Hide and Enable/Disable twice on each: off, then back on.
-    for (int element : {0, 2}) {
-        page.cboSE->setCurrentIndex(element);
-        for (int click = 0; click < 4; ++click) {
-            (click < 2 ? page.btnSH : page.btnED)->click();
-            const QList<int> seen = probeWindow(on, element == 0 ? "Button" : "");
-            QCOMPARE(bool(seen.value(click < 2 ? Visible : Enabled)), click % 2 == 1);
+    void elementsAreFoundAsListed() {
+        // The element chosen, whether Progman and the tray exist, the window found and its fields.
+        const struct {
+            int index;
+            bool fullShell;
+            WindowHandle element;
+            QStringList fields;
+        } rows[] = {
+            // Progman, missing and there.
+            {1, false, 0, {"0", "0"}},
+            {1, true, 102, {"800", "600"}},
+            // The taskbar.
+            {2, false, 100, {"800", "20"}},
+            // The tray, missing and there.
+            {3, false, 0, {"0", "0"}},
+            {3, true, 103, {"90", "20"}},
+        };
+        for (const auto& row : rows) {
+            ShellMachine machine;
+            if (row.fullShell) {
+                machine.windows[102] = {"Progman", 0, {0, 0, 800, 600}};
+                machine.windows[103] = {"TrayNotifyWnd", 100, {710, 580, 800, 600}};
+            }
+            SysBtnPage page;
+            page.cboSE->setCurrentIndex(row.index);
+            QCOMPARE(page.form.element(), row.element);
+            QCOMPARE(page.fields(), row.fields);
+            // A missing element takes no action at all.
+            machine.shell->calls.clear();
+            page.btnSH->click();
+            page.btnED->click();
+            page.TxtX->setText("5");
+            QCOMPARE(machine.shell->calls.isEmpty(), row.element == 0);
         }
     }
 
-    // A helper that dies leaves every element "not found"; nothing waits for it.
-    const QStringList helpers = helperProcesses(prefix);
-    QCOMPARE(helpers.size(), 1);
-    ::kill(helpers.first().toInt(), SIGKILL);
-    page.cboSE->setCurrentIndex(0);
-    page.btnSH->click();
-    QCOMPARE(page.form.element(), WindowHandle(0));
-    QCOMPARE(page.fields(), QStringList({"0", "0"}));
-    QVERIFY(probeWindow(on).value(Visible));
+    void fieldChangesReachTheWindow() {
+        // X typed in size or position mode, and the call it makes ("" when it is not applied): the
+        // Start button (101) keeps Y = 20 in size mode, Y = 580 in position mode.
+        const struct {
+            bool position;
+            const char *x, *call;
+        } rows[] = {
+            {false, "120", "SetWindowPos 101 0 0 0 120 20 0x12"},
+            {false, "", "SetWindowPos 101 0 0 0 0 20 0x12"},
+            {false, "-50", "SetWindowPos 101 0 0 0 50 20 0x12"},
+            {false, "12px", "SetWindowPos 101 0 0 0 12 20 0x12"},
+            {false, "2.5", "SetWindowPos 101 0 0 0 2 20 0x12"}, // halves go to the even neighbour
+            {false, "3.5", "SetWindowPos 101 0 0 0 4 20 0x12"},
+            {false, "99999999999", ""},
+            {false, "-2147483648", ""},
+            {true, "-50", "SetWindowPos 101 0 -50 580 0 0 0x11"},
+            {true, "2147483647", "SetWindowPos 101 0 2147483647 580 0 0 0x11"},
+            {true, "2147483648", ""},
+            {true, "abc", "SetWindowPos 101 0 0 580 0 0 0x11"},
+        };
+        for (const auto& row : rows) {
+            ShellMachine machine;
+            SysBtnPage page;
+            if (row.position)
+                page.optPos->click();
+            machine.shell->calls.clear();
+            page.TxtX->setText(row.x);
+            QCOMPARE(machine.shell->calls, *row.call ? QStringList{row.call} : QStringList());
+        }
+    }
 
-    // A new opening starts a new helper; closing the page ends it.
-    {
-        SysBtnPage again;
-        QVERIFY(again.form.element() != 0);
+    void pageDrivesTheWineDesktop() {
+        KESTREL_QT_MACHINE(on);
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            if (wineRequired())
+                QFAIL("no X server: run this test under xvfb-run");
+            QSKIP("no X server: run this test under xvfb-run");
+        }
+        const std::string prefix = on.prefix().path();
+
+        // No desktop runs yet: the page says how to start one and finds nothing.
+        {
+            SysBtnPage page;
+            QVERIFY(!page.lblHelp->isHidden() && page.form.element() == 0);
+            QCOMPARE(page.lblHelp->text(), LoadResString(970));
+        }
+
+        QVERIFY(Reg::SaveDWord(HKEY_CURRENT_USER,
+                               QStringLiteral("Software\\Wine\\Explorer\\Desktops\\") + Desktop,
+                               QStringLiteral("EnableShell"), 1));
+        QVERIFY(wine::startDetached(
+            {"wine", "explorer", std::string("/desktop=") + Desktop + ",800x600"},
+            {{"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}}));
+        QElapsedTimer started;
+        started.start();
+        QList<int> taskbar;
+        while (!(taskbar = probeWindow(on)).value(Visible) && started.elapsed() < 60000)
+            QTest::qWait(500);
+        QVERIFY2(taskbar.value(Visible),
+                 "the Wine desktop did not show its taskbar within a minute");
+
+        SysBtnPage page;
+        QVERIFY(page.lblHelp->isHidden());
         QCOMPARE(helperProcesses(prefix).size(), 1);
-        again.form.Form_Unload();
-        QVERIFY(helperProcesses(prefix).isEmpty());
+        const QList<int> start = probeWindow(on, "Button");
+        QVERIFY(!start.isEmpty());
+        QCOMPARE(page.fields(),
+                 QStringList({QString::number(start[Width]), QString::number(start[Height])}));
+
+        // "Position" shows the Start button where SetWindowPos places it, within the taskbar, so
+        // showing it moves nothing.
+        page.optPos->click();
+        QCOMPARE(page.fields(), QStringList({QString::number(start[Left] - taskbar[Left]),
+                                             QString::number(start[Top] - taskbar[Top])}));
+        QCOMPARE(probeWindow(on, "Button").mid(Left, 4), start.mid(Left, 4));
+        page.optSize->click();
+
+        // Size, then position, of the Start button and of the taskbar, typed as a user types.
+        struct Step {
+            int element;
+            bool position;
+            QString x, y;
+            int expectX, expectY;
+        };
+        const Step steps[] = {
+            {0, false, "120", "30", 120, 30},
+            {0, true, "10", "-5", 10, -5},
+            {2, false, "-400", "40", 400, 40},
+            {2, true, "-50", "300", -50, 300},
+        };
+        for (const auto& step : steps) {
+            page.cboSE->setCurrentIndex(step.element);
+            (step.position ? page.optPos : page.optSize)->click();
+            typeInto(page.TxtX, step.x);
+            typeInto(page.TxtY, step.y);
+            const QList<int> seen = probeWindow(on, step.element == 0 ? "Button" : "");
+            QVERIFY2(!seen.isEmpty(), qPrintable(QStringLiteral("element %1").arg(step.element)));
+            // SetWindowPos places a child within its parent; the placement reads back on the
+            // screen.
+            const QList<int> parent =
+                step.element == 0 && step.position ? probeWindow(on) : QList<int>{0, 0};
+            QCOMPARE(seen[step.position ? Left : Width], step.expectX + parent[Left]);
+            QCOMPARE(seen[step.position ? Top : Height], step.expectY + parent[Top]);
+        }
+
+        // Show/Hide and Enable/Disable twice on each: off, then back on.
+        for (int element : {0, 2}) {
+            page.cboSE->setCurrentIndex(element);
+            for (int click = 0; click < 4; ++click) {
+                (click < 2 ? page.btnSH : page.btnED)->click();
+                const QList<int> seen = probeWindow(on, element == 0 ? "Button" : "");
+                QCOMPARE(bool(seen.value(click < 2 ? Visible : Enabled)), click % 2 == 1);
+            }
+        }
+
+        // A helper that dies leaves every element "not found"; nothing waits for it.
+        const QStringList helpers = helperProcesses(prefix);
+        QCOMPARE(helpers.size(), 1);
+        ::kill(helpers.first().toInt(), SIGKILL);
+        page.cboSE->setCurrentIndex(0);
+        page.btnSH->click();
+        QCOMPARE(page.form.element(), WindowHandle(0));
+        QCOMPARE(page.fields(), QStringList({"0", "0"}));
+        QVERIFY(probeWindow(on).value(Visible));
+
+        // A new opening starts a new helper; closing the page ends it.
+        {
+            SysBtnPage again;
+            QVERIFY(again.form.element() != 0);
+            QCOMPARE(helperProcesses(prefix).size(), 1);
+            again.form.Form_Unload();
+            QVERIFY(helperProcesses(prefix).isEmpty());
+        }
+        // Once both pages are closed nothing of them is left in the prefix.
+        page.form.Form_Unload();
+        const QDir temp(QString::fromStdString(on.prefix().file("drive_c/windows/temp")));
+        QCOMPARE(temp.entryList({"kestrel-shell-*"}, QDir::AllEntries), QStringList());
     }
-    // Once both pages are closed nothing of them is left in the prefix.
-    page.form.Form_Unload();
-    const QDir temp(QString::fromStdString(on.prefix().file("drive_c/windows/temp")));
-    QCOMPARE(temp.entryList({"kestrel-shell-*"}, QDir::AllEntries), QStringList());
-}
+};
 
 } // namespace
 
