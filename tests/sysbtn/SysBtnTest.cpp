@@ -126,6 +126,10 @@ QList<int> probeWindow(MachineOnPrefix& on, const std::string& child = {}) {
     return seen;
 }
 
+QStringList numbers(int x, int y) {
+    return {QString::number(x), QString::number(y)};
+}
+
 // The Wine processes that run kstShell for this prefix.
 QStringList helperProcesses(const std::string& prefix) {
     QStringList found;
@@ -264,43 +268,33 @@ private slots:
         QCOMPARE(helperProcesses(prefix).size(), 1);
         const QList<int> start = probeWindow(on, "Button");
         QVERIFY(!start.isEmpty());
-        QCOMPARE(page.fields(),
-                 QStringList({QString::number(start[Width]), QString::number(start[Height])}));
+        QCOMPARE(page.fields(), numbers(start[Width], start[Height]));
 
         // "Position" shows the Start button where SetWindowPos places it, within the taskbar, so
         // showing it moves nothing.
         page.optPos->click();
-        QCOMPARE(page.fields(), QStringList({QString::number(start[Left] - taskbar[Left]),
-                                             QString::number(start[Top] - taskbar[Top])}));
+        QCOMPARE(page.fields(), numbers(start[Left] - taskbar[Left], start[Top] - taskbar[Top]));
         QCOMPARE(probeWindow(on, "Button").mid(Left, 4), start.mid(Left, 4));
         page.optSize->click();
 
-        // Size, then position, of the Start button and of the taskbar, typed as a user types.
-        struct Step {
-            int element;
-            bool position;
-            QString x, y;
-            int expectX, expectY;
-        };
-        const Step steps[] = {
-            {0, false, "120", "30", 120, 30},
-            {0, true, "10", "-5", 10, -5},
-            {2, false, "-400", "40", 400, 40},
-            {2, true, "-50", "300", -50, 300},
-        };
-        for (const auto& step : steps) {
-            page.cboSE->setCurrentIndex(step.element);
-            (step.position ? page.optPos : page.optSize)->click();
-            typeInto(page.TxtX, step.x);
-            typeInto(page.TxtY, step.y);
-            const QList<int> seen = probeWindow(on, step.element == 0 ? "Button" : "");
-            QVERIFY2(!seen.isEmpty(), qPrintable(QStringLiteral("element %1").arg(step.element)));
+        // Size, then position, of the Start button (0) and of the taskbar (2), typed as a user
+        // types: the element, position (1) or size (0), X and Y typed, and X and Y then seen.
+        const int steps[][6] = {{0, 0, 120, 30, 120, 30},
+                                {0, 1, 10, -5, 10, -5},
+                                {2, 0, -400, 40, 400, 40},
+                                {2, 1, -50, 300, -50, 300}};
+        for (const auto& [element, position, x, y, expectX, expectY] : steps) {
+            page.cboSE->setCurrentIndex(element);
+            (position ? page.optPos : page.optSize)->click();
+            typeInto(page.TxtX, QString::number(x));
+            typeInto(page.TxtY, QString::number(y));
+            const QList<int> seen = probeWindow(on, element == 0 ? "Button" : "");
+            QVERIFY2(!seen.isEmpty(), qPrintable(QStringLiteral("element %1").arg(element)));
             // SetWindowPos places a child within its parent; the placement reads back on the
             // screen.
-            const QList<int> parent =
-                step.element == 0 && step.position ? probeWindow(on) : QList<int>{0, 0};
-            QCOMPARE(seen[step.position ? Left : Width], step.expectX + parent[Left]);
-            QCOMPARE(seen[step.position ? Top : Height], step.expectY + parent[Top]);
+            const QList<int> parent = element == 0 && position ? probeWindow(on) : QList<int>{0, 0};
+            QCOMPARE(seen[position ? Left : Width], expectX + parent[Left]);
+            QCOMPARE(seen[position ? Top : Height], expectY + parent[Top]);
         }
 
         // Show/Hide and Enable/Disable twice on each: off, then back on.
