@@ -79,11 +79,11 @@ private slots:
 
     void applyWritesEveryBoxToBothRoots() {
         QVERIFY(findPage("IETB") && QLatin1String(findPage("IETB")->form) == "frmIETB");
+        // The values before, in the order of Slots ("-" for missing); txtDC, txtVer and txtTBI
+        // after loading; the picture chooser's answers, one browse each; the values as Wine reads
+        // them after Apply.
         struct Row {
-            QStringList before;  // in the order of Slots, "-" for missing
-            QStringList shown;   // txtDC, txtVer, txtTBI after loading
-            QStringList choices; // the picture chooser's answers, one browse each
-            QStringList after;   // as Wine reads it after Apply
+            QStringList before, shown, choices, after;
         };
         const Row rows[] = {
             // Only a per-user title: the box is empty, and so is the title Apply writes.
