@@ -277,15 +277,9 @@ private slots:
         }
     }
 
-    void listsNamedProgramsOnly() {
+    // Nothing to list: no key at all, or only registrations without a name.
+    void listsNoUnnamedPrograms() {
         KESTREL_QT_MACHINE(m);
-        registerPrograms();
-        // Which programs are listed, and under which keys, the Hide test below judges.
-        UninstallPage page;
-        QVERIFY(page.lbN->isHidden());
-        QCOMPARE(page.lbScr->currentRow(), 0);
-
-        // Nothing to list: no key at all, or only registrations without a name.
         for (const bool keyExists : {false, true}) {
             removeUninstallKey();
             if (keyExists)
@@ -297,6 +291,8 @@ private slots:
         }
     }
 
+    // Which programs are listed, and under which keys, Hide judges: it deletes the key of the
+    // chosen name and no other.
     void hideDeletesTheSelectedRegistration() {
         // The first, one past the unnamed registrations, and the last.
         const std::tuple<int, QString, QString> rows[] = {
@@ -306,12 +302,13 @@ private slots:
             registerPrograms();
             Dialogs dialogs;
             UninstallPage page;
+            QVERIFY(page.lbN->isHidden() && page.lbScr->currentRow() == 0);
             page.lbScr->setCurrentRow(row);
 
             dialogs.answer = false;
             page.cmdDel->click();
-            QCOMPARE(dialogs.questions, QStringList{"You want delete - " + name + " ?"});
-            QCOMPARE(dialogs.titles, QStringList{"Saving..."});
+            QCOMPARE(dialogs.questions + dialogs.titles,
+                     QStringList({"You want delete - " + name + " ?", "Saving..."}));
             QCOMPARE(items(page.lbScr).size(), 3);
 
             dialogs.answer = true;
@@ -319,8 +316,7 @@ private slots:
             QStringList remaining{"Alpha", "Delta", "Echo"};
             remaining.removeAll(name);
             QCOMPARE(items(page.lbScr), remaining);
-            QCOMPARE(page.lbScr->currentRow(), 0);
-            QCOMPARE(page.form.selIndex(), 0);
+            QVERIFY(page.lbScr->currentRow() == 0 && page.form.selIndex() == 0);
 
             // Wine lists the subkeys one per line, each as the full key path.
             const QString parent = "HKEY_LOCAL_MACHINE\\" + Uninstall + '\\';
@@ -356,8 +352,7 @@ private slots:
             page.lbScr->setCurrentRow(1);
             page.cmdUninst->click();
             // The list is rebuilt at once; the uninstaller runs on its own.
-            QCOMPARE(page.lbScr->currentRow(), 0);
-            QCOMPARE(page.form.selIndex(), 0);
+            QVERIFY(page.lbScr->currentRow() == 0 && page.form.selIndex() == 0);
             QVERIFY(dialogs.questions.isEmpty());
             if (value.isEmpty()) {
                 QCOMPARE(dialogs.messages,
