@@ -167,38 +167,29 @@ private slots:
     }
 
     void elementsAreFoundAsListed() {
-        // The element chosen, whether Progman and the tray exist, the window found and its fields.
-        const struct {
-            int index;
-            bool fullShell;
-            WindowHandle element;
-            QStringList fields;
-        } rows[] = {
-            // Progman, missing and there.
-            {1, false, 0, {"0", "0"}},
-            {1, true, 102, {"800", "600"}},
-            // The taskbar.
-            {2, false, 100, {"800", "20"}},
-            // The tray, missing and there.
-            {3, false, 0, {"0", "0"}},
-            {3, true, 103, {"90", "20"}},
-        };
-        for (const auto& row : rows) {
+        // The element chosen, whether Progman and the tray exist, the window found and its fields:
+        // Progman missing and there, the taskbar, the tray missing and there.
+        const int rows[][5] = {{1, 0, 0, 0, 0},
+                               {1, 1, 102, 800, 600},
+                               {2, 0, 100, 800, 20},
+                               {3, 0, 0, 0, 0},
+                               {3, 1, 103, 90, 20}};
+        for (const auto& [index, fullShell, element, x, y] : rows) {
             ShellMachine machine;
-            if (row.fullShell) {
+            if (fullShell) {
                 machine.windows[102] = {"Progman", 0, {0, 0, 800, 600}};
                 machine.windows[103] = {"TrayNotifyWnd", 100, {710, 580, 800, 600}};
             }
             SysBtnPage page;
-            page.cboSE->setCurrentIndex(row.index);
-            QCOMPARE(page.form.element(), row.element);
-            QCOMPARE(page.fields(), row.fields);
+            page.cboSE->setCurrentIndex(index);
+            QCOMPARE(page.form.element(), WindowHandle(element));
+            QCOMPARE(page.fields(), numbers(x, y));
             // A missing element takes no action at all.
             machine.shell->calls.clear();
             page.btnSH->click();
             page.btnED->click();
             page.TxtX->setText("5");
-            QCOMPARE(machine.shell->calls.isEmpty(), row.element == 0);
+            QCOMPARE(machine.shell->calls.isEmpty(), element == 0);
         }
     }
 
