@@ -361,29 +361,19 @@ private slots:
         page.cbAdap->setCurrentIndex(0);
         QCOMPARE(page.txtTTL->text(), QString());
 
-        // What is typed into a field, what it then shows, and the MSS that follows the MTU.
-        const struct {
-            QLineEdit* field;
-            const char *typed, *shown, *mss;
-        } rows[] = {
-            {page.txtMTU, "576", "576", "536"},
-            {page.txtMTU, "0", "0", "-40"},
-            {page.txtMTU, "abc", "", "-40"},
-            {page.txtMTU, "1500x", "1500", "1460"},
-            {page.txtTTL, "012", "12", "1460"},
-            {page.ip[0], "007", "7", "1460"},
-            {page.ip[1], "007", "7", "1460"},
-            {page.ip[2], "007", "7", "1460"},
-            {page.ip[3], "007", "7", "1460"},
-            // A lone minus sign goes at once; the length limits are the only bounds.
-            {page.ip[0], "-", "", "1460"},
-            {page.ip[1], "2555", "255", "1460"},
-            {page.txtMTU, "123456", "1234", "1194"},
-        };
-        for (const auto& row : rows) {
-            typeInto(row.field, row.typed);
-            QCOMPARE(row.field->text(), QString(row.shown));
-            QCOMPARE(page.txtMSS->text(), QString(row.mss));
+        // What is typed into a field, what it then shows, and the MSS that follows the MTU. A
+        // lone minus sign goes at once; the length limits are the only bounds.
+        const char* const rows[][4] = {
+            {"txtMTU", "576", "576", "536"}, {"txtMTU", "0", "0", "-40"},
+            {"txtMTU", "abc", "", "-40"},    {"txtMTU", "1500x", "1500", "1460"},
+            {"txtTTL", "012", "12", "1460"}, {"ip1", "007", "7", "1460"},
+            {"ip2", "007", "7", "1460"},     {"ip3", "007", "7", "1460"},
+            {"ip4", "007", "7", "1460"},     {"ip1", "-", "", "1460"},
+            {"ip2", "2555", "255", "1460"},  {"txtMTU", "123456", "1234", "1194"}};
+        for (const auto& [name, typed, shown, mss] : rows) {
+            QLineEdit* field = page.form.findChild<QLineEdit*>(name);
+            typeInto(field, typed);
+            QCOMPARE(QStringList({field->text(), page.txtMSS->text()}), QStringList({shown, mss}));
         }
         // A pasted negative number stays.
         page.ip[0]->setText("-5");
