@@ -54,7 +54,6 @@ struct SiteFindPage {
             Reg::SaveString(HKEY_LOCAL_MACHINE, TemplateKey, it.key(), it.value());
         form.Form_Load();
     }
-    QStringList entries() const { return items(slst); }
     void add(bool www, const QString& domain) {
         form.findChild<QCheckBox*>("chkwww")->setChecked(www);
         form.findChild<QLineEdit*>("txtDomen")->setText(domain);
@@ -65,10 +64,6 @@ struct SiteFindPage {
         cmdDel->click();
     }
 };
-
-Templates wineTemplates(MachineOnPrefix& m) {
-    return wineValues(m, "HKLM\\" + TemplateKey);
-}
 
 } // namespace
 
@@ -183,11 +178,11 @@ private slots:
                 page.add(www, domain);
             if (row.deleteLast)
                 page.deleteRow(page.slst->count() - 1);
-            QCOMPARE(page.entries(), row.listed);
+            QCOMPARE(items(page.slst), row.listed);
             page.form.Form_Unload();
             QCOMPARE(dialogs.questions,
                      row.saved == row.before ? QStringList() : QStringList{"Save Changes ?"});
-            QCOMPARE(wineTemplates(m), row.saved);
+            QCOMPARE(wineValues(m, "HKLM\\" + TemplateKey), row.saved);
         }
     }
 
@@ -197,16 +192,15 @@ private slots:
         {
             SiteFindPage page({{"1", "www.%s.com"}, {"2", "www.%s.net"}, {"3", "www.%s.org"}});
             page.deleteRow(1);
-            QCOMPARE(page.entries(), QStringList({"www.%s.com", "www.%s.org"}));
+            QCOMPARE(items(page.slst), QStringList({"www.%s.com", "www.%s.org"}));
             // Without a new choice Delete takes the first entry.
             page.cmdDel->click();
-            QCOMPARE(page.entries(), QStringList({"www.%s.org"}));
+            QCOMPARE(items(page.slst), QStringList({"www.%s.org"}));
             page.cmdDel->click();
-            QVERIFY(page.entries().isEmpty());
-            QVERIFY(!page.cmdDel->isEnabled());
+            QVERIFY(items(page.slst).isEmpty() && !page.cmdDel->isEnabled());
             page.form.Form_Unload();
         }
-        QCOMPARE(wineTemplates(m), Templates());
+        QCOMPARE(wineValues(m, "HKLM\\" + TemplateKey), Templates());
 
         // An empty list has nothing to delete; a template beyond the 254th is refused.
         SiteFindPage page;
@@ -216,7 +210,7 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList({LoadResString(950)}));
         QCOMPARE(page.slst->count(), 254);
         page.form.Form_Unload();
-        const Templates saved = wineTemplates(m);
+        const Templates saved = wineValues(m, "HKLM\\" + TemplateKey);
         QCOMPARE(saved.size(), 254);
         QCOMPARE(saved.value("254"), QStringLiteral("%s.254"));
     }
