@@ -74,30 +74,25 @@ private slots:
 
     void applyWritesEveryBoxToBothRoots() {
         QVERIFY(findPage("IETB") && QLatin1String(findPage("IETB")->form) == "frmIETB");
-        // The values before, in the order of Slots ("-" for missing); txtDC, txtVer and txtTBI
-        // after loading; the picture chooser's answers, one browse each; the values as Wine reads
-        // them after Apply.
-        struct Row {
-            QStringList before, shown, choices, after;
-        };
-        const Row rows[] = {
+        // Each row "|"-separated: the values before, in the order of Slots ("-" for missing);
+        // txtDC, txtVer and txtTBI after loading; the picture chooser's answers, one browse each
+        // (none when null); the values as Wine reads them after Apply.
+        const char* const rows[][4] = {
             // Only a per-user title: the box is empty, and so is the title Apply writes.
-            {{"-", "My Browser", "6.0", "-", "-", "C:\\sky.bmp"},
-             {"", "6.0", "C:\\sky.bmp"},
-             {},
-             {"", "", "6.0", "6.0", "C:\\sky.bmp", "C:\\sky.bmp"}},
+            {"-|My Browser|6.0|-|-|C:\\sky.bmp", "|6.0|C:\\sky.bmp", nullptr,
+             "||6.0|6.0|C:\\sky.bmp|C:\\sky.bmp"},
             // Unchanged boxes are copied into the other root.
-            {{"Kestrel Web", "Old Title", "8.0", "5.5", "C:\\old.gif", "C:\\sea.jpg"},
-             {"Kestrel Web", "8.0", "C:\\sea.jpg"},
-             {},
-             {"Kestrel Web", "Kestrel Web", "8.0", "8.0", "C:\\sea.jpg", "C:\\sea.jpg"}},
+            {"Kestrel Web|Old Title|8.0|5.5|C:\\old.gif|C:\\sea.jpg", "Kestrel Web|8.0|C:\\sea.jpg",
+             nullptr, "Kestrel Web|Kestrel Web|8.0|8.0|C:\\sea.jpg|C:\\sea.jpg"},
             // A picture chosen, then a browse cancelled: the box is empty, and written so.
-            {{"-", "-", "-", "-", "-", "C:\\a.bmp"},
-             {"", "", "C:\\a.bmp"},
-             {"C:\\pics\\sky.jpeg", ""},
-             {"", "", "", "", "", ""}},
+            {"-|-|-|-|-|C:\\a.bmp", "||C:\\a.bmp", "C:\\pics\\sky.jpeg|", "|||||"},
         };
-        for (const Row& row : rows) {
+        for (const auto& texts : rows) {
+            const struct {
+                QStringList before, shown, choices, after;
+            } row{QString(texts[0]).split('|'), QString(texts[1]).split('|'),
+                  texts[2] ? QString(texts[2]).split('|') : QStringList(),
+                  QString(texts[3]).split('|')};
             KESTREL_QT_MACHINE(m);
             // Wine's own prefix has a machine-wide "Version": rows without one delete it.
             for (int i = 0; i < row.before.size(); ++i) {
@@ -135,54 +130,44 @@ private slots:
 
     void templatesAreListedAddedAndSaved() {
         QVERIFY(findPage("ieSF") && QLatin1String(findPage("ieSF")->form) == "frmSiteFind");
-        const Templates com = {{"1", "www.%s.com"}};
-        struct Row {
-            Templates before;
-            QList<QPair<bool, QString>> adds; // chkwww, txtDomen
+        // Templates stored ("number=template"), the domains added (by commas, "+" for www),
+        // whether the last entry is then deleted, the list shown, and whether closing saves it:
+        // then Wine reads the list numbered from 1 over the templates stored before.
+        const struct {
+            const char *before, *adds;
             bool deleteLast;
-            QStringList listed;
-            Templates saved; // as Wine reads it after closing
-        };
-        const Row rows[] = {
+            const char* listed;
+            bool saved;
+        } rows[] = {
             // Gaps in the numbering close up on loading; templates beyond them remain on saving
             // (a change that gives the same list back, so that closing saves it).
-            {{{"1", "www.%s.com"}, {"2", "www.%s.net"}, {"4", "www.%s.org"}},
-             {{true, "test"}},
-             true,
-             {"www.%s.com", "www.%s.net", "www.%s.org"},
-             {{"1", "www.%s.com"}, {"2", "www.%s.net"}, {"3", "www.%s.org"}, {"4", "www.%s.org"}}},
-            {{{"1", "a.%s"}, {"2", "b.%s"}, {"3", "c.%s"}, {"5", "e.%s"}},
-             {{true, "test"}},
-             true,
-             {"a.%s", "b.%s", "c.%s", "e.%s"},
-             {{"1", "a.%s"}, {"2", "b.%s"}, {"3", "c.%s"}, {"4", "e.%s"}, {"5", "e.%s"}}},
-            // Add builds templates.
-            {com,
-             {{false, "ru"}, {true, "org"}, {false, ""}},
-             false,
-             {"www.%s.com", "%s.ru", "www.%s.org", "%s."},
-             {{"1", "www.%s.com"}, {"2", "%s.ru"}, {"3", "www.%s.org"}, {"4", "%s."}}},
-            // The duplicate clears the change the first add made: nothing is saved.
-            {com, {{false, "ru"}, {true, "com"}}, false, {"www.%s.com", "%s.ru"}, com},
-            {com,
-             {{true, "COM"}},
-             false,
-             {"www.%s.com", "www.%s.COM"},
-             {{"1", "www.%s.com"}, {"2", "www.%s.COM"}}},
+            {"1=www.%s.com 2=www.%s.net 4=www.%s.org", "+test", true,
+             "www.%s.com www.%s.net www.%s.org", true},
+            {"1=a.%s 2=b.%s 3=c.%s 5=e.%s", "+test", true, "a.%s b.%s c.%s e.%s", true},
+            // Add builds templates; a duplicate clears the change the first add made.
+            {"1=www.%s.com", "ru,+org,", false, "www.%s.com %s.ru www.%s.org %s.", true},
+            {"1=www.%s.com", "ru,+com", false, "www.%s.com %s.ru", false},
+            {"1=www.%s.com", "+COM", false, "www.%s.com www.%s.COM", true},
         };
-        for (const Row& row : rows) {
+        for (const auto& row : rows) {
             KESTREL_QT_MACHINE(m);
             Dialogs dialogs;
-            SiteFindPage page(row.before);
-            for (const auto& [www, domain] : row.adds)
-                page.add(www, domain);
+            Templates before;
+            for (const QString& pair : QString(row.before).split(' '))
+                before.insert(pair.section('=', 0, 0), pair.section('=', 1));
+            SiteFindPage page(before);
+            for (const QString& domain : QString(row.adds).split(','))
+                page.add(domain.startsWith('+'), domain.mid(domain.startsWith('+') ? 1 : 0));
             if (row.deleteLast)
                 page.deleteRow(page.slst->count() - 1);
-            QCOMPARE(items(page.slst), row.listed);
+            const QStringList listed = QString(row.listed).split(' ');
+            QCOMPARE(items(page.slst), listed);
             page.form.Form_Unload();
-            QCOMPARE(dialogs.questions,
-                     row.saved == row.before ? QStringList() : QStringList{"Save Changes ?"});
-            QCOMPARE(wineValues(m, "HKLM\\" + TemplateKey), row.saved);
+            QCOMPARE(dialogs.questions, QStringList(row.saved ? 1 : 0, "Save Changes ?"));
+            Templates saved = before;
+            for (int i = 0; row.saved && i < listed.size(); ++i)
+                saved.insert(QString::number(i + 1), listed[i]);
+            QCOMPARE(wineValues(m, "HKLM\\" + TemplateKey), saved);
         }
     }
 
