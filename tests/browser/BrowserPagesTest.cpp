@@ -133,12 +133,7 @@ private slots:
         // Templates stored ("number=template"), the domains added (by commas, "+" for www),
         // whether the last entry is then deleted, the list shown, and whether closing saves it:
         // then Wine reads the list numbered from 1 over the templates stored before.
-        const struct {
-            const char *before, *adds;
-            bool deleteLast;
-            const char* listed;
-            bool saved;
-        } rows[] = {
+        const std::tuple<const char*, const char*, bool, const char*, bool> rows[] = {
             // Gaps in the numbering close up on loading; templates beyond them remain on saving
             // (a change that gives the same list back, so that closing saves it).
             {"1=www.%s.com 2=www.%s.net 4=www.%s.org", "+test", true,
@@ -149,23 +144,23 @@ private slots:
             {"1=www.%s.com", "ru,+com", false, "www.%s.com %s.ru", false},
             {"1=www.%s.com", "+COM", false, "www.%s.com www.%s.COM", true},
         };
-        for (const auto& row : rows) {
+        for (const auto& [stored, adds, deleteLast, shown, saves] : rows) {
             KESTREL_QT_MACHINE(m);
             Dialogs dialogs;
             Templates before;
-            for (const QString& pair : QString(row.before).split(' '))
+            for (const QString& pair : QString(stored).split(' '))
                 before.insert(pair.section('=', 0, 0), pair.section('=', 1));
             SiteFindPage page(before);
-            for (const QString& domain : QString(row.adds).split(','))
+            for (const QString& domain : QString(adds).split(','))
                 page.add(domain.startsWith('+'), domain.mid(domain.startsWith('+') ? 1 : 0));
-            if (row.deleteLast)
+            if (deleteLast)
                 page.deleteRow(page.slst->count() - 1);
-            const QStringList listed = QString(row.listed).split(' ');
+            const QStringList listed = QString(shown).split(' ');
             QCOMPARE(items(page.slst), listed);
             page.form.Form_Unload();
-            QCOMPARE(dialogs.questions, QStringList(row.saved ? 1 : 0, "Save Changes ?"));
+            QCOMPARE(dialogs.questions, QStringList(saves ? 1 : 0, "Save Changes ?"));
             Templates saved = before;
-            for (int i = 0; row.saved && i < listed.size(); ++i)
+            for (int i = 0; saves && i < listed.size(); ++i)
                 saved.insert(QString::number(i + 1), listed[i]);
             QCOMPARE(wineValues(m, "HKLM\\" + TemplateKey), saved);
         }

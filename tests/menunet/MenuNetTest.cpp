@@ -196,8 +196,7 @@ private slots:
         addItem(".kstraw\\Shell", "View", "View it", "view.exe %1");
 
         MenuPage page;
-        QCOMPARE(page.OptAF->text(), QStringLiteral("All Files"));
-        QCOMPARE(page.txtExt->text(), QStringLiteral("*"));
+        QCOMPARE(page.OptAF->text() + " " + page.txtExt->text(), "All Files *");
         QVERIFY(page.lstMenu->isEnabled());
         const QString allFiles =
             "*\\Shell: " + subkeys(HKEY_CLASSES_ROOT, "*\\Shell").join(',') + " [R-AED]";
@@ -221,9 +220,7 @@ private slots:
         page.find("kstraw");
         QCOMPARE(page.view(), ".kstraw\\Shell: View [-FAED]");
         // An unregistered extension only moves the current path; the list stays as it was.
-        page.txtExt->clear();
-        QTest::keyClicks(page.txtExt, "kstnone");
-        page.cmdfind->click();
+        page.find("kstnone");
         QCOMPARE(page.view(), ".kstnone\\Shell: View [-FAED]");
 
         QTest::keyClicks(page.txtExt, "y");
@@ -233,8 +230,8 @@ private slots:
         // The fields stretch to the right edge.
         page.form.show();
         page.form.resize(700, 400);
-        QCOMPARE(page.txtCmd->geometry().right() + 1, 700 - 8);
-        QCOMPARE(page.txtSub->geometry().right() + 1, 700 - 8);
+        for (const QLineEdit* field : {page.txtCmd, page.txtSub})
+            QCOMPARE(field->geometry().right() + 1, 700 - 8);
     }
 
     void addEditAndDeleteWriteTheMenu() {
@@ -252,76 +249,71 @@ private slots:
         // then the entries listed (in any order; "closed" when the list is disabled, nothing for
         // the All Files listing), the prompts so far, and a menu item as Wine reads it. Only the
         // empty names give messages.
-        const struct {
-            const char *find, *choose, *fields; // fields: "name|caption|command"
-            bool answer;
-            const char *buttons, *listed;
-            int asked;
-            const char *key, *item;
-        } steps[] = {
-            // An empty name is refused, by Add and by Edit.
-            {nullptr, nullptr, "|Caption|cmd", true, "AE", nullptr, 0, "*\\Shell\\KestrelOne",
-             "One -> one.exe"},
-            // An extension without a Shell key: the list cannot be opened, Edit and Delete do
-            // nothing.
-            {"kstempty", nullptr, "Name|Caption|cmd", true, "ED", " closed", 0,
-             ".kstempty\\Shell\\Name", "- -> -"},
-            // Add for an unregistered extension, refused at the prompt, then agreed. The extension
-            // key still has no type, so the list is not refilled.
-            {"kstnew", nullptr, "Open|Open with Kestrel|C:\\kestrel\\k.exe \"%1\"", false, "A",
-             " closed", 1, ".kstnew\\Shell\\Open", "- -> -"},
-            {nullptr, nullptr, nullptr, true, "A", " closed", 2, ".kstnew\\Shell\\Open",
-             "Open with Kestrel -> C:\\kestrel\\k.exe \"%1\""},
-            // Edit under the same name rewrites both values in place; a name differing only in
-            // letter case replaces the old key with the new spelling; a new name moves the item
-            // with its command.
-            {"kstedit", "Alpha", "Alpha|Alpha new|alpha2.exe %1", true, "E", "Alpha,Beta", 3,
-             ".kstedit\\Shell\\Alpha", "Alpha new -> alpha2.exe %1"},
-            {nullptr, "Alpha", "ALPHA|Alpha new|alpha2.exe %1", true, "E", "ALPHA,Beta", 4,
-             ".kstedit\\Shell\\ALPHA", "Alpha new -> alpha2.exe %1"},
-            {nullptr, "Beta", "Gamma|Beta text|beta.exe", true, "E", "ALPHA,Gamma", 5,
-             ".kstedit\\Shell\\Gamma", "Beta text -> beta.exe"},
-            // Delete acts on the chosen entry, whatever the Name field says.
-            {"kstdel", "Alpha", "Beta|Alpha text|alpha.exe", false, "D", "Alpha,Beta", 6,
-             ".kstdel\\Shell\\Alpha", "Alpha text -> alpha.exe"},
-            {nullptr, nullptr, nullptr, true, "D", "Beta", 7, ".kstdel\\Shell\\Beta",
-             "Beta text -> beta.exe"},
-            // A stale index: the list rebuilt after a delete shows no selection, and the
-            // remembered index stays where it was, past the end, so that Delete and Edit do
-            // nothing (the Shell key's own value least of all).
-            {"kststale", "Beta", nullptr, true, "D", "Alpha", 8, ".kststale\\Shell\\Beta",
-             "- -> -"},
-            {nullptr, nullptr, "Other|Other text|other.exe", true, "DE", "Alpha", 8,
-             ".kststale\\Shell\\Alpha", "Alpha text -> alpha.exe"},
-            // Add still works, and a rebuild that brings the index back in range uses it again.
-            {nullptr, nullptr, nullptr, true, "A", "Alpha,Other", 9, ".kststale\\Shell\\Other",
-             "Other text -> other.exe"},
-            {nullptr, nullptr, "Other|Other again|other.exe", true, "E", "Alpha,Other", 10,
-             ".kststale\\Shell\\Other", "Other again -> other.exe"},
-        };
+        const std::tuple<const char*, const char*, const char*, bool, const char*, const char*, int,
+                         const char*, const char*>
+            steps[] = {
+                // An empty name is refused, by Add and by Edit.
+                {nullptr, nullptr, "|Caption|cmd", true, "AE", nullptr, 0, "*\\Shell\\KestrelOne",
+                 "One -> one.exe"},
+                // An extension without a Shell key: the list cannot be opened, Edit and Delete do
+                // nothing.
+                {"kstempty", nullptr, "Name|Caption|cmd", true, "ED", " closed", 0,
+                 ".kstempty\\Shell\\Name", "- -> -"},
+                // Add for an unregistered extension, refused at the prompt, then agreed. The
+                // extension
+                // key still has no type, so the list is not refilled.
+                {"kstnew", nullptr, "Open|Open with Kestrel|C:\\kestrel\\k.exe \"%1\"", false, "A",
+                 " closed", 1, ".kstnew\\Shell\\Open", "- -> -"},
+                {nullptr, nullptr, nullptr, true, "A", " closed", 2, ".kstnew\\Shell\\Open",
+                 "Open with Kestrel -> C:\\kestrel\\k.exe \"%1\""},
+                // Edit under the same name rewrites both values in place; a name differing only in
+                // letter case replaces the old key with the new spelling; a new name moves the item
+                // with its command.
+                {"kstedit", "Alpha", "Alpha|Alpha new|alpha2.exe %1", true, "E", "Alpha,Beta", 3,
+                 ".kstedit\\Shell\\Alpha", "Alpha new -> alpha2.exe %1"},
+                {nullptr, "Alpha", "ALPHA|Alpha new|alpha2.exe %1", true, "E", "ALPHA,Beta", 4,
+                 ".kstedit\\Shell\\ALPHA", "Alpha new -> alpha2.exe %1"},
+                {nullptr, "Beta", "Gamma|Beta text|beta.exe", true, "E", "ALPHA,Gamma", 5,
+                 ".kstedit\\Shell\\Gamma", "Beta text -> beta.exe"},
+                // Delete acts on the chosen entry, whatever the Name field says.
+                {"kstdel", "Alpha", "Beta|Alpha text|alpha.exe", false, "D", "Alpha,Beta", 6,
+                 ".kstdel\\Shell\\Alpha", "Alpha text -> alpha.exe"},
+                {nullptr, nullptr, nullptr, true, "D", "Beta", 7, ".kstdel\\Shell\\Beta",
+                 "Beta text -> beta.exe"},
+                // A stale index: the list rebuilt after a delete shows no selection, and the
+                // remembered index stays where it was, past the end, so that Delete and Edit do
+                // nothing (the Shell key's own value least of all).
+                {"kststale", "Beta", nullptr, true, "D", "Alpha", 8, ".kststale\\Shell\\Beta",
+                 "- -> -"},
+                {nullptr, nullptr, "Other|Other text|other.exe", true, "DE", "Alpha", 8,
+                 ".kststale\\Shell\\Alpha", "Alpha text -> alpha.exe"},
+                // Add still works, and a rebuild that brings the index back in range uses it again.
+                {nullptr, nullptr, nullptr, true, "A", "Alpha,Other", 9, ".kststale\\Shell\\Other",
+                 "Other text -> other.exe"},
+                {nullptr, nullptr, "Other|Other again|other.exe", true, "E", "Alpha,Other", 10,
+                 ".kststale\\Shell\\Other", "Other again -> other.exe"},
+            };
         QPushButton* const buttons[] = {page.cmdadd, page.cmdEdit, page.cmdDel};
         const auto sorted = [](QStringList list) {
             list.sort(Qt::CaseInsensitive);
             return list.join(',');
         };
-        for (const auto& step : steps) {
-            if (step.find)
-                page.find(step.find);
-            if (step.choose)
-                page.choose(step.choose);
-            if (const QStringList fields = QString(step.fields).split('|'); step.fields)
-                page.fill(fields[0], fields[1], fields[2]);
-            dialogs.answer = step.answer;
-            for (const char* button = step.buttons; *button; ++button)
+        for (const auto& [find, choose, fields, answer, clicks, listed, asked, key, item] : steps) {
+            if (find)
+                page.find(find);
+            if (choose)
+                page.choose(choose);
+            if (const QStringList texts = QString(fields).split('|'); fields)
+                page.fill(texts[0], texts[1], texts[2]);
+            dialogs.answer = answer;
+            for (const char* button = clicks; *button; ++button)
                 buttons[QByteArray("AED").indexOf(*button)]->click();
-            const QString listed =
+            const QString shown =
                 sorted(items(page.lstMenu)) + (page.lstMenu->isEnabled() ? "" : " closed");
-            QCOMPARE(
-                QString("%1 / %2 / %3")
-                    .arg(listed, QString::number(dialogs.questions.size()), menuItem(step.key, &m)),
-                QString("%1 / %2 / %3")
-                    .arg(step.listed ? step.listed : sorted(allFiles), QString::number(step.asked),
-                         step.item));
+            QCOMPARE(QString("%1 / %2 / %3")
+                         .arg(shown, QString::number(dialogs.questions.size()), menuItem(key, &m)),
+                     QString("%1 / %2 / %3")
+                         .arg(listed ? listed : sorted(allFiles), QString::number(asked), item));
         }
         QCOMPARE(subkeys(HKEY_CLASSES_ROOT, "*\\Shell"), allFiles);
         QCOMPARE(dialogs.messages, QStringList(2, "Incorrect Name"));
@@ -430,8 +422,7 @@ private slots:
             // No hosts file: an empty list, and the example entry is ready to be added; empty
             // fields are taken as they stand.
             OptiPage page;
-            QVERIFY(page.noAdapter());
-            QCOMPARE(page.lslHosts->count(), 0);
+            QVERIFY(page.noAdapter() && page.lslHosts->count() == 0);
             page.cmdadd->click();
             page.addHost({"10", "0", "0", "1"}, "server");
             page.addHost({"", "", "", ""}, "");
@@ -455,8 +446,7 @@ private slots:
 
         // Nothing chosen: nothing asked, nothing deleted.
         page.cmdDel->click();
-        QVERIFY(dialogs.questions.isEmpty());
-        QCOMPARE(page.lslHosts->count(), 4);
+        QVERIFY(dialogs.questions.isEmpty() && page.lslHosts->count() == 4);
         page.lslHosts->setCurrentRow(2);
         dialogs.answer = false;
         page.cmdDel->click();
@@ -468,8 +458,7 @@ private slots:
                  QByteArray("# names for the office\r\nsee the manual\r\n10.0.0.1\tserver\r\n"));
         // The entry that moved up is not chosen for the next Delete.
         page.cmdDel->click();
-        QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(page.lslHosts->count(), 3);
+        QVERIFY(dialogs.questions.size() == 2 && page.lslHosts->count() == 3);
     }
 };
 

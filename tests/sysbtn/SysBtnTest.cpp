@@ -39,11 +39,8 @@ struct SysBtnPage : LoadedForm<frmSysBtn> {
     QStringList fields() const { return {TxtX->text(), TxtY->text()}; }
 };
 
-struct FakeWindow {
-    std::string className;
-    WindowHandle parent = 0;
-    WindowRect rect;
-};
+// A window's class, parent and normal rectangle.
+using FakeWindow = std::tuple<std::string, WindowHandle, WindowRect>;
 
 // A shell of a few windows that records every call that would change them, as
 // "SetWindowPos 101 0 -50 7 0 0 0x11".
@@ -58,7 +55,7 @@ public:
         return parent ? find(parent, className) : 0;
     }
     bool normalRect(WindowHandle window, WindowRect& rect) override {
-        rect = windows.at(window).rect;
+        rect = std::get<WindowRect>(windows.at(window));
         return true;
     }
     bool setWindowPos(WindowHandle window, WindowHandle after, std::int32_t x, std::int32_t y,
@@ -82,7 +79,8 @@ private:
     }
     WindowHandle find(WindowHandle parent, const std::string& className) {
         for (const auto& [handle, window] : windows)
-            if (window.parent == parent && window.className == className)
+            if (std::get<WindowHandle>(window) == parent &&
+                std::get<std::string>(window) == className)
                 return handle;
         return 0;
     }
