@@ -10,8 +10,6 @@
 #include "tests/support/PageTestKit.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 using namespace kestrel;
@@ -191,8 +189,7 @@ private slots:
         QCOMPARE(page.slst->count(), 254);
         page.form.Form_Unload();
         const Templates saved = wineValues(m, "HKLM\\" + TemplateKey);
-        QCOMPARE(saved.size(), 254);
-        QCOMPARE(saved.value("254"), QStringLiteral("%s.254"));
+        QCOMPARE(QString::number(saved.size()) + " " + saved.value("254"), "254 %s.254");
     }
 };
 

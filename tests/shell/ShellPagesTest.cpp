@@ -18,8 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -63,21 +61,18 @@ struct ClockPage {
 };
 
 // Stored values, what the page shows, and the format Apply then writes without further edits.
-struct LoadCase {
-    const char *morning, *afternoon, *format;
-    bool oneText;
-    const char *option, *line1, *line2, *writtenFormat;
-};
-const LoadCase loadCases[] = {
-    // Equal texts, a 12-hour format, no tt, an upper-case TT, a leading tt, tt on both sides.
-    {"Zulu", "Zulu", "HH:mm:ss tt", true, "optR", "05:41 Zulu", "14:26 Zulu", "HH:mm:ss tt"},
-    {"AM", "PM", "h:mm:ss tt", false, "optR", "05:41 AM", "14:26 PM", "HH:mm:ss tt"},
-    {"AM", "PM", "HH:mm:ss", false, "", "05:41", "14:26", "HH:mm:ss tt"},
-    {"AM", "PM", "TT HH:mm", false, "", "05:41", "14:26", "HH:mm:ss tt"},
-    {"Mor", "Eve", "tt H:mm", false, "optL", "Mor 05:41", "Eve 14:26", "tt HH:mm:ss"},
-    {"<", ">", "tt HH:mm tt", false, "optS", "< 05:41 <", "> 14:26 >", "tt HH:mm:ss tt"},
-    // Nothing stored.
-    {Missing, Missing, Missing, true, "", "05:41", "14:26", "HH:mm:ss tt"},
+const std::tuple<const char*, const char*, const char*, bool, const char*, const char*, const char*,
+                 const char*>
+    loadCases[] = {
+        // Equal texts, a 12-hour format, no tt, an upper-case TT, a leading tt, tt on both sides.
+        {"Zulu", "Zulu", "HH:mm:ss tt", true, "optR", "05:41 Zulu", "14:26 Zulu", "HH:mm:ss tt"},
+        {"AM", "PM", "h:mm:ss tt", false, "optR", "05:41 AM", "14:26 PM", "HH:mm:ss tt"},
+        {"AM", "PM", "HH:mm:ss", false, "", "05:41", "14:26", "HH:mm:ss tt"},
+        {"AM", "PM", "TT HH:mm", false, "", "05:41", "14:26", "HH:mm:ss tt"},
+        {"Mor", "Eve", "tt H:mm", false, "optL", "Mor 05:41", "Eve 14:26", "tt HH:mm:ss"},
+        {"<", ">", "tt HH:mm tt", false, "optS", "< 05:41 <", "> 14:26 >", "tt HH:mm:ss tt"},
+        // Nothing stored.
+        {Missing, Missing, Missing, true, "", "05:41", "14:26", "HH:mm:ss tt"},
 };
 
 const QString Explorer = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer");
@@ -140,19 +135,20 @@ private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
     void loadsAndAppliesTheStoredSettings() {
-        for (const LoadCase& c : loadCases) {
+        for (const auto& [am, pm, format, oneText, option, line1, line2, writtenFormat] :
+             loadCases) {
             KESTREL_QT_MACHINE(m);
-            store(HKEY_CURRENT_USER, International, "s1159", c.morning);
-            store(HKEY_CURRENT_USER, International, "s2359", c.afternoon);
-            store(HKEY_CURRENT_USER, International, "sTimeFormat", c.format);
-            const QString morning = c.morning == Missing ? "" : c.morning;
+            store(HKEY_CURRENT_USER, International, "s1159", am);
+            store(HKEY_CURRENT_USER, International, "s2359", pm);
+            store(HKEY_CURRENT_USER, International, "sTimeFormat", format);
+            const QString morning = am == Missing ? "" : am;
 
             Dialogs dialogs;
             ClockPage page;
             QCOMPARE(QStringList({page.txtAM->text(), page.selected(), page.lbl1->text(),
                                   page.lbl2->text()}),
-                     QStringList({morning, c.option, c.line1, c.line2}));
-            QVERIFY(page.chkOne->isChecked() == c.oneText && page.txtPM->isEnabled() != c.oneText);
+                     QStringList({morning, option, line1, line2}));
+            QVERIFY(page.chkOne->isChecked() == oneText && page.txtPM->isEnabled() != oneText);
             QVERIFY(!page.cmdAP->isEnabled());
 
             // Refused at the prompt: nothing written. Agreed: the loaded texts and the option's
@@ -161,16 +157,15 @@ private slots:
             dialogs.answer = false;
             page.cmdAP->click();
             QCOMPARE(regValue(HKEY_CURRENT_USER, International, "s2359").value_or(Missing),
-                     QString(c.afternoon));
+                     QString(pm));
             dialogs.answer = true;
             page.cmdAP->click();
             QCOMPARE(dialogs.questions + dialogs.titles,
                      QStringList(2, "Save Changes ?") + QStringList(2, "Saving..."));
-            const auto written = wineValues(m, WineKey);
-            QCOMPARE(
-                QStringList({written.value("s1159", Missing), written.value("s2359", Missing),
-                             written.value("sTimeFormat", Missing)}),
-                QStringList({morning, c.afternoon == Missing ? "" : c.afternoon, c.writtenFormat}));
+            QStringList written;
+            for (const char* name : {"s1159", "s2359", "sTimeFormat"})
+                written << wineQuery(m, WineKey, name).value_or(Missing);
+            QCOMPARE(written, QStringList({morning, pm == Missing ? "" : pm, writtenFormat}));
             QVERIFY(page.cmdAP->isEnabled());
         }
     }
@@ -199,12 +194,7 @@ private slots:
     void loadsTheCurrentUsersSettings() {
         // The current user's value, the default profile's (never read), the two arrows, and what
         // the page shows.
-        const struct {
-            QString link, defaultLink;
-            bool lnkArrow, pifArrow, noText;
-            const char* shown;
-            bool noArrow;
-        } rows[] = {
+        const std::tuple<QString, QString, bool, bool, bool, const char*, bool> rows[] = {
             // The registry layer drops one final zero byte: four zero bytes read as three NULs,
             // and three zero bytes are a text.
             {QString(4, QChar(0)), Missing, true, true, true, "", false},
@@ -215,63 +205,57 @@ private slots:
             {"Copy", Missing, true, true, false, "Copy", false},
             {"", Missing, false, false, true, "", true},
         };
-        for (const auto& row : rows) {
+        for (const auto& [link, defaultLink, lnkArrow, pifArrow, noText, shown, noArrow] : rows) {
             KESTREL_QT_MACHINE(m);
-            store(HKEY_CURRENT_USER, Explorer, "link", row.link, true);
-            store(HKEY_USERS, DefaultExplorer, "link", row.defaultLink, true);
-            store(HKEY_CLASSES_ROOT, "lnkfile", "IsShortCut", row.lnkArrow ? "" : Missing);
-            store(HKEY_CLASSES_ROOT, "piffile", "IsShortCut", row.pifArrow ? "" : Missing);
+            store(HKEY_CURRENT_USER, Explorer, "link", link, true);
+            store(HKEY_USERS, DefaultExplorer, "link", defaultLink, true);
+            store(HKEY_CLASSES_ROOT, "lnkfile", "IsShortCut", lnkArrow ? "" : Missing);
+            store(HKEY_CLASSES_ROOT, "piffile", "IsShortCut", pifArrow ? "" : Missing);
             Dialogs dialogs;
             ShortcutPage page;
-            QCOMPARE(page.shown(), (QList<QVariant>{row.noText, row.shown, row.noArrow, false}));
+            QCOMPARE(page.shown(), (QList<QVariant>{noText, shown, noArrow, false}));
         }
     }
 
     void applyOrClosingWritesBothProfilesAndTheArrow() {
         // The boxes as the user leaves them, how the page is left (1: Apply, then closed; 0:
         // closed and Yes answered; -1: closed and No answered), and the bytes then stored.
-        const struct {
-            bool noText;
-            const char* text;
-            bool noArrow;
-            int leave;
-            const char* bytes;
-        } rows[] = {
+        const std::tuple<bool, const char*, bool, int, const char*> rows[] = {
             {true, "ignored", true, 1, "00000000"}, // no text, whatever the box holds
             {false, "Link: ", false, 1, "4C696E6B3A2020"},
             {false, "", true, 1, "20"}, // an empty text is one space
             {false, "OldY", false, 0, "4F6C645920"},
             {false, "OldX", true, -1, "4F6C6420"},
         };
-        for (const auto& row : rows) {
+        for (const auto& [noText, text, noArrow, leave, bytes] : rows) {
             KESTREL_QT_MACHINE(m);
             store(HKEY_CURRENT_USER, Explorer, "link", "Old ", true);
-            store(HKEY_CLASSES_ROOT, "lnkfile", "IsShortCut", row.noArrow ? "" : Missing);
-            store(HKEY_CLASSES_ROOT, "piffile", "IsShortCut", !row.noArrow ? "" : Missing);
+            store(HKEY_CLASSES_ROOT, "lnkfile", "IsShortCut", noArrow ? "" : Missing);
+            store(HKEY_CLASSES_ROOT, "piffile", "IsShortCut", !noArrow ? "" : Missing);
             Dialogs dialogs;
-            dialogs.answer = row.leave >= 0;
+            dialogs.answer = leave >= 0;
             ShortcutPage page;
             if (page.chkns->isChecked())
                 page.chkns->click();
-            page.txtShortCut->setText(row.text);
-            if (row.noText)
+            page.txtShortCut->setText(text);
+            if (noText)
                 page.chkns->click();
-            if (page.chkni->isChecked() != row.noArrow)
+            if (page.chkni->isChecked() != noArrow)
                 page.chkni->click();
             QVERIFY(page.form.isChanged());
-            if (row.leave == 1) {
+            if (leave == 1) {
                 page.btnApply->click();
                 QVERIFY(!page.form.isChanged());
             }
             page.form.Form_Unload(); // when applied: nothing left to ask
-            QCOMPARE(dialogs.questions, QStringList(row.leave < 1, "Save Changes ?"));
-            QCOMPARE(wineBinary(m, "HKCU\\" + Explorer, "link"), QString(row.bytes));
+            QCOMPARE(dialogs.questions, QStringList(leave < 1, "Save Changes ?"));
+            QCOMPARE(wineBinary(m, "HKCU\\" + Explorer, "link"), QString(bytes));
             QCOMPARE(wineBinary(m, "HKU\\" + DefaultExplorer, "link"),
-                     row.leave < 0 ? std::nullopt : std::optional<QString>(row.bytes));
+                     leave < 0 ? std::nullopt : std::optional<QString>(bytes));
             for (const char* shortcutClass : {"HKCR\\lnkfile", "HKCR\\piffile"})
-                if (row.leave >= 0)
+                if (leave >= 0)
                     QCOMPARE(wineQuery(m, shortcutClass, "IsShortCut"),
-                             row.noArrow ? std::nullopt : std::optional<QString>(QString()));
+                             noArrow ? std::nullopt : std::optional<QString>(QString()));
         }
     }
 
@@ -358,11 +342,11 @@ private slots:
                 continue;
             }
             QVERIFY(dialogs.messages.isEmpty());
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 120000);
+            // The uninstaller leaves the marker with its command line in it.
             QTRY_VERIFY_WITH_TIMEOUT(
                 readHostFile(marker.toStdString()).find("mark C:\\uninstalled.txt") !=
                     std::string::npos,
-                10000);
+                120000);
         }
     }
 };

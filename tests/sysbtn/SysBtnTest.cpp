@@ -9,11 +9,8 @@
 #include "tests/app/FakeMachine.h"
 #include "tests/support/PageTestKit.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <csignal>
@@ -174,10 +171,9 @@ private slots:
                                {3, 1, 103, 90, 20}};
         for (const auto& [index, fullShell, element, x, y] : rows) {
             ShellMachine machine;
-            if (fullShell) {
-                machine.windows[102] = {"Progman", 0, {0, 0, 800, 600}};
-                machine.windows[103] = {"TrayNotifyWnd", 100, {710, 580, 800, 600}};
-            }
+            if (fullShell)
+                machine.windows.insert({{102, {"Progman", 0, {0, 0, 800, 600}}},
+                                        {103, {"TrayNotifyWnd", 100, {710, 580, 800, 600}}}});
             SysBtnPage page;
             page.cboSE->setCurrentIndex(index);
             QCOMPARE(page.form.element(), WindowHandle(element));
@@ -239,13 +235,10 @@ private slots:
         QVERIFY(wine::startDetached(
             {"wine", "explorer", std::string("/desktop=") + Desktop + ",800x600"},
             {{"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}}));
-        QElapsedTimer started;
-        started.start();
         QList<int> taskbar;
-        while (!(taskbar = probeWindow(on)).value(Visible) && started.elapsed() < 60000)
-            QTest::qWait(500);
-        QVERIFY2(taskbar.value(Visible),
-                 "the Wine desktop did not show its taskbar within a minute");
+        QTRY_VERIFY2_WITH_TIMEOUT((taskbar = probeWindow(on)).value(Visible),
+                                  "the Wine desktop did not show its taskbar within a minute",
+                                  60000);
 
         SysBtnPage page;
         QVERIFY(page.lblHelp->isHidden());
