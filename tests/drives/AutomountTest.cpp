@@ -31,8 +31,6 @@ struct AutoPage {
     }
     template <class T> T* get(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
     QCheckBox* chkAutorun() { return get<QCheckBox>("chkAutorun"); }
-    QGroupBox* frameO() { return get<QGroupBox>("frameO"); }
-    QGroupBox* FrameN() { return get<QGroupBox>("FrameN"); }
     QComboBox* cboD() { return get<QComboBox>("cboD"); }
     QComboBox* cbodN() { return get<QComboBox>("cbodN"); }
     QLineEdit* txtP() { return get<QLineEdit>("txtP"); }
@@ -42,6 +40,11 @@ struct AutoPage {
         cboD()->setCurrentIndex(index);
         emit cboD()->activated(index);
     }
+    void tick() {
+        if (!chkAutorun()->isChecked())
+            chkAutorun()->click();
+        QVERIFY(chkAutorun()->isChecked());
+    }
     // New profile through the editor.
     void add(const QString& letter, const QString& path) {
         click("btnN");
@@ -50,15 +53,17 @@ struct AutoPage {
         txtpN()->setText(path);
         click("btnsN");
     }
-    bool overview() {
-        return chkAutorun()->isChecked() && chkAutorun()->isEnabled() &&
-               frameO()->isVisibleTo(&page) && !FrameN()->isVisibleTo(&page);
-    }
-    bool editing() {
-        return !chkAutorun()->isEnabled() && !frameO()->isVisibleTo(&page) &&
-               FrameN()->isVisibleTo(&page);
+    // What the page shows: the box ticked, the box enabled, the profiles, the editor, as digits.
+    QString shows() {
+        QString digits;
+        for (bool on : {chkAutorun()->isChecked(), chkAutorun()->isEnabled(),
+                        get<QGroupBox>("frameO")->isVisibleTo(&page),
+                        get<QGroupBox>("FrameN")->isVisibleTo(&page)})
+            digits += on ? '1' : '0';
+        return digits;
     }
 };
+const QString Overview = "1110", Editing = "1001";
 
 std::string profileFile(MachineOnPrefix& on) {
     return hostPath(on, "C:\\windows\\system32\\kstSubst.ini");
@@ -72,44 +77,12 @@ std::optional<QString> wineRunEntry(MachineOnPrefix& on) {
     return wineQuery(on, QStringLiteral("HKLM\\") + frmVHDDrun::RunKey, frmVHDDrun::RunValue);
 }
 
-void tickAutorunFromOff(AutoPage& p) {
-    if (!p.chkAutorun()->isChecked())
-        p.chkAutorun()->click();
-    QVERIFY(p.chkAutorun()->isChecked());
-}
-
 } // namespace
 
 class AutomountTest : public QObject {
     Q_OBJECT
 private slots:
-    void statesFollowTheCheckBox() {
-        KESTREL_QT_MACHINE(on);
-        AutoPage p(on);
-        // No start-up entry: only the check box, unticked.
-        QVERIFY(!p.chkAutorun()->isChecked());
-        QVERIFY(p.chkAutorun()->isEnabled());
-        QVERIFY(!p.frameO()->isVisibleTo(&p.page) && !p.FrameN()->isVisibleTo(&p.page));
-        QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
-
-        p.chkAutorun()->click();
-        QVERIFY(p.overview());
-        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
-
-        p.click("btnN");
-        QVERIFY(p.editing());
-        p.click("btnC");
-        QVERIFY(p.overview());
-        QVERIFY(!fs::exists(profileFile(on)));
-
-        // Opening the page again with the entry keeps the box ticked and writes nothing.
-        fs::remove(launcherFile(on));
-        AutoPage again(on);
-        QVERIFY(again.overview());
-        QVERIFY(!fs::exists(launcherFile(on)));
-    }
-
-    void launcherAndStartUpEntry() {
+    void startUpEntryAndLauncherFollowTheCheckBox() {
         KESTREL_QT_MACHINE(on);
         const QByteArray launcher =
             LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM"));
@@ -117,21 +90,28 @@ private slots:
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
                                 QStringLiteral("other.exe")));
         AutoPage p(on);
-        tickAutorunFromOff(p);
+        // No start-up entry: only the check box, unticked.
+        QCOMPARE(p.shows(), QStringLiteral("0100"));
+        QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
+        p.chkAutorun()->click();
+        QCOMPARE(p.shows(), Overview);
+        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
         // The launcher is written from the program's own resource.
         QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
+        p.click("btnN");
+        QCOMPARE(p.shows(), Editing);
+        p.click("btnC");
+        QCOMPARE(p.shows(), Overview);
+        QVERIFY(!fs::exists(profileFile(on)));
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         const std::string profiles = readHostFile(profileFile(on));
 
         // Unticking removes only the start-up entry.
         p.chkAutorun()->click();
-        QVERIFY(!p.chkAutorun()->isChecked());
-        QVERIFY(!p.frameO()->isVisibleTo(&p.page));
+        QCOMPARE(p.shows(), QStringLiteral("0100"));
         QCOMPARE(wineRunEntry(on), std::nullopt);
-        QString other;
-        QVERIFY(
-            Reg::GetString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"), other));
-        QCOMPARE(other, QStringLiteral("other.exe"));
+        QCOMPARE(wineQuery(on, QStringLiteral("HKLM\\") + frmVHDDrun::RunKey, "Other"),
+                 QStringLiteral("other.exe"));
         QCOMPARE(readHostFile(profileFile(on)), profiles);
         QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
 
@@ -140,22 +120,44 @@ private slots:
         p.chkAutorun()->click();
         QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
         QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
+
+        // Opening the page again with the entry keeps the box ticked and writes nothing.
+        fs::remove(launcherFile(on));
+        AutoPage again(on);
+        QCOMPARE(again.shows(), Overview);
+        QVERIFY(!fs::exists(launcherFile(on)));
     }
 
-    void profileFileOfTwoProfiles() {
+    // Profiles are saved in order, read back by a new opening, and deleting selects the first.
+    void profilesSavedReadBackAndDeleted() {
         KESTREL_QT_MACHINE(on);
         AutoPage p(on);
-        tickAutorunFromOff(p);
-        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
-        p.add(QStringLiteral("F:"), QStringLiteral("D:\\Work"));
-        QCOMPARE(readHostFile(profileFile(on)), std::string("E:C:\\Games\r\nF:D:\\Work\r\n"));
+        p.tick();
+        p.add(QStringLiteral("H:"), QStringLiteral("C:\\One"));
+        p.add(QStringLiteral("E:"), QStringLiteral("D:\\Two"));
+        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\nE:D:\\Two\r\n"));
+        QCOMPARE(p.cboD()->currentText(), QStringLiteral("H:"));
+        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
 
-        // Read back by a new opening of the page.
         AutoPage again(on);
-        QCOMPARE(items(again.cboD()), (QStringList{QStringLiteral("E:"), QStringLiteral("F:")}));
-        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\Games"));
+        QCOMPARE(items(again.cboD()), (QStringList{QStringLiteral("H:"), QStringLiteral("E:")}));
+        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\One"));
         again.choose(1);
-        QCOMPARE(again.txtP()->text(), QStringLiteral("D:\\Work"));
+        QCOMPARE(again.txtP()->text(), QStringLiteral("D:\\Two"));
+        again.click("btnD");
+        QCOMPARE(items(again.cboD()), QStringList{QStringLiteral("H:")});
+        QCOMPARE(again.cboD()->currentIndex(), 0);
+        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\One"));
+        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\n"));
+
+        // Deleting the last one leaves an empty file; deleting again changes nothing.
+        again.click("btnD");
+        QVERIFY(again.txtP()->text().isEmpty());
+        QVERIFY(fs::exists(profileFile(on)));
+        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        again.click("btnD");
+        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        QVERIFY(again.dialogs.questions.isEmpty());
     }
 
     void editingOffersItsOwnLetterFirstAndNoOtherProfiles() {
@@ -167,25 +169,23 @@ private slots:
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue,
                                 QStringLiteral("kstSubst.exe")));
         AutoPage p(on);
-        QVERIFY(p.overview());
+        QCOMPARE(p.shows(), Overview);
         p.choose(1);
         QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Work"));
         p.click("btnS");
-        QVERIFY(p.editing());
+        QCOMPARE(p.shows(), Editing);
         QCOMPARE(p.txtpN()->text(), QStringLiteral("C:\\Work"));
         QStringList expected{QStringLiteral("F:")};
-        for (char letter = 'D'; letter <= 'Z'; ++letter) {
-            const QString drive = QString(QLatin1Char(letter)) + QLatin1Char(':');
+        for (char letter = 'D'; letter <= 'Z'; ++letter)
             if (letter != 'E' && letter != 'G' && wineDriveType(on, letter) == DRIVE_NO_ROOT_DIR)
-                expected << drive;
-        }
+                expected << QString(QLatin1Char(letter)) + QLatin1Char(':');
         QCOMPARE(items(p.cbodN()), expected);
         QCOMPARE(p.cbodN()->currentText(), QStringLiteral("F:"));
 
         // Saving the edit moves the profile to the end and selects the first one.
         p.txtpN()->setText(QStringLiteral("C:\\Work2"));
         p.click("btnsN");
-        QVERIFY(p.overview());
+        QCOMPARE(p.shows(), Overview);
         QCOMPARE(readHostFile(profileFile(on)),
                  std::string("E:C:\\Games\r\nG:C:\\Music\r\nF:C:\\Work2\r\n"));
         QCOMPARE(p.cboD()->currentIndex(), 0);
@@ -193,78 +193,47 @@ private slots:
 
         // A new profile is never offered a letter a profile has.
         p.click("btnN");
-        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("E:")));
-        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("F:")));
-        QVERIFY(!items(p.cbodN()).contains(QStringLiteral("G:")));
+        for (const char* taken : {"E:", "F:", "G:"})
+            QVERIFY(!items(p.cbodN()).contains(QLatin1String(taken)));
         QCOMPARE(p.cbodN()->currentIndex(), 0);
-    }
-
-    void saveAndDeleteSelectTheFirstProfile() {
-        KESTREL_QT_MACHINE(on);
-        AutoPage p(on);
-        tickAutorunFromOff(p);
-        p.add(QStringLiteral("H:"), QStringLiteral("C:\\One"));
-        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Two"));
-        QCOMPARE(p.cboD()->currentText(), QStringLiteral("H:"));
-        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
-
-        p.choose(1);
-        p.click("btnD");
-        QCOMPARE(items(p.cboD()), QStringList{QStringLiteral("H:")});
-        QCOMPARE(p.cboD()->currentIndex(), 0);
-        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
-        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\n"));
-
-        // Deleting the last one leaves an empty file; deleting again changes nothing.
-        p.click("btnD");
-        QVERIFY(p.txtP()->text().isEmpty());
-        QVERIFY(fs::exists(profileFile(on)));
-        QCOMPARE(fs::file_size(profileFile(on)), 0u);
-        p.click("btnD");
-        QCOMPARE(fs::file_size(profileFile(on)), 0u);
-        QVERIFY(p.dialogs.questions.isEmpty());
     }
 
     void refusedInput() {
         KESTREL_QT_MACHINE(on);
         AutoPage p(on);
-        tickAutorunFromOff(p);
+        p.tick();
         // Edit without a profile: nothing to edit.
         p.click("btnS");
-        QVERIFY(p.overview());
+        QCOMPARE(p.shows(), Overview);
         p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
         const std::string saved = readHostFile(profileFile(on));
 
         const std::pair<QString, int> bad[] = {{QStringLiteral("C:\\a,b"), 902},
                                                {QStringLiteral("\"C:\\Games\""), 902},
-                                               {QString(), 901}};
+                                               {QString(), 901},
+                                               {QStringLiteral("C:\\Music"), 900}};
         for (const auto& [path, message] : bad) {
+            // Last, with every letter from D: to Z: taken, there is no letter to save.
+            if (message == 900) {
+                fs::create_directories(hostPath(on, "C:\\") + "/all");
+                for (char letter = 'd'; letter <= 'z'; ++letter) {
+                    const std::string link =
+                        on.prefix().file(std::string("dosdevices/") + letter + ":");
+                    if (!fs::exists(fs::symlink_status(link)))
+                        fs::create_symlink(hostPath(on, "C:\\") + "/all", link);
+                }
+            }
             p.dialogs.messages.clear();
             p.click("btnN");
             p.txtpN()->setText(path);
             p.click("btnsN");
             QCOMPARE(p.dialogs.messages, QStringList{LoadResString(message)});
-            QVERIFY(p.editing());
+            QCOMPARE(p.shows(), Editing);
             p.click("btnC");
             QCOMPARE(readHostFile(profileFile(on)), saved);
             QCOMPARE(p.cboD()->count(), 1);
         }
-
-        // With every letter from D: to Z: taken there is no letter to save.
-        fs::create_directories(hostPath(on, "C:\\") + "/all");
-        for (char letter = 'd'; letter <= 'z'; ++letter) {
-            const std::string link = on.prefix().file(std::string("dosdevices/") + letter + ":");
-            if (!fs::exists(fs::symlink_status(link)))
-                fs::create_symlink(hostPath(on, "C:\\") + "/all", link);
-        }
-        p.dialogs.messages.clear();
-        p.click("btnN");
         QCOMPARE(p.cbodN()->count(), 0);
-        p.txtpN()->setText(QStringLiteral("C:\\Music"));
-        p.click("btnsN");
-        QCOMPARE(p.dialogs.messages, QStringList{LoadResString(900)});
-        QVERIFY(p.editing());
-        QCOMPARE(readHostFile(profileFile(on)), saved);
     }
 
     // Tick autorun, save two profiles, take both letters away, and start the prefix as Windows
@@ -277,7 +246,7 @@ private slots:
         fs::create_directories(hostPath(on, "C:\\") + "/Work");
         {
             AutoPage p(on);
-            tickAutorunFromOff(p);
+            p.tick();
             p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
             p.add(QStringLiteral("F:"), QStringLiteral("C:\\Work"));
         }

@@ -43,21 +43,23 @@ private:
     MachineOnPrefix& on_;
 };
 
-struct Controls {
-    frmVHDD& page;
+// The loaded page and its controls.
+struct VhddPage {
+    Dialogs dialogs;
+    frmVHDD page;
+    VhddPage() { page.Form_Load(); }
     template <class T> T* get(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
     QComboBox* cbDrive() { return get<QComboBox>("cbDrive"); }
     QComboBox* cbUm() { return get<QComboBox>("cbUm"); }
     QPushButton* cmdMount() { return get<QPushButton>("cmdMount"); }
     QPushButton* cmdUm() { return get<QPushButton>("cmdUm"); }
-    DirListBox* DirTH() { return get<DirListBox>("DirTH"); }
-    bool allEnabled() {
-        return cbDrive()->isEnabled() && cbUm()->isEnabled() && cmdMount()->isEnabled() &&
-               cmdUm()->isEnabled();
-    }
-    bool noneEnabled() {
-        return !cbDrive()->isEnabled() && !cbUm()->isEnabled() && !cmdMount()->isEnabled() &&
-               !cmdUm()->isEnabled();
+    // Whether the two lists and the two buttons are enabled, as digits.
+    QString enabled() {
+        QString digits;
+        for (QWidget* control : {static_cast<QWidget*>(cbDrive()), static_cast<QWidget*>(cbUm()),
+                                 static_cast<QWidget*>(cmdMount()), static_cast<QWidget*>(cmdUm())})
+            digits += control->isEnabled() ? '1' : '0';
+        return digits;
     }
 };
 
@@ -77,76 +79,67 @@ private slots:
             {"reg", "add", "HKLM\\Software\\Wine\\Drives", "/v", "h:", "/d", "cdrom", "/f"});
         on.prefix().stopWineServer();
 
-        Dialogs dialogs;
-        frmVHDD page;
-        page.Form_Load();
-        Controls c{page};
+        Recording recording(on);
+        VhddPage p;
         const QStringList free = wineLetters(on, DRIVE_NO_ROOT_DIR);
         const QStringList fixed = wineLetters(on, DRIVE_FIXED);
         QVERIFY(!free.contains(QStringLiteral("H:")) && !fixed.contains(QStringLiteral("H:")));
         QVERIFY(fixed.contains(QStringLiteral("C:")) && fixed.contains(QStringLiteral("K:")));
-        QCOMPARE(items(c.cbDrive()), free);
-        QCOMPARE(items(c.cbUm()), fixed);
-        QCOMPARE(c.cbDrive()->currentIndex(), 0);
-        QCOMPARE(c.cbUm()->currentIndex(), 0);
-        QVERIFY(!c.cbDrive()->isEditable() && !c.cbUm()->isEditable());
-        QVERIFY(c.allEnabled());
+        QCOMPARE(items(p.cbDrive()), free);
+        QCOMPARE(items(p.cbUm()), fixed);
+        QCOMPARE(p.cbDrive()->currentIndex(), 0);
+        QCOMPARE(p.cbUm()->currentIndex(), 0);
+        QVERIFY(!p.cbDrive()->isEditable() && !p.cbUm()->isEditable());
+        QCOMPARE(p.enabled(), QStringLiteral("1111"));
+
+        // With every letter taken the mount list is empty and its button does nothing.
+        for (char letter = 'd'; letter <= 'z'; ++letter) {
+            const std::string link = on.prefix().file(std::string("dosdevices/") + letter + ":");
+            if (!fs::exists(fs::symlink_status(link)))
+                fs::create_symlink(hostPath(on, "C:\\") + "/disk", link);
+        }
+        VhddPage full;
+        QCOMPARE(full.cbDrive()->count(), 0);
+        full.cmdMount()->click();
+        QVERIFY(recording.commands.empty());
+        QCOMPARE(full.enabled(), QStringLiteral("1111"));
     }
 
     void mountAndUnmountAFolderWithBlanks() {
         KESTREL_QT_MACHINE(on);
         fs::create_directories(hostPath(on, "C:\\") + "/Path With Blanks");
         Recording recording(on);
-        Dialogs dialogs;
-        frmVHDD page;
-        page.Form_Load();
-        Controls c{page};
-        QVERIFY(c.DirTH()->setPath(QStringLiteral("C:\\")));
-        QVERIFY(c.DirTH()->select(QStringLiteral("C:\\Path With Blanks")));
-        c.cbDrive()->setCurrentIndex(c.cbDrive()->findText(QStringLiteral("E:")));
-        QCOMPARE(c.cbDrive()->currentText(), QStringLiteral("E:"));
+        VhddPage p;
+        QVERIFY(p.get<DirListBox>("DirTH")->setPath(QStringLiteral("C:\\")));
+        QVERIFY(p.get<DirListBox>("DirTH")->select(QStringLiteral("C:\\Path With Blanks")));
+        p.cbDrive()->setCurrentIndex(p.cbDrive()->findText(QStringLiteral("E:")));
+        QCOMPARE(p.cbDrive()->currentText(), QStringLiteral("E:"));
 
-        c.cmdMount()->click();
+        // Each command greys the controls for the wait, then the lists follow Wine's drives.
+        p.cmdMount()->click();
         QCOMPARE(recording.commands,
                  std::vector<std::string>{"Subst E: \"C:\\Path With Blanks\" /show:0"});
-        QVERIFY(c.noneEnabled());
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
         QTest::qWait(frmVHDD::RefreshDelay / 2);
-        QVERIFY(c.noneEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(c.allEnabled(), 3 * frmVHDD::RefreshDelay);
-        QVERIFY(!items(c.cbDrive()).contains(QStringLiteral("E:")));
-        QVERIFY(items(c.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
+        QVERIFY(!items(p.cbDrive()).contains(QStringLiteral("E:")));
+        QVERIFY(items(p.cbUm()).contains(QStringLiteral("E:")));
         QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
         // Wine finds the folder's contents through the new letter.
         writeHost(hostPath(on, "C:\\Path With Blanks") + "/seen.txt", "through E:");
         QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), QStringLiteral("through E:"));
 
-        c.cbUm()->setCurrentIndex(c.cbUm()->findText(QStringLiteral("E:")));
-        c.cmdUm()->click();
+        p.cbUm()->setCurrentIndex(p.cbUm()->findText(QStringLiteral("E:")));
+        p.cmdUm()->click();
         QCOMPARE(recording.commands.back(), std::string("Subst /D E: /show:0"));
-        QVERIFY(c.noneEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(c.allEnabled(), 3 * frmVHDD::RefreshDelay);
-        QVERIFY(items(c.cbDrive()).contains(QStringLiteral("E:")));
-        QVERIFY(!items(c.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
+        QVERIFY(items(p.cbDrive()).contains(QStringLiteral("E:")));
+        QVERIFY(!items(p.cbUm()).contains(QStringLiteral("E:")));
         QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
         // The folder itself is untouched.
         QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
-    }
-
-    void emptyListLeavesItsButtonIdle() {
-        KESTREL_QT_MACHINE(on);
-        fs::create_directories(hostPath(on, "C:\\") + "/all");
-        for (char letter = 'D'; letter <= 'Y'; ++letter)
-            fs::create_symlink(
-                hostPath(on, "C:\\") + "/all",
-                on.prefix().file(std::string("dosdevices/") + char(letter + ('a' - 'A')) + ":"));
-        Recording recording(on);
-        frmVHDD page;
-        page.Form_Load();
-        Controls c{page};
-        QCOMPARE(c.cbDrive()->count(), 0);
-        c.cmdMount()->click();
-        QVERIFY(recording.commands.empty());
-        QVERIFY(c.allEnabled());
     }
 };
 

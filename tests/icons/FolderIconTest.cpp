@@ -39,6 +39,7 @@ struct Fixture {
     template <class T> T* control(const char* name) {
         return page.findChild<T*>(QLatin1String(name));
     }
+    QPushButton* button(const char* name) { return control<QPushButton>(name); }
     DirListBox* dir() { return control<DirListBox>("Dir1"); }
     void selectFolder(const QString& path) {
         QVERIFY(dir()->setPath(path));
@@ -47,16 +48,22 @@ struct Fixture {
     }
     void browse(const QString& file) {
         dialogs.chosenFile = file;
-        control<QPushButton>("cmdbrowse")->click();
+        button("cmdbrowse")->click();
     }
     void apply() { QMetaObject::invokeMethod(&page, "cdmApply_Click"); }
-    QString iniValue(const char* key, const char* file = "C:\\Work\\Desktop.ini") {
-        const QStringList lines = probe(on, {"ini", file, ".ShellClassInfo", key, "(none)", "260"});
-        if (lines.isEmpty())
-            return QStringLiteral("(probe failed)");
-        const QString line = lines.last();
-        const int open = line.indexOf(QLatin1Char('['));
-        return line.mid(open + 1, line.size() - open - 2);
+    // Wine's GetPrivateProfileStringA of "SECTION KEY" pairs of a file (260 characters, default
+    // "(none)"), the values joined by '|'.
+    QString ini(const std::vector<std::string>& keys, const char* file = "C:\\Work\\Desktop.ini") {
+        std::vector<std::string> args{"ini", file};
+        for (const std::string& key : keys)
+            for (const std::string& part :
+                 {key.substr(0, key.find(' ')), key.substr(key.find(' ') + 1),
+                  std::string("(none)"), std::string("260")})
+                args.push_back(part);
+        QStringList values;
+        for (const QString& line : probe(on, args))
+            values << line.mid(line.indexOf('[') + 1).chopped(1);
+        return values.join('|');
     }
     QString counter() {
         QString text;
@@ -70,20 +77,12 @@ struct Fixture {
 class FolderIconTest : public QObject {
     Q_OBJECT
 private slots:
-    void IsFullPath_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("full");
-        QTest::newRow("drive and root") << "C:\\Icons\\a.ico" << true;
-        QTest::newRow("drive-relative") << "C:a.ico" << true;
-        QTest::newRow("network") << "\\\\server\\share\\a.ico" << false;
-        QTest::newRow("relative") << "Icons\\a.ico" << false;
-        QTest::newRow("environment") << "%SystemRoot%\\a.ico" << false;
-        QTest::newRow("one character") << "C" << false;
-    }
     void IsFullPath() {
-        QFETCH(QString, path);
-        QFETCH(bool, full);
-        QCOMPARE(frmFldIco::IsFullPath(path), full);
+        const std::pair<const char*, bool> paths[] = {
+            {"C:\\Icons\\a.ico", true}, {"C:a.ico", true}, {"\\\\server\\share\\a.ico", false},
+            {"Icons\\a.ico", false},    {"C", false},      {"%SystemRoot%\\a.ico", false}};
+        for (const auto& [path, full] : paths)
+            QVERIFY2(frmFldIco::IsFullPath(path) == full, path);
     }
 
     void driveAndFolderLists() {
@@ -112,69 +111,97 @@ private slots:
         QCOMPARE(folders.selectedPath(), QStringLiteral("C:\\Work\\beta"));
         QVERIFY(!folders.setPath(QStringLiteral("C:\\Missing")));
         QCOMPARE(folders.Path(), QStringLiteral("C:\\Work"));
-    }
 
-    void unreadableDriveFallsBackToC() {
-        KESTREL_QT_MACHINE(on);
-        // A drive letter whose folder is gone cannot be listed.
+        // On the page, a drive letter whose folder is gone cannot be listed: C:\ is shown.
         fs::create_symlink("/nonexistent-kestrel-drive", on.prefix().file("dosdevices/q:"));
-        Dialogs dialogs;
-        frmFldIco page;
-        page.Form_Load();
-        auto* drv = page.findChild<DriveListBox*>(QStringLiteral("Drv"));
-        auto* dir = page.findChild<DirListBox*>(QStringLiteral("Dir1"));
-        QVERIFY(dir->setPath(QStringLiteral("C:\\windows")));
-        drv->Refresh();
-        QVERIFY(drv->setDrive(QStringLiteral("q:")));
-        QCOMPARE(dir->Path(), QStringLiteral("C:\\"));
-        QVERIFY(dialogs.messages.isEmpty());
+        Fixture f(on);
+        QVERIFY(f.dir()->setPath(QStringLiteral("C:\\windows")));
+        f.control<DriveListBox>("Drv")->Refresh();
+        QVERIFY(f.control<DriveListBox>("Drv")->setDrive(QStringLiteral("q:")));
+        QCOMPARE(f.dir()->Path(), QStringLiteral("C:\\"));
+        QVERIFY(f.dialogs.messages.isEmpty());
     }
 
-    void captionsAndStartState() {
+    // The buttons follow the folder and the file; No, and the root even after Yes, change
+    // nothing; Yes writes the desktop.ini and the attributes; removing clears the attributes.
+    void changeAndRemoveAFolderIcon() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
-        QCOMPARE(f.control<QPushButton>("cdmApply")->text(), QStringLiteral("Change Icon"));
-        QCOMPARE(f.control<QPushButton>("cmdNoIco")->text(), QStringLiteral("Remove Icon"));
+        QCOMPARE(f.button("cdmApply")->text(), QStringLiteral("Change Icon"));
+        QCOMPARE(f.button("cmdNoIco")->text(), QStringLiteral("Remove Icon"));
         QCOMPARE(f.control<QCheckBox>("chk")->text(), QStringLiteral("Copy icon to folder"));
-        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
+        QVERIFY(!f.button("cdmApply")->isEnabled());
         QCOMPARE(f.page.shownIcon(), QStringLiteral("FOLDER"));
-
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         QCOMPARE(f.dialogs.captions, QStringList{QStringLiteral("Select Icon File...")});
         QCOMPARE(f.dialogs.filters, QStringList{QStringLiteral("Icon Files(*.ico)|*.ico")});
         // The root is selected: no icon for it.
-        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
+        QVERIFY(!f.button("cdmApply")->isEnabled());
         f.selectFolder(QStringLiteral("C:\\Work"));
-        QVERIFY(f.control<QPushButton>("cdmApply")->isEnabled());
+        QVERIFY(f.button("cdmApply")->isEnabled());
         // A cancelled dialog empties the field and disables the button.
         f.browse(QString());
         QVERIFY(f.control<QLineEdit>("txtIco")->text().isEmpty());
-        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
-    }
+        QVERIFY(!f.button("cdmApply")->isEnabled());
 
-    void noAndTheRootChangeNothing() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
+        // A read-only hidden folder with a desktop.ini of its own.
+        writeHost(f.host("C:\\Work") + "/Desktop.ini",
+                  "[Other]\r\nA=1\r\n[.ShellClassInfo]\r\nInfoTip=my work\r\nIconFile=old.ico\r\n"
+                  "[ViewState]\r\nMode=4\r\n");
+        const std::string before = readHostFile(f.host("C:\\Work\\Desktop.ini"));
+        QVERIFY(on.machine().setFileAttributes("C:\\Work",
+                                               FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
         f.selectFolder(QStringLiteral("C:\\Work"));
+        QVERIFY(!f.button("cmdNoIco")->isEnabled());
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         f.dialogs.answer = false;
-        f.control<QPushButton>("cdmApply")->click();
+        f.button("cdmApply")->click();
         QCOMPARE(f.dialogs.questions,
                  QStringList{QStringLiteral("Change icon for folder C:\\Work ?")});
         QCOMPARE(f.dialogs.titles, QStringList{QStringLiteral("Saving...")});
-        QVERIFY(!fs::exists(f.host("C:\\Work") + "/Desktop.ini"));
-        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
+        QCOMPARE(readHostFile(f.host("C:\\Work\\Desktop.ini")), before);
+        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x24u, 0u); // not made system
 
-        // The root is refused even after Yes.
         f.dialogs.answer = true;
         f.selectFolder(QStringLiteral("C:\\"));
-        QVERIFY(!f.control<QPushButton>("cdmApply")->isEnabled());
-        const std::uint32_t before = wineAttributes(on, "C:\\");
+        QVERIFY(!f.button("cdmApply")->isEnabled());
+        const std::uint32_t root = wineAttributes(on, "C:\\");
         f.apply();
         QCOMPARE(f.dialogs.questions.last(), QStringLiteral("Change icon for folder C:\\ ?"));
         QVERIFY(!fs::exists(f.host("C:\\") + "/Desktop.ini"));
         QVERIFY(!fs::exists(f.host("C:\\") + "/desktop.ini"));
-        QCOMPARE(wineAttributes(on, "C:\\"), before);
+        QCOMPARE(wineAttributes(on, "C:\\"), root);
+
+        // The old icon is replaced; other sections and keys survive; the folder becomes system
+        // only and the icon file hidden + system, for Wine too. No copy: no counter.
+        f.selectFolder(QStringLiteral("C:\\Work"));
+        f.apply();
+        QCOMPARE(f.ini({".ShellClassInfo IconFile", ".ShellClassInfo IconIndex",
+                        ".ShellClassInfo OriginalIcon", ".ShellClassInfo ConfirmFileOp",
+                        ".ShellClassInfo InfoTip", "Other A", "ViewState Mode"}),
+                 QStringLiteral("C:\\Icons\\a.ico|0|%|0|my work|1|4"));
+        QCOMPARE(wineAttributes(on, "C:\\Icons\\a.ico") & 0x7u, 0x6u);
+        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
+        QVERIFY(f.counter().isEmpty());
+        // The keys stand once each, in the order they were written.
+        const std::string ini = readHostFile(f.host("C:\\Work\\Desktop.ini"));
+        std::size_t at = ini.find("[.ShellClassInfo]");
+        for (const char* key : {"IconFile=", "IconIndex=", "OriginalIcon=", "ConfirmFileOp="}) {
+            QVERIFY2(ini.find(key) != std::string::npos && ini.find(key) > at, key);
+            at = ini.find(key);
+        }
+        QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
+
+        f.selectFolder(QStringLiteral("C:\\Work"));
+        QVERIFY(f.button("cmdNoIco")->isEnabled());
+        QCOMPARE(f.page.shownIcon(), QStringLiteral("C:\\Icons\\a.ico"));
+        f.dialogs.questions.clear();
+        f.button("cmdNoIco")->click();
+        QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
+        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
+        QVERIFY(!f.button("cmdNoIco")->isEnabled());
+        // The desktop.ini stays.
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("C:\\Icons\\a.ico"));
     }
 
     void copiesAreCountedAndWrapAfter256() {
@@ -185,15 +212,14 @@ private slots:
         f.selectFolder(QStringLiteral("C:\\Work"));
         f.browse(QStringLiteral("C:\\Icons\\a.ico"));
         f.control<QCheckBox>("chk")->setChecked(true);
-
         f.apply();
         QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
         QCOMPARE(f.counter(), QStringLiteral("0"));
-        QCOMPARE(f.iniValue("IconFile"), QStringLiteral("KestrelFld0.ico"));
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("KestrelFld0.ico"));
         f.apply();
         QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
         QCOMPARE(f.counter(), QStringLiteral("1"));
-        QCOMPARE(f.iniValue("IconFile"), QStringLiteral("KestrelFld1.ico"));
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("KestrelFld1.ico"));
 
         QVERIFY(Reg::SaveDWord(HKEY_LOCAL_MACHINE, SettingsKey, QStringLiteral("IconCount"), 255));
         f.apply();
@@ -204,136 +230,70 @@ private slots:
         f.apply();
         QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
         QCOMPARE(f.counter(), QStringLiteral("1"));
-
-        // The copy is hidden + system for Wine too, the folder system only.
+        // The copy is hidden + system for Wine too.
         QCOMPARE(wineAttributes(on, "C:\\Work\\KestrelFld1.ico") & 0x7u, 0x6u);
-        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
     }
 
-    void ownFileWithoutCopy() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
-        // Other sections and keys of a desktop.ini survive; the old icon is replaced.
-        writeHost(f.host("C:\\Work") + "/Desktop.ini",
-                  "[Other]\r\nA=1\r\n[.ShellClassInfo]\r\nInfoTip=my work\r\nIconFile=old.ico\r\n"
-                  "[ViewState]\r\nMode=4\r\n");
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        f.apply();
-        QCOMPARE(f.iniValue("IconFile"), QStringLiteral("C:\\Icons\\a.ico"));
-        QCOMPARE(f.iniValue("IconIndex"), QStringLiteral("0"));
-        QCOMPARE(f.iniValue("OriginalIcon"), QStringLiteral("%"));
-        QCOMPARE(f.iniValue("ConfirmFileOp"), QStringLiteral("0"));
-        QCOMPARE(wineAttributes(on, "C:\\Icons\\a.ico") & 0x7u, 0x6u);
-        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
-        QVERIFY(!f.counter().size());
-        // The keys stand in the order they were written.
-        const std::string ini = readHostFile(f.host("C:\\Work\\Desktop.ini"));
-        const auto at = [&](const char* key) { return ini.find(key); };
-        QVERIFY(at("[.ShellClassInfo]") < at("IconFile="));
-        QVERIFY(at("IconFile=") < at("IconIndex="));
-        QVERIFY(at("IconIndex=") < at("OriginalIcon="));
-        QVERIFY(at("OriginalIcon=") < at("ConfirmFileOp="));
-        QVERIFY(at("ConfirmFileOp=") != std::string::npos);
-        QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
-        QCOMPARE(f.iniValue("InfoTip"), QStringLiteral("my work"));
-        QCOMPARE(
-            probe(on, {"ini", "C:\\Work\\Desktop.ini", "Other", "A", "(none)", "260"}).value(0),
-            QStringLiteral("1 [1]"));
-        QCOMPARE(probe(on, {"ini", "C:\\Work\\Desktop.ini", "ViewState", "Mode", "(none)", "260"})
-                     .value(0),
-                 QStringLiteral("1 [4]"));
-    }
-
-    void readOnlyFolderBecomesSystemOnlyAndRemovalClears() {
-        KESTREL_QT_MACHINE(on);
-        Fixture f(on);
-        QVERIFY(on.machine().setFileAttributes("C:\\Work",
-                                               FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        QVERIFY(!f.control<QPushButton>("cmdNoIco")->isEnabled());
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        f.apply();
-        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
-
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        QVERIFY(f.control<QPushButton>("cmdNoIco")->isEnabled());
-        QCOMPARE(f.page.shownIcon(), QStringLiteral("C:\\Icons\\a.ico"));
-        f.dialogs.questions.clear();
-        f.control<QPushButton>("cmdNoIco")->click();
-        QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
-        QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
-        QVERIFY(!f.control<QPushButton>("cmdNoIco")->isEnabled());
-        // The desktop.ini stays.
-        QCOMPARE(f.iniValue("IconFile"), QStringLiteral("C:\\Icons\\a.ico"));
-    }
-
+    // Which picture a customised (system) folder shows, by its desktop.ini's IconFile.
     void iconFileLookups() {
         KESTREL_QT_MACHINE(on);
         Fixture f(on);
+        const struct {
+            const char* folder;
+            const char* iconFile; // nothing: the folder has no desktop.ini
+            const char* made;     // a file made below the folder
+            const char* shown;
+        } cases[] = {
+            {"Rel", "icons\\f.ico", "icons/f.ico", "C:\\Rel\\icons\\f.ico"},
+            {"Full", "C:\\Icons\\a.ico", nullptr, "C:\\Icons\\a.ico"},
+            // Two leading backslashes are not a full path: the name is looked up in the folder.
+            {"Net", "\\\\server\\share\\n.ico", "server/share/n.ico",
+             "C:\\Net\\\\\\server\\share\\n.ico"},
+            {"Zero", "0", nullptr, "FOLDER"},
+            // A missing file leaves the picture as it was.
+            {"Full", "C:\\Icons\\a.ico", nullptr, "C:\\Icons\\a.ico"},
+            {"Missing", "C:\\Icons\\gone.ico", nullptr, "C:\\Icons\\a.ico"},
+            {"MissingRel", "gone.ico", nullptr, "C:\\Icons\\a.ico"},
+            // Not a picture, on a drive that is not there, or no desktop.ini: the stock icon.
+            {"NotIcon", "junk.ico", "junk.ico", "FOLDER"},
+            {"Full", "C:\\Icons\\a.ico", nullptr, "C:\\Icons\\a.ico"},
+            {"NoDrive", "Q:\\icons\\q.ico", nullptr, "FOLDER"},
+            {"Full", "C:\\Icons\\a.ico", nullptr, "C:\\Icons\\a.ico"},
+            {"Bare", nullptr, nullptr, "FOLDER"},
+        };
         const std::string green = iconFile(qRgb(20, 160, 20));
-        const auto customise = [&](const std::string& folder, const std::string& file) {
-            const std::string dos = "C:\\" + folder;
-            fs::create_directories(f.host("C:\\") + "/" + folder);
-            QVERIFY(on.machine().writePrivateProfileString(".ShellClassInfo", "IconFile", file,
-                                                           dos + "\\Desktop.ini"));
+        for (const auto& c : cases) {
+            const std::string dos = std::string("C:\\") + c.folder;
+            fs::create_directories(f.host(dos));
+            if (c.iconFile)
+                QVERIFY(on.machine().writePrivateProfileString(".ShellClassInfo", "IconFile",
+                                                               c.iconFile, dos + "\\Desktop.ini"));
             QVERIFY(on.machine().setFileAttributes(dos, FILE_ATTRIBUTE_SYSTEM));
-        };
-        const auto shownFor = [&](const char* folder) {
-            f.selectFolder(QStringLiteral("C:\\") + QLatin1String(folder));
-            return f.page.shownIcon();
-        };
-
-        customise("Rel", "icons\\f.ico");
-        fs::create_directories(f.host("C:\\Rel") + "/icons");
-        writeHost(f.host("C:\\Rel\\icons") + "/f.ico", green);
-        QCOMPARE(shownFor("Rel"), QStringLiteral("C:\\Rel\\icons\\f.ico"));
-
-        customise("Full", "C:\\Icons\\a.ico");
-        QCOMPARE(shownFor("Full"), QStringLiteral("C:\\Icons\\a.ico"));
-
-        // Two leading backslashes are not a full path: the name is looked up under the folder.
-        customise("Net", "\\\\server\\share\\n.ico");
-        fs::create_directories(f.host("C:\\Net") + "/server/share");
-        writeHost(f.host("C:\\Net") + "/server/share/n.ico", green);
-        QCOMPARE(shownFor("Net"), QStringLiteral("C:\\Net\\\\\\server\\share\\n.ico"));
-
-        customise("Zero", "0");
-        QCOMPARE(shownFor("Zero"), QStringLiteral("FOLDER"));
-
-        // A missing file leaves the picture as it was.
-        QCOMPARE(shownFor("Full"), QStringLiteral("C:\\Icons\\a.ico"));
-        customise("Missing", "C:\\Icons\\gone.ico");
-        QCOMPARE(shownFor("Missing"), QStringLiteral("C:\\Icons\\a.ico"));
-        customise("MissingRel", "gone.ico");
-        QCOMPARE(shownFor("MissingRel"), QStringLiteral("C:\\Icons\\a.ico"));
+            if (c.made) {
+                const fs::path made = f.host(dos) + "/" + c.made;
+                fs::create_directories(made.parent_path());
+                writeHost(made, c.made == std::string("junk.ico") ? "MZ no picture" : green);
+            }
+            f.selectFolder(QString::fromStdString(dos));
+            QVERIFY2(f.page.shownIcon() == QLatin1String(c.shown), c.folder);
+        }
 
         // 127 characters are read as 126: the file with the shorter name is the one shown.
         const std::string longName = std::string(123, 'n') + ".ico"; // 127 characters
-        customise("Long", longName);
+        fs::create_directories(f.host("C:\\Long"));
+        QVERIFY(on.machine().writePrivateProfileString(".ShellClassInfo", "IconFile", longName,
+                                                       "C:\\Long\\Desktop.ini"));
+        QVERIFY(on.machine().setFileAttributes("C:\\Long", FILE_ATTRIBUTE_SYSTEM));
         writeHost(f.host("C:\\Long") + "/" + longName.substr(0, 126), green);
         writeHost(f.host("C:\\Long") + "/" + longName, green);
-        QCOMPARE(shownFor("Long"),
+        f.selectFolder(QStringLiteral("C:\\Long"));
+        QCOMPARE(f.page.shownIcon(),
                  QStringLiteral("C:\\Long\\") + QString::fromStdString(longName.substr(0, 126)));
-        QCOMPARE(f.iniValue("IconFile", "C:\\Long\\Desktop.ini").size(), 127);
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}, "C:\\Long\\Desktop.ini").size(), 127);
         const QStringList wine127 =
             probe(on, {"ini", "C:\\Long\\Desktop.ini", ".ShellClassInfo", "IconFile", "0", "127"});
         QVERIFY(!wine127.isEmpty());
         QVERIFY2(wine127.last().startsWith(QStringLiteral("126 [")), qPrintable(wine127.last()));
-
-        // Not a picture, or on a drive that is not there: the stock icon, and the page lives on.
-        customise("NotIcon", "junk.ico");
-        writeHost(f.host("C:\\NotIcon") + "/junk.ico", "MZ this is no picture");
-        QCOMPARE(shownFor("NotIcon"), QStringLiteral("FOLDER"));
-        QCOMPARE(shownFor("Full"), QStringLiteral("C:\\Icons\\a.ico"));
-        customise("NoDrive", "Q:\\icons\\q.ico");
-        QCOMPARE(shownFor("NoDrive"), QStringLiteral("FOLDER"));
-
-        // A customised folder without a desktop.ini shows the stock icon.
-        fs::create_directories(f.host("C:\\") + "/Bare");
-        QVERIFY(on.machine().setFileAttributes("C:\\Bare", FILE_ATTRIBUTE_SYSTEM));
-        QCOMPARE(shownFor("Full"), QStringLiteral("C:\\Icons\\a.ico"));
-        QCOMPARE(shownFor("Bare"), QStringLiteral("FOLDER"));
     }
 };
 

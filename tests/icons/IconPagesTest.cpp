@@ -33,44 +33,36 @@ QImage kestrelDraws(const QString& file, int index) {
     return canvas.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// Wine's icon count of a file, and what its DrawIcon paints for each index, 32 by 32.
-struct WineIcons {
-    int count = -1;
-    QList<QImage> pictures;
-};
-WineIcons wineDraws(MachineOnPrefix& on, const QString& file, const QList<int>& indexes) {
+// Wine's icon count of a file, then what its DrawIcon paints for each index, 32 by 32.
+std::pair<int, QList<QImage>> wineDraws(MachineOnPrefix& on, const QString& file,
+                                        const QList<int>& indexes) {
     std::vector<std::string> args{"icons", file.toStdString(),
                                   QString::number(Background & 0xFFFFFF, 16).toStdString()};
     for (int index : indexes)
         args.push_back(std::to_string(index));
     const QStringList lines = probe(on, args);
-    WineIcons icons;
-    if (lines.size() != indexes.size() + 1)
-        return icons;
-    bool ok = false;
-    icons.count = lines[0].toInt(&ok);
-    if (!ok)
-        return {};
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    bool ok = lines.size() == indexes.size() + 1;
+    const int count = ok ? lines[0].toInt(&ok) : -1;
+    QList<QImage> pictures;
+    for (qsizetype i = 1; ok && i < lines.size(); ++i) {
         QImage picture(IconSide, IconSide, QImage::Format_RGB32);
         for (int p = 0; p < IconSide * IconSide; ++p)
             picture.setPixel(p % IconSide, p / IconSide,
                              0xFF000000u | lines[i].mid(p * 6, 6).toUInt(nullptr, 16));
-        icons.pictures << picture;
+        pictures << picture;
     }
-    return icons;
+    return {ok ? count : -1, pictures};
 }
 
 // The first pixel where two pictures differ, as text; empty when they are equal.
 QString firstDifference(const QImage& a, const QImage& b) {
-    for (int y = 0; y < IconSide; ++y)
-        for (int x = 0; x < IconSide; ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                return QStringLiteral("(%1,%2): %3 vs %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(a.pixel(x, y) & 0xFFFFFF, 6, 16)
-                    .arg(b.pixel(x, y) & 0xFFFFFF, 6, 16);
+    for (int p = 0; p < IconSide * IconSide; ++p)
+        if (a.pixel(p % IconSide, p / IconSide) != b.pixel(p % IconSide, p / IconSide))
+            return QStringLiteral("(%1,%2): %3 vs %4")
+                .arg(p % IconSide)
+                .arg(p / IconSide)
+                .arg(a.pixel(p % IconSide, p / IconSide) & 0xFFFFFF, 6, 16)
+                .arg(b.pixel(p % IconSide, p / IconSide) & 0xFFFFFF, 6, 16);
     return {};
 }
 
@@ -93,6 +85,11 @@ std::size_t resourceSection(const std::string& pe) {
     return 0;
 }
 
+// A field's text and whether a button is enabled, as "TEXT on" or "TEXT off".
+QString state(const QLineEdit* field, const QPushButton* button) {
+    return field->text() + (button->isEnabled() ? " on" : " off");
+}
+
 } // namespace
 
 class IconPagesTest : public QObject {
@@ -109,54 +106,57 @@ private slots:
         QFETCH(QList<int>, indexes);
         KESTREL_QT_MACHINE(on);
         writeHost(hostFile(on, QStringLiteral("C:\\red.ico")), iconFile(qRgb(200, 30, 30)));
-        const WineIcons wine = wineDraws(on, file, indexes);
-        QVERIFY(wine.count >= 0);
+        const auto [count, pictures] = wineDraws(on, file, indexes);
+        QVERIFY(count >= 0);
         QPixmap none;
-        QCOMPARE(DrawFileIcon(file, -1, none), wine.count);
+        QCOMPARE(DrawFileIcon(file, -1, none), count);
         for (qsizetype i = 0; i < indexes.size(); ++i) {
-            const QString difference =
-                firstDifference(kestrelDraws(file, indexes[i]), wine.pictures[i]);
+            const QString difference = firstDifference(kestrelDraws(file, indexes[i]), pictures[i]);
             QVERIFY2(difference.isEmpty(),
                      qPrintable(QString::number(indexes[i]) + ' ' + difference));
         }
     }
 
+    // A damaged or missing shell32.dll: no icons, nothing drawn, and the system icon page lists
+    // none.
     void damagedFilesHoldNoIcons_data() {
         QTest::addColumn<QString>("damage");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("text") << "text";
-        QTest::newRow("MZ and nothing else") << "mz";
-        QTest::newRow("headers only") << "headers";
-        QTest::newRow("cut in its resources") << "half";
-        QTest::newRow("PE header past the end") << "lfanew";
-        QTest::newRow("resource directory garbled") << "resources";
+        for (const char* damage :
+             {"missing", "text", "MZ and nothing else", "headers only", "cut in its resources",
+              "PE header past the end", "resource directory garbled"})
+            QTest::newRow(damage) << damage;
     }
     void damagedFilesHoldNoIcons() {
         QFETCH(QString, damage);
         KESTREL_QT_MACHINE(on);
         std::string bytes = readHostFile(hostFile(on, Shell32));
         QVERIFY(bytes.size() > 1000000);
-        if (damage == QLatin1String("text"))
+        if (damage == "text")
             bytes = "These are not the icons you are looking for.\r\n";
-        else if (damage == QLatin1String("mz"))
+        else if (damage == "MZ and nothing else")
             bytes = "MZ";
-        else if (damage == QLatin1String("headers"))
+        else if (damage == "headers only")
             bytes.resize(4096);
-        else if (damage == QLatin1String("half"))
+        else if (damage == "cut in its resources")
             bytes.resize(bytes.size() / 2);
-        else if (damage == QLatin1String("lfanew"))
+        else if (damage == "PE header past the end")
             bytes.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4);
-        else if (damage == QLatin1String("resources"))
+        else if (damage == "resource directory garbled")
             bytes.replace(resourceSection(bytes), 64, std::string(64, '\xFF'));
-        if (damage != QLatin1String("missing"))
-            writeHost(hostFile(on, QStringLiteral("C:\\damaged.dll")), bytes);
+        // The file in the prefix is shared with the base prefix: replace it, never change it.
+        fs::remove(hostFile(on, Shell32));
+        if (damage != "missing")
+            writeHost(hostFile(on, Shell32), bytes);
 
         QPixmap canvas(IconSide, IconSide);
         canvas.fill(QColor::fromRgb(Background));
-        QCOMPARE(DrawFileIcon(QStringLiteral("C:\\damaged.dll"), 0, canvas), 0);
+        QCOMPARE(DrawFileIcon(Shell32, 0, canvas), 0);
         QCOMPARE(canvas.toImage().pixel(16, 16), Background);
         std::string ico;
-        QVERIFY(!on.machine().extractIcon("C:\\damaged.dll", 0, ico));
+        QVERIFY(!on.machine().extractIcon(Shell32.toStdString(), 0, ico));
+        frmShell32 page;
+        page.Form_Load();
+        QCOMPARE(page.findChild<QListWidget*>(QStringLiteral("lstSI"))->count(), 0);
     }
 
     void driveIconWrittenForItsLetter() {
@@ -168,16 +168,17 @@ private slots:
         auto* drv = page.findChild<DriveListBox*>(QStringLiteral("Drv"));
         auto* text = page.findChild<QLineEdit*>(QStringLiteral("txtIcoP"));
         auto* apply = page.findChild<QPushButton*>(QStringLiteral("cmdAP"));
+        const auto browse = [&](const QString& chosen) {
+            dialogs.chosenFile = chosen;
+            page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        };
         QCOMPARE(drv->Drive(), QStringLiteral("c:"));
-        QCOMPARE(text->text(), QStringLiteral("None"));
-        QVERIFY(!apply->isEnabled());
+        QCOMPARE(state(text, apply), QStringLiteral("None off"));
 
-        dialogs.chosenFile = QStringLiteral("C:\\Icons\\disk.ico");
-        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        browse(QStringLiteral("C:\\Icons\\disk.ico"));
         QCOMPARE(dialogs.captions, QStringList{QStringLiteral("Change icon file:")});
         QCOMPARE(dialogs.filters, QStringList{QStringLiteral("Icon Files (*.ico)|*.ico")});
-        QCOMPARE(text->text(), dialogs.chosenFile);
-        QVERIFY(apply->isEnabled());
+        QCOMPARE(state(text, apply), QStringLiteral("C:\\Icons\\disk.ico on"));
         apply->click();
         QCOMPARE(dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
         const QString root =
@@ -188,38 +189,24 @@ private slots:
 
         // Another drive has no icon; coming back shows the one written.
         QVERIFY(drv->setDrive(QStringLiteral("z:")));
-        QCOMPARE(text->text(), QStringLiteral("None"));
-        QVERIFY(!apply->isEnabled());
+        QCOMPARE(state(text, apply), QStringLiteral("None off"));
         QVERIFY(drv->setDrive(QStringLiteral("c:")));
-        QCOMPARE(text->text(), dialogs.chosenFile);
-        QVERIFY(apply->isEnabled());
+        QCOMPARE(state(text, apply), QStringLiteral("C:\\Icons\\disk.ico on"));
         // A cancelled dialog shows "None" although the value stays.
-        dialogs.chosenFile.clear();
-        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
-        QCOMPARE(text->text(), QStringLiteral("None"));
-        QVERIFY(!apply->isEnabled());
+        browse(QString());
+        QCOMPARE(state(text, apply), QStringLiteral("None off"));
     }
 
-    void GetFIP_data() {
-        QTest::addColumn<QString>("spec");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("too short") << "%1"
-                                   << "Error";
-        QTest::newRow("three characters") << "a,b"
-                                          << "Error";
-        QTest::newRow("no comma") << "C:\\a.ico"
-                                  << "C:\\a.ico";
-        QTest::newRow("last comma counts") << "C:\\a,b.ico,2"
-                                           << "C:\\a,b.ico";
-        QTest::newRow("comma first") << ",abcd"
-                                     << "";
-        QTest::newRow("negative index") << "C:\\x.dll,-3"
-                                        << "C:\\x.dll";
-    }
     void GetFIP() {
-        QFETCH(QString, spec);
-        QFETCH(QString, file);
-        QCOMPARE(frmFIcon::GetFIP(spec), file);
+        const std::pair<const char*, const char*> specs[] = {
+            {"%1", "Error"},
+            {"a,b", "Error"},
+            {"C:\\a.ico", "C:\\a.ico"},
+            {",abcd", ""},
+            {"C:\\x.dll,-3", "C:\\x.dll"},
+            {"C:\\a,b.ico,2", "C:\\a,b.ico"}}; // the last comma counts
+        for (const auto& [spec, file] : specs)
+            QVERIFY2(frmFIcon::GetFIP(spec) == QLatin1String(file), spec);
     }
 
     void fileTypeChainForANewExtension() {
@@ -229,42 +216,43 @@ private slots:
         Dialogs dialogs;
         frmFIcon page;
         page.Form_Load();
-        auto* extension = page.findChild<QLineEdit*>(QStringLiteral("TxtRas"));
-        auto* type = page.findChild<QLineEdit*>(QStringLiteral("TxtFileInf"));
-        auto* current = page.findChild<QLineEdit*>(QStringLiteral("TxtCurIco"));
+        const auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name); };
+        const auto browse = [&](const QString& chosen) {
+            dialogs.chosenFile = chosen;
+            page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        };
+        // The type, the current icon and the picture shown for it.
+        const auto current = [&] {
+            return field("TxtFileInf")->text() + '|' + field("TxtCurIco")->text() + '|' +
+                   page.shownCurrent();
+        };
         auto* change = page.findChild<QPushButton*>(QStringLiteral("cmdNewIco"));
-        QCOMPARE(extension->text(), QStringLiteral("txt"));
+        QCOMPARE(field("TxtRas")->text(), QStringLiteral("txt"));
 
-        extension->setText(QStringLiteral("xyz"));
-        QVERIFY(type->text().isEmpty());
-        QVERIFY(current->text().isEmpty());
-        QCOMPARE(page.shownCurrent(), QStringLiteral("DEFAULT"));
+        field("TxtRas")->setText(QStringLiteral("xyz"));
+        QCOMPARE(current(), QStringLiteral("||DEFAULT"));
         // Nothing chosen yet: a message, and nothing written.
         change->click();
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please Select icon file...")});
         QVERIFY(!wineKeyExists(on, QStringLiteral("HKCR\\.xyz")));
 
-        dialogs.chosenFile = QStringLiteral("C:\\Icons\\i.ico");
-        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
+        browse(QStringLiteral("C:\\Icons\\i.ico"));
         QCOMPARE(dialogs.captions, QStringList{QStringLiteral("Please select icon file...")});
         QCOMPARE(page.shownSelected(), dialogs.chosenFile);
         change->click();
         QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\.xyz")), QStringLiteral("xyz_kestrel_file"));
         QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\xyz_kestrel_file\\DefaultIcon")),
                  QStringLiteral("C:\\Icons\\i.ico,0"));
-        QCOMPARE(type->text(), QStringLiteral("xyz_kestrel_file"));
-        QCOMPARE(current->text(), QStringLiteral("C:\\Icons\\i.ico,0"));
-        QCOMPARE(page.shownCurrent(), QStringLiteral("C:\\Icons\\i.ico"));
+        QCOMPARE(current(), QStringLiteral("xyz_kestrel_file|C:\\Icons\\i.ico,0|C:\\Icons\\i.ico"));
 
         // A library is no picture: the stock icon. A cancelled dialog keeps img2's picture.
         QVERIFY(Reg::SaveString(HKEY_CLASSES_ROOT, QStringLiteral("xyz_kestrel_file\\DefaultIcon"),
                                 QString(), Shell32 + QStringLiteral(",3")));
-        extension->setText(QStringLiteral("xy"));
-        extension->setText(QStringLiteral("xyz"));
+        field("TxtRas")->setText(QStringLiteral("xy"));
+        field("TxtRas")->setText(QStringLiteral("xyz"));
         QCOMPARE(page.shownCurrent(), QStringLiteral("DEFAULT"));
-        dialogs.chosenFile.clear();
-        page.findChild<QPushButton*>(QStringLiteral("cmdbrowse"))->click();
-        QVERIFY(page.findChild<QLineEdit*>(QStringLiteral("TxtSelIco"))->text().isEmpty());
+        browse(QString());
+        QVERIFY(field("TxtSelIco")->text().isEmpty());
         QCOMPARE(page.shownSelected(), QStringLiteral("C:\\Icons\\i.ico"));
     }
 
@@ -330,14 +318,6 @@ private slots:
             list->setCurrentRow(5);
             QVERIFY2(shown() == drawn(v.file, v.index), v.value);
         }
-    }
-
-    void systemIconsWithoutALibrary() {
-        KESTREL_QT_MACHINE(on);
-        fs::remove(hostFile(on, Shell32));
-        frmShell32 page;
-        page.Form_Load();
-        QCOMPARE(page.findChild<QListWidget*>(QStringLiteral("lstSI"))->count(), 0);
     }
 };
 
