@@ -1,10 +1,14 @@
-// The automount page on a throw-away prefix: the start-up entry, the launcher file, the profile
-// file, the editor, and the launcher mapping the letters again when the prefix starts.
+// The drive pages on throw-away prefixes. Mounting: which letters it offers, the command lines it
+// starts, the one-second wait, and Wine's GetDriveTypeA on the result. Automount: the start-up
+// entry, the launcher file, the profile file, the editor, and the launcher mapping the letters
+// again when the prefix starts.
 
+#include "pages/drives/frmVHDD.h"
 #include "pages/drives/frmVHDDrun.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
 #include "ui/RegQt.h"
+#include "ui/controls/DirListBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,22 +24,81 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct AutoPage {
-    MachineOnPrefix& on;
-    Dialogs dialogs;
-    frmVHDDrun page;
+// The letters from C: to Z: of the given Wine drive type, as "E:".
+QStringList wineLetters(MachineOnPrefix& on, unsigned type) {
+    QStringList list;
+    for (const QString& line : probe(on, {"drives"}))
+        if (line.size() > 2 && line.mid(2).toUInt() == type)
+            list << line.left(1) + QLatin1Char(':');
+    return list;
+}
 
-    explicit AutoPage(MachineOnPrefix& prefix) : on(prefix) {
+// The machine on the test's prefix, remembering the command lines the page starts; current for
+// as long as it lives.
+class Recording : public wine::WineMachine {
+public:
+    explicit Recording(MachineOnPrefix& on) : WineMachine(on.prefix().path()), on_(on) {
+        Machine::setCurrent(this);
+    }
+    ~Recording() override { Machine::setCurrent(&on_.machine()); }
+    bool winExec(const std::string& line, int show) override {
+        commands.push_back(line + " /show:" + std::to_string(show));
+        return WineMachine::winExec(line, show);
+    }
+    std::vector<std::string> commands;
+
+private:
+    MachineOnPrefix& on_;
+};
+
+// Each flag as a digit, 1 or 0.
+QString digits(std::initializer_list<bool> flags) {
+    QString text;
+    for (bool flag : flags)
+        text += flag ? '1' : '0';
+    return text;
+}
+
+// Links every free letter from D: to Z: to a folder of C:.
+void takeEveryLetter(MachineOnPrefix& on) {
+    fs::create_directories(hostPath(on, "C:\\") + "/all");
+    for (char letter = 'd'; letter <= 'z'; ++letter) {
+        const std::string link = on.prefix().file(std::string("dosdevices/") + letter + ":");
+        if (!fs::exists(fs::symlink_status(link)))
+            fs::create_symlink(hostPath(on, "C:\\") + "/all", link);
+    }
+}
+
+// A page loaded at a size, its dialogs answered.
+template <class P> struct Loaded {
+    Dialogs dialogs;
+    P page;
+    Loaded() {
         page.resize(600, 500);
         page.Form_Load();
     }
-    template <class T> T* get(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
+    template <class T = QPushButton> T* get(const char* name) {
+        return page.template findChild<T*>(QLatin1String(name));
+    }
+    void click(const char* button) { get(button)->click(); }
+};
+
+struct VhddPage : Loaded<frmVHDD> {
+    QComboBox* cbDrive() { return get<QComboBox>("cbDrive"); }
+    QComboBox* cbUm() { return get<QComboBox>("cbUm"); }
+    // Whether the two lists and the two buttons are enabled.
+    QString enabled() {
+        return digits({cbDrive()->isEnabled(), cbUm()->isEnabled(), get("cmdMount")->isEnabled(),
+                       get("cmdUm")->isEnabled()});
+    }
+};
+
+struct AutoPage : Loaded<frmVHDDrun> {
     QCheckBox* chkAutorun() { return get<QCheckBox>("chkAutorun"); }
     QComboBox* cboD() { return get<QComboBox>("cboD"); }
     QComboBox* cbodN() { return get<QComboBox>("cbodN"); }
     QLineEdit* txtP() { return get<QLineEdit>("txtP"); }
     QLineEdit* txtpN() { return get<QLineEdit>("txtpN"); }
-    void click(const char* button) { get<QPushButton>(button)->click(); }
     void choose(int index) {
         cboD()->setCurrentIndex(index);
         emit cboD()->activated(index);
@@ -53,14 +116,11 @@ struct AutoPage {
         txtpN()->setText(path);
         click("btnsN");
     }
-    // What the page shows: the box ticked, the box enabled, the profiles, the editor, as digits.
+    // What the page shows: the box ticked, the box enabled, the profiles, the editor.
     QString shows() {
-        QString digits;
-        for (bool on : {chkAutorun()->isChecked(), chkAutorun()->isEnabled(),
-                        get<QGroupBox>("frameO")->isVisibleTo(&page),
-                        get<QGroupBox>("FrameN")->isVisibleTo(&page)})
-            digits += on ? '1' : '0';
-        return digits;
+        return digits({chkAutorun()->isChecked(), chkAutorun()->isEnabled(),
+                       get<QGroupBox>("frameO")->isVisibleTo(&page),
+                       get<QGroupBox>("FrameN")->isVisibleTo(&page)});
     }
 };
 const QString Overview = "1110", Editing = "1001";
@@ -79,9 +139,79 @@ std::optional<QString> wineRunEntry(MachineOnPrefix& on) {
 
 } // namespace
 
-class AutomountTest : public QObject {
+class DrivePagesTest : public QObject {
     Q_OBJECT
 private slots:
+    void lettersAsWineSeesThem() {
+        KESTREL_QT_MACHINE(on);
+        // A CD drive is in neither list; a folder linked as a letter is a fixed disk.
+        fs::create_directories(hostPath(on, "C:\\") + "/cd");
+        fs::create_directories(hostPath(on, "C:\\") + "/disk");
+        fs::create_symlink(hostPath(on, "C:\\") + "/cd", on.prefix().file("dosdevices/h:"));
+        fs::create_symlink(hostPath(on, "C:\\") + "/disk", on.prefix().file("dosdevices/k:"));
+        on.prefix().wine(
+            {"reg", "add", "HKLM\\Software\\Wine\\Drives", "/v", "h:", "/d", "cdrom", "/f"});
+        on.prefix().stopWineServer();
+
+        Recording recording(on);
+        VhddPage p;
+        const QStringList free = wineLetters(on, DRIVE_NO_ROOT_DIR);
+        const QStringList fixed = wineLetters(on, DRIVE_FIXED);
+        QVERIFY(!free.contains(QStringLiteral("H:")) && !fixed.contains(QStringLiteral("H:")));
+        QVERIFY(fixed.contains(QStringLiteral("C:")) && fixed.contains(QStringLiteral("K:")));
+        QCOMPARE(items(p.cbDrive()), free);
+        QCOMPARE(items(p.cbUm()), fixed);
+        QCOMPARE(p.cbDrive()->currentIndex(), 0);
+        QCOMPARE(p.cbUm()->currentIndex(), 0);
+        QVERIFY(!p.cbDrive()->isEditable() && !p.cbUm()->isEditable());
+        QCOMPARE(p.enabled(), QStringLiteral("1111"));
+
+        // With every letter taken the mount list is empty and its button does nothing.
+        takeEveryLetter(on);
+        VhddPage full;
+        QCOMPARE(full.cbDrive()->count(), 0);
+        full.click("cmdMount");
+        QVERIFY(recording.commands.empty());
+        QCOMPARE(full.enabled(), QStringLiteral("1111"));
+    }
+
+    void mountAndUnmountAFolderWithBlanks() {
+        KESTREL_QT_MACHINE(on);
+        fs::create_directories(hostPath(on, "C:\\") + "/Path With Blanks");
+        Recording recording(on);
+        VhddPage p;
+        QVERIFY(p.get<DirListBox>("DirTH")->setPath(QStringLiteral("C:\\")));
+        QVERIFY(p.get<DirListBox>("DirTH")->select(QStringLiteral("C:\\Path With Blanks")));
+        p.cbDrive()->setCurrentIndex(p.cbDrive()->findText(QStringLiteral("E:")));
+        QCOMPARE(p.cbDrive()->currentText(), QStringLiteral("E:"));
+
+        // Each command greys the controls for the wait, then the lists follow Wine's drives.
+        p.click("cmdMount");
+        QCOMPARE(recording.commands,
+                 std::vector<std::string>{"Subst E: \"C:\\Path With Blanks\" /show:0"});
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QTest::qWait(frmVHDD::RefreshDelay / 2);
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
+        QVERIFY(!items(p.cbDrive()).contains(QStringLiteral("E:")));
+        QVERIFY(items(p.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
+        // Wine finds the folder's contents through the new letter.
+        writeHost(hostPath(on, "C:\\Path With Blanks") + "/seen.txt", "through E:");
+        QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), QStringLiteral("through E:"));
+
+        p.cbUm()->setCurrentIndex(p.cbUm()->findText(QStringLiteral("E:")));
+        p.click("cmdUm");
+        QCOMPARE(recording.commands.back(), std::string("Subst /D E: /show:0"));
+        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
+        QVERIFY(items(p.cbDrive()).contains(QStringLiteral("E:")));
+        QVERIFY(!items(p.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
+        // The folder itself is untouched.
+        QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
+    }
+
     void startUpEntryAndLauncherFollowTheCheckBox() {
         KESTREL_QT_MACHINE(on);
         const QByteArray launcher =
@@ -89,7 +219,7 @@ private slots:
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
                                 QStringLiteral("other.exe")));
-        AutoPage p(on);
+        AutoPage p;
         // No start-up entry: only the check box, unticked.
         QCOMPARE(p.shows(), QStringLiteral("0100"));
         QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
@@ -123,7 +253,7 @@ private slots:
 
         // Opening the page again with the entry keeps the box ticked and writes nothing.
         fs::remove(launcherFile(on));
-        AutoPage again(on);
+        AutoPage again;
         QCOMPARE(again.shows(), Overview);
         QVERIFY(!fs::exists(launcherFile(on)));
     }
@@ -131,7 +261,7 @@ private slots:
     // Profiles are saved in order, read back by a new opening, and deleting selects the first.
     void profilesSavedReadBackAndDeleted() {
         KESTREL_QT_MACHINE(on);
-        AutoPage p(on);
+        AutoPage p;
         p.tick();
         p.add(QStringLiteral("H:"), QStringLiteral("C:\\One"));
         p.add(QStringLiteral("E:"), QStringLiteral("D:\\Two"));
@@ -139,7 +269,7 @@ private slots:
         QCOMPARE(p.cboD()->currentText(), QStringLiteral("H:"));
         QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
 
-        AutoPage again(on);
+        AutoPage again;
         QCOMPARE(items(again.cboD()), (QStringList{QStringLiteral("H:"), QStringLiteral("E:")}));
         QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\One"));
         again.choose(1);
@@ -168,7 +298,7 @@ private slots:
         writeHost(profileFile(on), "E:C:\\Games\r\nF:C:\\Work\r\nG:C:\\Music\r\n");
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue,
                                 QStringLiteral("kstSubst.exe")));
-        AutoPage p(on);
+        AutoPage p;
         QCOMPARE(p.shows(), Overview);
         p.choose(1);
         QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Work"));
@@ -200,7 +330,7 @@ private slots:
 
     void refusedInput() {
         KESTREL_QT_MACHINE(on);
-        AutoPage p(on);
+        AutoPage p;
         p.tick();
         // Edit without a profile: nothing to edit.
         p.click("btnS");
@@ -214,15 +344,8 @@ private slots:
                                                {QStringLiteral("C:\\Music"), 900}};
         for (const auto& [path, message] : bad) {
             // Last, with every letter from D: to Z: taken, there is no letter to save.
-            if (message == 900) {
-                fs::create_directories(hostPath(on, "C:\\") + "/all");
-                for (char letter = 'd'; letter <= 'z'; ++letter) {
-                    const std::string link =
-                        on.prefix().file(std::string("dosdevices/") + letter + ":");
-                    if (!fs::exists(fs::symlink_status(link)))
-                        fs::create_symlink(hostPath(on, "C:\\") + "/all", link);
-                }
-            }
+            if (message == 900)
+                takeEveryLetter(on);
             p.dialogs.messages.clear();
             p.click("btnN");
             p.txtpN()->setText(path);
@@ -245,7 +368,7 @@ private slots:
         fs::create_directories(hostPath(on, "C:\\") + "/Games");
         fs::create_directories(hostPath(on, "C:\\") + "/Work");
         {
-            AutoPage p(on);
+            AutoPage p;
             p.tick();
             p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
             p.add(QStringLiteral("F:"), QStringLiteral("C:\\Work"));
@@ -267,5 +390,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AutomountTest)
-#include "AutomountTest.moc"
+QTEST_MAIN(DrivePagesTest)
+#include "DrivePagesTest.moc"
