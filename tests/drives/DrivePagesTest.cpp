@@ -116,6 +116,10 @@ struct AutoPage : Loaded<frmVHDDrun> {
         txtpN()->setText(path);
         click("btnsN");
     }
+    // The profiles' letters, the chosen one and the path shown.
+    QString profiles() {
+        return items(cboD()).join(' ') + '|' + cboD()->currentText() + '|' + txtP()->text();
+    }
     // What the page shows: the box ticked, the box enabled, the profiles, the editor.
     QString shows() {
         return digits({chkAutorun()->isChecked(), chkAutorun()->isEnabled(),
@@ -134,7 +138,7 @@ std::string launcherFile(MachineOnPrefix& on) {
 
 // Wine's own reading of the start-up entry; nothing when it is missing.
 std::optional<QString> wineRunEntry(MachineOnPrefix& on) {
-    return wineQuery(on, QStringLiteral("HKLM\\") + frmVHDDrun::RunKey, frmVHDDrun::RunValue);
+    return wineQuery(on, "HKLM\\" + frmVHDDrun::RunKey, frmVHDDrun::RunValue);
 }
 
 } // namespace
@@ -157,14 +161,14 @@ private slots:
         VhddPage p;
         const QStringList free = wineLetters(on, DRIVE_NO_ROOT_DIR);
         const QStringList fixed = wineLetters(on, DRIVE_FIXED);
-        QVERIFY(!free.contains(QStringLiteral("H:")) && !fixed.contains(QStringLiteral("H:")));
-        QVERIFY(fixed.contains(QStringLiteral("C:")) && fixed.contains(QStringLiteral("K:")));
+        QVERIFY(!free.contains("H:") && !fixed.contains("H:"));
+        QVERIFY(fixed.contains("C:") && fixed.contains("K:"));
         QCOMPARE(items(p.cbDrive()), free);
         QCOMPARE(items(p.cbUm()), fixed);
         QCOMPARE(p.cbDrive()->currentIndex(), 0);
         QCOMPARE(p.cbUm()->currentIndex(), 0);
         QVERIFY(!p.cbDrive()->isEditable() && !p.cbUm()->isEditable());
-        QCOMPARE(p.enabled(), QStringLiteral("1111"));
+        QCOMPARE(p.enabled(), "1111");
 
         // With every letter taken the mount list is empty and its button does nothing.
         takeEveryLetter(on);
@@ -172,7 +176,7 @@ private slots:
         QCOMPARE(full.cbDrive()->count(), 0);
         full.click("cmdMount");
         QVERIFY(recording.commands.empty());
-        QCOMPARE(full.enabled(), QStringLiteral("1111"));
+        QCOMPARE(full.enabled(), "1111");
     }
 
     void mountAndUnmountAFolderWithBlanks() {
@@ -180,33 +184,33 @@ private slots:
         fs::create_directories(hostPath(on, "C:\\") + "/Path With Blanks");
         Recording recording(on);
         VhddPage p;
-        QVERIFY(p.get<DirListBox>("DirTH")->setPath(QStringLiteral("C:\\")));
-        QVERIFY(p.get<DirListBox>("DirTH")->select(QStringLiteral("C:\\Path With Blanks")));
-        p.cbDrive()->setCurrentIndex(p.cbDrive()->findText(QStringLiteral("E:")));
-        QCOMPARE(p.cbDrive()->currentText(), QStringLiteral("E:"));
+        QVERIFY(p.get<DirListBox>("DirTH")->setPath("C:\\"));
+        QVERIFY(p.get<DirListBox>("DirTH")->select("C:\\Path With Blanks"));
+        p.cbDrive()->setCurrentIndex(p.cbDrive()->findText("E:"));
+        QCOMPARE(p.cbDrive()->currentText(), "E:");
 
         // Each command greys the controls for the wait, then the lists follow Wine's drives.
         p.click("cmdMount");
         QCOMPARE(recording.commands,
                  std::vector<std::string>{"Subst E: \"C:\\Path With Blanks\" /show:0"});
-        QCOMPARE(p.enabled(), QStringLiteral("0000"));
+        QCOMPARE(p.enabled(), "0000");
         QTest::qWait(frmVHDD::RefreshDelay / 2);
-        QCOMPARE(p.enabled(), QStringLiteral("0000"));
-        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
-        QVERIFY(!items(p.cbDrive()).contains(QStringLiteral("E:")));
-        QVERIFY(items(p.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(p.enabled(), "0000");
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), "1111", 3 * frmVHDD::RefreshDelay);
+        QVERIFY(!items(p.cbDrive()).contains("E:"));
+        QVERIFY(items(p.cbUm()).contains("E:"));
         QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
         // Wine finds the folder's contents through the new letter.
         writeHost(hostPath(on, "C:\\Path With Blanks") + "/seen.txt", "through E:");
-        QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), QStringLiteral("through E:"));
+        QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), "through E:");
 
-        p.cbUm()->setCurrentIndex(p.cbUm()->findText(QStringLiteral("E:")));
+        p.cbUm()->setCurrentIndex(p.cbUm()->findText("E:"));
         p.click("cmdUm");
         QCOMPARE(recording.commands.back(), std::string("Subst /D E: /show:0"));
-        QCOMPARE(p.enabled(), QStringLiteral("0000"));
-        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), QStringLiteral("1111"), 3 * frmVHDD::RefreshDelay);
-        QVERIFY(items(p.cbDrive()).contains(QStringLiteral("E:")));
-        QVERIFY(!items(p.cbUm()).contains(QStringLiteral("E:")));
+        QCOMPARE(p.enabled(), "0000");
+        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), "1111", 3 * frmVHDD::RefreshDelay);
+        QVERIFY(items(p.cbDrive()).contains("E:"));
+        QVERIFY(!items(p.cbUm()).contains("E:"));
         QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
         // The folder itself is untouched.
         QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
@@ -214,18 +218,16 @@ private slots:
 
     void startUpEntryAndLauncherFollowTheCheckBox() {
         KESTREL_QT_MACHINE(on);
-        const QByteArray launcher =
-            LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM"));
+        const QByteArray launcher = LoadResData("KSTSUBST", "CUSTOM");
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
-        QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, QStringLiteral("Other"),
-                                QStringLiteral("other.exe")));
+        QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, "Other", "other.exe"));
         AutoPage p;
         // No start-up entry: only the check box, unticked.
-        QCOMPARE(p.shows(), QStringLiteral("0100"));
-        QCOMPARE(p.chkAutorun()->text(), QStringLiteral("Mount VHDD while Windows runing"));
+        QCOMPARE(p.shows(), "0100");
+        QCOMPARE(p.chkAutorun()->text(), "Mount VHDD while Windows runing");
         p.chkAutorun()->click();
         QCOMPARE(p.shows(), Overview);
-        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
+        QCOMPARE(wineRunEntry(on), "kstSubst.exe");
         // The launcher is written from the program's own resource.
         QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
         p.click("btnN");
@@ -233,15 +235,14 @@ private slots:
         p.click("btnC");
         QCOMPARE(p.shows(), Overview);
         QVERIFY(!fs::exists(profileFile(on)));
-        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+        p.add("E:", "C:\\Games");
         const std::string profiles = readHostFile(profileFile(on));
 
         // Unticking removes only the start-up entry.
         p.chkAutorun()->click();
-        QCOMPARE(p.shows(), QStringLiteral("0100"));
+        QCOMPARE(p.shows(), "0100");
         QCOMPARE(wineRunEntry(on), std::nullopt);
-        QCOMPARE(wineQuery(on, QStringLiteral("HKLM\\") + frmVHDDrun::RunKey, "Other"),
-                 QStringLiteral("other.exe"));
+        QCOMPARE(wineQuery(on, "HKLM\\" + frmVHDDrun::RunKey, "Other"), "other.exe");
         QCOMPARE(readHostFile(profileFile(on)), profiles);
         QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
 
@@ -249,7 +250,7 @@ private slots:
         writeHost(launcherFile(on), "somebody else's kstSubst");
         p.chkAutorun()->click();
         QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
-        QCOMPARE(wineRunEntry(on), QStringLiteral("kstSubst.exe"));
+        QCOMPARE(wineRunEntry(on), "kstSubst.exe");
 
         // Opening the page again with the entry keeps the box ticked and writes nothing.
         fs::remove(launcherFile(on));
@@ -263,26 +264,22 @@ private slots:
         KESTREL_QT_MACHINE(on);
         AutoPage p;
         p.tick();
-        p.add(QStringLiteral("H:"), QStringLiteral("C:\\One"));
-        p.add(QStringLiteral("E:"), QStringLiteral("D:\\Two"));
+        p.add("H:", "C:\\One");
+        p.add("E:", "D:\\Two");
         QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\nE:D:\\Two\r\n"));
-        QCOMPARE(p.cboD()->currentText(), QStringLiteral("H:"));
-        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\One"));
+        QCOMPARE(p.profiles(), "H: E:|H:|C:\\One");
 
         AutoPage again;
-        QCOMPARE(items(again.cboD()), (QStringList{QStringLiteral("H:"), QStringLiteral("E:")}));
-        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\One"));
+        QCOMPARE(again.profiles(), "H: E:|H:|C:\\One");
         again.choose(1);
-        QCOMPARE(again.txtP()->text(), QStringLiteral("D:\\Two"));
+        QCOMPARE(again.profiles(), "H: E:|E:|D:\\Two");
         again.click("btnD");
-        QCOMPARE(items(again.cboD()), QStringList{QStringLiteral("H:")});
-        QCOMPARE(again.cboD()->currentIndex(), 0);
-        QCOMPARE(again.txtP()->text(), QStringLiteral("C:\\One"));
+        QCOMPARE(again.profiles(), "H:|H:|C:\\One");
         QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\n"));
 
         // Deleting the last one leaves an empty file; deleting again changes nothing.
         again.click("btnD");
-        QVERIFY(again.txtP()->text().isEmpty());
+        QCOMPARE(again.profiles(), "||");
         QVERIFY(fs::exists(profileFile(on)));
         QCOMPARE(fs::file_size(profileFile(on)), 0u);
         again.click("btnD");
@@ -297,29 +294,28 @@ private slots:
         fs::create_symlink(hostPath(on, "C:\\") + "/Work", on.prefix().file("dosdevices/f:"));
         writeHost(profileFile(on), "E:C:\\Games\r\nF:C:\\Work\r\nG:C:\\Music\r\n");
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue,
-                                QStringLiteral("kstSubst.exe")));
+                                "kstSubst.exe"));
         AutoPage p;
         QCOMPARE(p.shows(), Overview);
         p.choose(1);
-        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Work"));
+        QCOMPARE(p.txtP()->text(), "C:\\Work");
         p.click("btnS");
         QCOMPARE(p.shows(), Editing);
-        QCOMPARE(p.txtpN()->text(), QStringLiteral("C:\\Work"));
-        QStringList expected{QStringLiteral("F:")};
+        QCOMPARE(p.txtpN()->text(), "C:\\Work");
+        QStringList expected{"F:"};
         for (char letter = 'D'; letter <= 'Z'; ++letter)
             if (letter != 'E' && letter != 'G' && wineDriveType(on, letter) == DRIVE_NO_ROOT_DIR)
                 expected << QString(QLatin1Char(letter)) + QLatin1Char(':');
         QCOMPARE(items(p.cbodN()), expected);
-        QCOMPARE(p.cbodN()->currentText(), QStringLiteral("F:"));
+        QCOMPARE(p.cbodN()->currentText(), "F:");
 
         // Saving the edit moves the profile to the end and selects the first one.
-        p.txtpN()->setText(QStringLiteral("C:\\Work2"));
+        p.txtpN()->setText("C:\\Work2");
         p.click("btnsN");
         QCOMPARE(p.shows(), Overview);
         QCOMPARE(readHostFile(profileFile(on)),
                  std::string("E:C:\\Games\r\nG:C:\\Music\r\nF:C:\\Work2\r\n"));
-        QCOMPARE(p.cboD()->currentIndex(), 0);
-        QCOMPARE(p.txtP()->text(), QStringLiteral("C:\\Games"));
+        QCOMPARE(p.profiles(), "E: G: F:|E:|C:\\Games");
 
         // A new profile is never offered a letter a profile has.
         p.click("btnN");
@@ -335,13 +331,11 @@ private slots:
         // Edit without a profile: nothing to edit.
         p.click("btnS");
         QCOMPARE(p.shows(), Overview);
-        p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
+        p.add("E:", "C:\\Games");
         const std::string saved = readHostFile(profileFile(on));
 
-        const std::pair<QString, int> bad[] = {{QStringLiteral("C:\\a,b"), 902},
-                                               {QStringLiteral("\"C:\\Games\""), 902},
-                                               {QString(), 901},
-                                               {QStringLiteral("C:\\Music"), 900}};
+        const std::pair<QString, int> bad[] = {
+            {"C:\\a,b", 902}, {"\"C:\\Games\"", 902}, {QString(), 901}, {"C:\\Music", 900}};
         for (const auto& [path, message] : bad) {
             // Last, with every letter from D: to Z: taken, there is no letter to save.
             if (message == 900)
@@ -363,15 +357,15 @@ private slots:
     // starts: the registered launcher maps both letters again.
     void lettersComeBackWhenThePrefixStarts() {
         KESTREL_QT_MACHINE(on);
-        QVERIFY2(!LoadResData(QStringLiteral("KSTSUBST"), QStringLiteral("CUSTOM")).isEmpty(),
+        QVERIFY2(!LoadResData("KSTSUBST", "CUSTOM").isEmpty(),
                  "this build carries no KSTSUBST launcher resource");
         fs::create_directories(hostPath(on, "C:\\") + "/Games");
         fs::create_directories(hostPath(on, "C:\\") + "/Work");
         {
             AutoPage p;
             p.tick();
-            p.add(QStringLiteral("E:"), QStringLiteral("C:\\Games"));
-            p.add(QStringLiteral("F:"), QStringLiteral("C:\\Work"));
+            p.add("E:", "C:\\Games");
+            p.add("F:", "C:\\Work");
         }
         on.machine().winExec("Subst /D E:", SW_HIDE);
         on.machine().winExec("Subst /D F:", SW_HIDE);
@@ -386,7 +380,7 @@ private slots:
         QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
         QCOMPARE(wineDriveType(on, 'F'), DRIVE_FIXED);
         writeHost(hostPath(on, "C:\\Games") + "/g.txt", "games");
-        QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), QStringLiteral("games"));
+        QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), "games");
     }
 };
 

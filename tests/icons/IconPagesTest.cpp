@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString Shell32 = QStringLiteral("C:\\windows\\system32\\shell32.dll");
-const QString SettingsKey = QStringLiteral("Software\\Pellmark\\Kestrel");
+const QString Shell32 = "C:\\windows\\system32\\shell32.dll";
+const QString SettingsKey = "Software\\Pellmark\\Kestrel";
 const QRgb Background = qRgb(0x40, 0x80, 0xc0);
 const QRgb Red = qRgb(200, 30, 30);
 
@@ -83,7 +83,7 @@ void apply(FolderPage& f) {
 }
 QString counter() {
     QString text;
-    Reg::GetString(HKEY_LOCAL_MACHINE, SettingsKey, QStringLiteral("IconCount"), text);
+    Reg::GetString(HKEY_LOCAL_MACHINE, SettingsKey, "IconCount", text);
     return text;
 }
 
@@ -148,7 +148,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QList<int>>("indexes");
         QTest::newRow("shell32.dll") << Shell32 << QList<int>{0, 3, 8, 31, 183};
-        QTest::newRow("icon file") << QStringLiteral("C:\\Icons\\a.ico") << QList<int>{0};
+        QTest::newRow("icon file") << "C:\\Icons\\a.ico" << QList<int>{0};
     }
     void iconsLikeWine() {
         QFETCH(QString, file);
@@ -208,29 +208,29 @@ private slots:
         fs::create_directories(hostPath(on, "C:\\Work") + "/beta");
         fs::create_directories(hostPath(on, "C:\\Work") + "/Alpha");
         DriveListBox drives;
-        QCOMPARE(drives.Drive(), QStringLiteral("c:"));
-        QVERIFY(drives.findText(QStringLiteral("z:")) >= 0);
-        QVERIFY(!drives.setDrive(QStringLiteral("q:")));
+        QCOMPARE(drives.Drive(), "c:");
+        QVERIFY(drives.findText("z:") >= 0);
+        QVERIFY(!drives.setDrive("q:"));
 
         // Names match without regard to case and show as stored: the root, the open folder,
         // then its subfolders sorted without regard to case.
         DirListBox folders;
-        QVERIFY(folders.setPath(QStringLiteral("c:\\WORK")));
+        QVERIFY(folders.setPath("c:\\WORK"));
         QCOMPARE(folders.Path() + ' ' + folders.selectedPath(), "C:\\Work C:\\Work");
         QCOMPARE(tree(folders.topLevelItem(0)), "c:\\|.Work|..Alpha|..beta");
-        QVERIFY(folders.select(QStringLiteral("C:\\Work\\beta")));
-        QCOMPARE(folders.selectedPath(), QStringLiteral("C:\\Work\\beta"));
-        QVERIFY(!folders.setPath(QStringLiteral("C:\\Missing")));
-        QCOMPARE(folders.Path(), QStringLiteral("C:\\Work"));
+        QVERIFY(folders.select("C:\\Work\\beta"));
+        QCOMPARE(folders.selectedPath(), "C:\\Work\\beta");
+        QVERIFY(!folders.setPath("C:\\Missing"));
+        QCOMPARE(folders.Path(), "C:\\Work");
 
         // On the folder page, a drive letter whose folder is gone cannot be listed: C:\ is
         // shown.
         fs::create_symlink("/nonexistent-kestrel-drive", on.prefix().file("dosdevices/q:"));
         FolderPage f(on);
-        QVERIFY(f.get<DirListBox>("Dir1")->setPath(QStringLiteral("C:\\windows")));
+        QVERIFY(f.get<DirListBox>("Dir1")->setPath("C:\\windows"));
         f.get<DriveListBox>("Drv")->Refresh();
-        QVERIFY(f.get<DriveListBox>("Drv")->setDrive(QStringLiteral("q:")));
-        QCOMPARE(f.get<DirListBox>("Dir1")->Path(), QStringLiteral("C:\\"));
+        QVERIFY(f.get<DriveListBox>("Drv")->setDrive("q:"));
+        QCOMPARE(f.get<DirListBox>("Dir1")->Path(), "C:\\");
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
@@ -240,13 +240,13 @@ private slots:
             {"Icons\\a.ico", false},    {"C", false},      {"%SystemRoot%\\a.ico", false}};
         for (const auto& [path, full] : paths)
             QVERIFY2(frmFldIco::IsFullPath(path) == full, path);
-        const std::pair<const char*, const char*> specs[] = {
-            {"%1", "Error"},
-            {"a,b", "Error"},
-            {"C:\\a.ico", "C:\\a.ico"},
-            {",abcd", ""},
-            {"C:\\x.dll,-3", "C:\\x.dll"},
-            {"C:\\a,b.ico,2", "C:\\a,b.ico"}}; // the last comma counts
+        // The last comma counts.
+        const std::pair<const char*, const char*> specs[] = {{"%1", "Error"},
+                                                             {"a,b", "Error"},
+                                                             {"C:\\a.ico", "C:\\a.ico"},
+                                                             {",abcd", ""},
+                                                             {"C:\\x.dll,-3", "C:\\x.dll"},
+                                                             {"C:\\a,b.ico,2", "C:\\a,b.ico"}};
         for (const auto& [spec, file] : specs)
             QVERIFY2(frmFIcon::GetFIP(spec) == QLatin1String(file), spec);
     }
@@ -260,13 +260,13 @@ private slots:
                      f.get<QCheckBox>("chk")->text(),
                  "Change Icon|Remove Icon|Copy icon to folder");
         QCOMPARE(f.state("txtIco", "cdmApply"), " off");
-        QCOMPARE(f.page.shownIcon(), QStringLiteral("FOLDER"));
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        QCOMPARE(f.dialogs.captions, QStringList{QStringLiteral("Select Icon File...")});
-        QCOMPARE(f.dialogs.filters, QStringList{QStringLiteral("Icon Files(*.ico)|*.ico")});
+        QCOMPARE(f.page.shownIcon(), "FOLDER");
+        f.browse("C:\\Icons\\a.ico");
+        QCOMPARE(f.dialogs.captions, QStringList{"Select Icon File..."});
+        QCOMPARE(f.dialogs.filters, QStringList{"Icon Files(*.ico)|*.ico"});
         // The root is selected: no icon for it.
         QCOMPARE(f.state("txtIco", "cdmApply"), "C:\\Icons\\a.ico off");
-        f.selectFolder(QStringLiteral("C:\\Work"));
+        f.selectFolder("C:\\Work");
         QCOMPARE(f.state("txtIco", "cdmApply"), "C:\\Icons\\a.ico on");
         // A cancelled dialog empties the field and disables the button.
         f.browse(QString());
@@ -279,35 +279,34 @@ private slots:
         const std::string before = readHostFile(f.host("C:\\Work\\Desktop.ini"));
         QVERIFY(on.machine().setFileAttributes("C:\\Work",
                                                FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-        f.selectFolder(QStringLiteral("C:\\Work"));
+        f.selectFolder("C:\\Work");
         QVERIFY(!f.get("cmdNoIco")->isEnabled());
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
+        f.browse("C:\\Icons\\a.ico");
         f.dialogs.answer = false;
         f.get("cdmApply")->click();
-        QCOMPARE(f.dialogs.questions,
-                 QStringList{QStringLiteral("Change icon for folder C:\\Work ?")});
-        QCOMPARE(f.dialogs.titles, QStringList{QStringLiteral("Saving...")});
+        QCOMPARE(f.dialogs.questions, QStringList{"Change icon for folder C:\\Work ?"});
+        QCOMPARE(f.dialogs.titles, QStringList{"Saving..."});
         QCOMPARE(readHostFile(f.host("C:\\Work\\Desktop.ini")), before);
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x24u, 0u); // not made system
 
         f.dialogs.answer = true;
-        f.selectFolder(QStringLiteral("C:\\"));
+        f.selectFolder("C:\\");
         QVERIFY(!f.get("cdmApply")->isEnabled());
         const std::uint32_t root = wineAttributes(on, "C:\\");
         apply(f);
-        QCOMPARE(f.dialogs.questions.last(), QStringLiteral("Change icon for folder C:\\ ?"));
+        QCOMPARE(f.dialogs.questions.last(), "Change icon for folder C:\\ ?");
         QVERIFY(!fs::exists(f.host("C:\\") + "/Desktop.ini"));
         QVERIFY(!fs::exists(f.host("C:\\") + "/desktop.ini"));
         QCOMPARE(wineAttributes(on, "C:\\"), root);
 
         // The old icon is replaced; other sections and keys survive; the folder becomes system
         // only and the icon file hidden + system, for Wine too. No copy: no counter.
-        f.selectFolder(QStringLiteral("C:\\Work"));
+        f.selectFolder("C:\\Work");
         apply(f);
         QCOMPARE(f.ini({".ShellClassInfo IconFile", ".ShellClassInfo IconIndex",
                         ".ShellClassInfo OriginalIcon", ".ShellClassInfo ConfirmFileOp",
                         ".ShellClassInfo InfoTip", "Other A", "ViewState Mode"}),
-                 QStringLiteral("C:\\Icons\\a.ico|0|%|0|my work|1|4"));
+                 "C:\\Icons\\a.ico|0|%|0|my work|1|4");
         QCOMPARE(wineAttributes(on, "C:\\Icons\\a.ico") & 0x7u, 0x6u);
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0x4u);
         QVERIFY(counter().isEmpty());
@@ -320,16 +319,16 @@ private slots:
         }
         QCOMPARE(ini.find("IconFile="), ini.rfind("IconFile="));
 
-        f.selectFolder(QStringLiteral("C:\\Work"));
+        f.selectFolder("C:\\Work");
         QVERIFY(f.get("cmdNoIco")->isEnabled());
-        QCOMPARE(f.page.shownIcon(), QStringLiteral("C:\\Icons\\a.ico"));
+        QCOMPARE(f.page.shownIcon(), "C:\\Icons\\a.ico");
         f.dialogs.questions.clear();
         f.get("cmdNoIco")->click();
-        QCOMPARE(f.dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
+        QCOMPARE(f.dialogs.questions, QStringList{"Save Changes ?"});
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
         QVERIFY(!f.get("cmdNoIco")->isEnabled());
         // The desktop.ini stays.
-        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("C:\\Icons\\a.ico"));
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), "C:\\Icons\\a.ico");
     }
 
     void copiesAreCountedAndWrapAfter256() {
@@ -337,27 +336,27 @@ private slots:
         FolderPage f(on);
         // An older copy of the same name is overwritten.
         writeHost(f.host("C:\\Work") + "/KestrelFld0.ico", "an older copy");
-        f.selectFolder(QStringLiteral("C:\\Work"));
-        f.browse(QStringLiteral("C:\\Icons\\a.ico"));
+        f.selectFolder("C:\\Work");
+        f.browse("C:\\Icons\\a.ico");
         f.get<QCheckBox>("chk")->setChecked(true);
         apply(f);
         QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
-        QCOMPARE(counter(), QStringLiteral("0"));
-        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("KestrelFld0.ico"));
+        QCOMPARE(counter(), "0");
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), "KestrelFld0.ico");
         apply(f);
         QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
-        QCOMPARE(counter(), QStringLiteral("1"));
-        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), QStringLiteral("KestrelFld1.ico"));
+        QCOMPARE(counter(), "1");
+        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), "KestrelFld1.ico");
 
-        QVERIFY(Reg::SaveDWord(HKEY_LOCAL_MACHINE, SettingsKey, QStringLiteral("IconCount"), 255));
+        QVERIFY(Reg::SaveDWord(HKEY_LOCAL_MACHINE, SettingsKey, "IconCount", 255));
         apply(f);
         QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld256.ico")));
         // 256 is stored whole but reads as its lowest byte, 0: the next copy is number 1.
-        QCOMPARE(counter(), QStringLiteral("0"));
+        QCOMPARE(counter(), "0");
         fs::remove(f.host("C:\\Work\\KestrelFld1.ico"));
         apply(f);
         QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
-        QCOMPARE(counter(), QStringLiteral("1"));
+        QCOMPARE(counter(), "1");
         // The copy is hidden + system for Wine too.
         QCOMPARE(wineAttributes(on, "C:\\Work\\KestrelFld1.ico") & 0x7u, 0x6u);
     }
@@ -413,36 +412,35 @@ private slots:
         QCOMPARE(f.ini({".ShellClassInfo IconFile"}, "C:\\Long\\Desktop.ini").size(), 127);
         const QStringList wine127 =
             probe(on, {"ini", "C:\\Long\\Desktop.ini", ".ShellClassInfo", "IconFile", "0", "127"});
-        QVERIFY2(wine127.value(0).startsWith(QStringLiteral("126 [")),
-                 qPrintable(wine127.value(0)));
+        QVERIFY2(wine127.value(0).startsWith("126 ["), qPrintable(wine127.value(0)));
     }
 
     void driveIconWrittenForItsLetter() {
         KESTREL_QT_MACHINE(on);
         Loaded<frmDrvIco> p(on);
         auto* drv = p.get<DriveListBox>("Drv");
-        QCOMPARE(drv->Drive(), QStringLiteral("c:"));
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), QStringLiteral("None off"));
+        QCOMPARE(drv->Drive(), "c:");
+        QCOMPARE(p.state("txtIcoP", "cmdAP"), "None off");
 
-        p.browse(QStringLiteral("C:\\Icons\\disk.ico"));
-        QCOMPARE(p.dialogs.captions, QStringList{QStringLiteral("Change icon file:")});
-        QCOMPARE(p.dialogs.filters, QStringList{QStringLiteral("Icon Files (*.ico)|*.ico")});
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), QStringLiteral("C:\\Icons\\disk.ico on"));
+        p.browse("C:\\Icons\\disk.ico");
+        QCOMPARE(p.dialogs.captions, QStringList{"Change icon file:"});
+        QCOMPARE(p.dialogs.filters, QStringList{"Icon Files (*.ico)|*.ico"});
+        QCOMPARE(p.state("txtIcoP", "cmdAP"), "C:\\Icons\\disk.ico on");
         p.get("cmdAP")->click();
-        QCOMPARE(p.dialogs.questions, QStringList{QStringLiteral("Save Changes ?")});
+        QCOMPARE(p.dialogs.questions, QStringList{"Save Changes ?"});
         const QString root =
             "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\DriveIcons\\";
-        QCOMPARE(wineQuery(on, root + "C\\DefaultIcon"), QStringLiteral("C:\\Icons\\disk.ico"));
+        QCOMPARE(wineQuery(on, root + "C\\DefaultIcon"), "C:\\Icons\\disk.ico");
         QVERIFY(!wineKeyExists(on, root + "Z"));
 
         // Another drive has no icon; coming back shows the one written.
-        QVERIFY(drv->setDrive(QStringLiteral("z:")));
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), QStringLiteral("None off"));
-        QVERIFY(drv->setDrive(QStringLiteral("c:")));
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), QStringLiteral("C:\\Icons\\disk.ico on"));
+        QVERIFY(drv->setDrive("z:"));
+        QCOMPARE(p.state("txtIcoP", "cmdAP"), "None off");
+        QVERIFY(drv->setDrive("c:"));
+        QCOMPARE(p.state("txtIcoP", "cmdAP"), "C:\\Icons\\disk.ico on");
         // A cancelled dialog shows "None" although the value stays.
         p.browse(QString());
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), QStringLiteral("None off"));
+        QCOMPARE(p.state("txtIcoP", "cmdAP"), "None off");
     }
 
     void fileTypeChainForANewExtension() {
@@ -454,32 +452,31 @@ private slots:
             return p.get<QLineEdit>("TxtFileInf")->text() + '|' +
                    p.get<QLineEdit>("TxtCurIco")->text() + '|' + p.page.shownCurrent();
         };
-        QCOMPARE(extension->text(), QStringLiteral("txt"));
-        extension->setText(QStringLiteral("xyz"));
-        QCOMPARE(current(), QStringLiteral("||DEFAULT"));
+        QCOMPARE(extension->text(), "txt");
+        extension->setText("xyz");
+        QCOMPARE(current(), "||DEFAULT");
         // Nothing chosen yet: a message, and nothing written.
         p.get("cmdNewIco")->click();
-        QCOMPARE(p.dialogs.messages, QStringList{QStringLiteral("Please Select icon file...")});
-        QVERIFY(!wineKeyExists(on, QStringLiteral("HKCR\\.xyz")));
+        QCOMPARE(p.dialogs.messages, QStringList{"Please Select icon file..."});
+        QVERIFY(!wineKeyExists(on, "HKCR\\.xyz"));
 
-        p.browse(QStringLiteral("C:\\Icons\\a.ico"));
-        QCOMPARE(p.dialogs.captions, QStringList{QStringLiteral("Please select icon file...")});
-        QCOMPARE(p.page.shownSelected(), QStringLiteral("C:\\Icons\\a.ico"));
+        p.browse("C:\\Icons\\a.ico");
+        QCOMPARE(p.dialogs.captions, QStringList{"Please select icon file..."});
+        QCOMPARE(p.page.shownSelected(), "C:\\Icons\\a.ico");
         p.get("cmdNewIco")->click();
-        QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\.xyz")), QStringLiteral("xyz_kestrel_file"));
-        QCOMPARE(wineQuery(on, QStringLiteral("HKCR\\xyz_kestrel_file\\DefaultIcon")),
-                 QStringLiteral("C:\\Icons\\a.ico,0"));
-        QCOMPARE(current(), QStringLiteral("xyz_kestrel_file|C:\\Icons\\a.ico,0|C:\\Icons\\a.ico"));
+        QCOMPARE(wineQuery(on, "HKCR\\.xyz"), "xyz_kestrel_file");
+        QCOMPARE(wineQuery(on, "HKCR\\xyz_kestrel_file\\DefaultIcon"), "C:\\Icons\\a.ico,0");
+        QCOMPARE(current(), "xyz_kestrel_file|C:\\Icons\\a.ico,0|C:\\Icons\\a.ico");
 
         // A library is no picture: the stock icon. A cancelled dialog keeps img2's picture.
-        QVERIFY(Reg::SaveString(HKEY_CLASSES_ROOT, QStringLiteral("xyz_kestrel_file\\DefaultIcon"),
-                                QString(), Shell32 + QStringLiteral(",3")));
-        extension->setText(QStringLiteral("xy"));
-        extension->setText(QStringLiteral("xyz"));
-        QCOMPARE(p.page.shownCurrent(), QStringLiteral("DEFAULT"));
+        QVERIFY(Reg::SaveString(HKEY_CLASSES_ROOT, "xyz_kestrel_file\\DefaultIcon", QString(),
+                                Shell32 + ",3"));
+        extension->setText("xy");
+        extension->setText("xyz");
+        QCOMPARE(p.page.shownCurrent(), "DEFAULT");
         p.browse(QString());
         QVERIFY(p.get<QLineEdit>("TxtSelIco")->text().isEmpty());
-        QCOMPARE(p.page.shownSelected(), QStringLiteral("C:\\Icons\\a.ico"));
+        QCOMPARE(p.page.shownSelected(), "C:\\Icons\\a.ico");
     }
 
     void systemIconChangedThenRestored() {
@@ -507,20 +504,19 @@ private slots:
         QCOMPARE(shown(), drawn(Shell32, 0));
 
         list->setCurrentRow(3);
-        p.dialogs.chosenFile = QStringLiteral("C:\\Icons\\a.ico");
+        p.dialogs.chosenFile = "C:\\Icons\\a.ico";
         p.get("cmdCH")->click();
-        QCOMPARE(p.dialogs.captions, QStringList{QStringLiteral("Select Icon File...")});
-        QCOMPARE(p.dialogs.questions, QStringList{QStringLiteral("Replace Icon ?")});
-        const QString key = QStringLiteral("HKLM\\") + frmShell32::ShellIconsKey;
-        QCOMPARE(wineQuery(on, key, QStringLiteral("3")), QStringLiteral("C:\\Icons\\a.ico,0"));
+        QCOMPARE(p.dialogs.captions, QStringList{"Select Icon File..."});
+        QCOMPARE(p.dialogs.questions, QStringList{"Replace Icon ?"});
+        const QString key = "HKLM\\" + frmShell32::ShellIconsKey;
+        QCOMPARE(wineQuery(on, key, "3"), "C:\\Icons\\a.ico,0");
         QVERIFY(!back->isHidden());
         QCOMPARE(shown(), Red);
 
         p.dialogs.questions.clear();
         back->click();
-        QCOMPARE(p.dialogs.questions,
-                 QStringList{QStringLiteral("Replace current icon to default icon ?")});
-        QCOMPARE(wineQuery(on, key, QStringLiteral("3")), std::nullopt);
+        QCOMPARE(p.dialogs.questions, QStringList{"Replace current icon to default icon ?"});
+        QCOMPARE(wineQuery(on, key, "3"), std::nullopt);
         QVERIFY(back->isHidden());
         QCOMPARE(shown(), drawn(Shell32, 3));
 
@@ -529,12 +525,12 @@ private slots:
             const char* value;
             QString file;
             int index;
-        } values[] = {{"C:\\Icons\\a.ico", QStringLiteral("C:\\Icons\\a.ico"), 0},
+        } values[] = {{"C:\\Icons\\a.ico", "C:\\Icons\\a.ico", 0},
                       {"C:\\windows\\system32\\shell32.dll,12", Shell32, 12},
                       {"C:\\windows\\system32\\shell32.dll,twelve", Shell32, 0}};
         for (const auto& v : values) {
-            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmShell32::ShellIconsKey,
-                                    QStringLiteral("5"), QLatin1String(v.value)));
+            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmShell32::ShellIconsKey, "5",
+                                    QLatin1String(v.value)));
             list->setCurrentRow(4);
             list->setCurrentRow(5);
             QVERIFY2(shown() == drawn(v.file, v.index), v.value);

@@ -95,7 +95,7 @@ QString digits(const QList<Value>& values) {
     QString text;
     for (const Value& value : values) {
         const auto read = value.read();
-        text += read && *read <= 1 ? QString::number(*read) : QStringLiteral("-");
+        text += read && *read <= 1 ? QString::number(*read) : "-";
     }
     return text;
 }
@@ -211,7 +211,7 @@ private slots:
         // Loading ticks boxes, which raises clicks; the page still counts as unchanged.
         Dialogs dialogs;
         Window w;
-        QCOMPARE(look(*w.show("Kestrel")), QStringLiteral("10100"));
+        QCOMPARE(look(*w.show("Kestrel")), "10100");
         QVERIFY(!w.show("Kestrel")->isChanged());
         w.leave();
         QVERIFY(dialogs.questions.isEmpty());
@@ -231,9 +231,9 @@ private slots:
                 QCOMPARE(readHostFile(env.prefix().file("system.reg")), system);
             }
         }
-        QCOMPARE(digits(admin), QStringLiteral("10100"));
-        QCOMPARE(wineQuery(env, "HKCU\\" + admin[0].path, "NoDesktop"), QStringLiteral("0x1"));
-        QCOMPARE(wineQuery(env, "HKLM\\" + admin[4].path, "UpdateMode"), QStringLiteral("0x0"));
+        QCOMPARE(digits(admin), "10100");
+        QCOMPARE(wineQuery(env, "HKCU\\" + admin[0].path, "NoDesktop"), "0x1");
+        QCOMPARE(wineQuery(env, "HKLM\\" + admin[4].path, "UpdateMode"), "0x0");
     }
 
     // Ticking a master greys its boxes and keeps their ticks; greyed boxes are written back as
