@@ -216,7 +216,7 @@ private slots:
         QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
     }
 
-    void startUpEntryAndLauncherFollowTheCheckBox() {
+    void startUpEntryLauncherAndTheLettersAtStartUp() {
         KESTREL_QT_MACHINE(on);
         const QByteArray launcher = LoadResData("KSTSUBST", "CUSTOM");
         QVERIFY2(!launcher.isEmpty(), "this build carries no KSTSUBST launcher resource");
@@ -235,8 +235,26 @@ private slots:
         p.click("btnC");
         QCOMPARE(p.shows(), Overview);
         QVERIFY(!fs::exists(profileFile(on)));
+        fs::create_directories(hostPath(on, "C:\\") + "/Games");
+        fs::create_directories(hostPath(on, "C:\\") + "/Work");
         p.add("E:", "C:\\Games");
+        p.add("F:", "C:\\Work");
         const std::string profiles = readHostFile(profileFile(on));
+
+        // Take both letters away and start the prefix as Windows starts: the registered
+        // launcher maps both letters again.
+        on.machine().winExec("Subst /D E:", SW_HIDE);
+        on.machine().winExec("Subst /D F:", SW_HIDE);
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
+        QCOMPARE(wineDriveType(on, 'F'), DRIVE_NO_ROOT_DIR);
+        QCOMPARE(on.prefix().run({"wineboot"}, {{"WINEDEBUG", "-all"}}).exitCode, 0);
+        on.prefix().stopWineServer();
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(fs::symlink_status(on.prefix().file("dosdevices/f:"))),
+                                 10000);
+        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
+        QCOMPARE(wineDriveType(on, 'F'), DRIVE_FIXED);
+        writeHost(hostPath(on, "C:\\Games") + "/g.txt", "games");
+        QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), "games");
 
         // Unticking removes only the start-up entry.
         p.chkAutorun()->click();
@@ -351,36 +369,6 @@ private slots:
             QCOMPARE(p.cboD()->count(), 1);
         }
         QCOMPARE(p.cbodN()->count(), 0);
-    }
-
-    // Tick autorun, save two profiles, take both letters away, and start the prefix as Windows
-    // starts: the registered launcher maps both letters again.
-    void lettersComeBackWhenThePrefixStarts() {
-        KESTREL_QT_MACHINE(on);
-        QVERIFY2(!LoadResData("KSTSUBST", "CUSTOM").isEmpty(),
-                 "this build carries no KSTSUBST launcher resource");
-        fs::create_directories(hostPath(on, "C:\\") + "/Games");
-        fs::create_directories(hostPath(on, "C:\\") + "/Work");
-        {
-            AutoPage p;
-            p.tick();
-            p.add("E:", "C:\\Games");
-            p.add("F:", "C:\\Work");
-        }
-        on.machine().winExec("Subst /D E:", SW_HIDE);
-        on.machine().winExec("Subst /D F:", SW_HIDE);
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
-        QCOMPARE(wineDriveType(on, 'F'), DRIVE_NO_ROOT_DIR);
-
-        const auto boot = on.prefix().run({"wineboot"}, {{"WINEDEBUG", "-all"}});
-        QCOMPARE(boot.exitCode, 0);
-        on.prefix().stopWineServer();
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(fs::symlink_status(on.prefix().file("dosdevices/f:"))),
-                                 10000);
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
-        QCOMPARE(wineDriveType(on, 'F'), DRIVE_FIXED);
-        writeHost(hostPath(on, "C:\\Games") + "/g.txt", "games");
-        QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), "games");
     }
 };
 
