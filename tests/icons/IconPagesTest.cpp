@@ -66,10 +66,8 @@ template <class P> struct Loaded {
     QString ini(const std::vector<std::string>& keys, const char* file = "C:\\Work\\Desktop.ini") {
         std::vector<std::string> args{"ini", file};
         for (const std::string& key : keys)
-            for (const std::string& part :
-                 {key.substr(0, key.find(' ')), key.substr(key.find(' ') + 1),
-                  std::string("(none)"), std::string("260")})
-                args.push_back(part);
+            args.insert(args.end(), {key.substr(0, key.find(' ')), key.substr(key.find(' ') + 1),
+                                     "(none)", "260"});
         QStringList values;
         for (const QString& line : probe(on, args))
             values << line.mid(line.indexOf('[') + 1).chopped(1);
@@ -486,11 +484,8 @@ private slots:
         auto* back = p.get("cmdBack");
         // The picture shown, and the one Kestrel draws for an icon of a file.
         const auto shown = [&] {
-            return p.get<QLabel>("picI")
-                ->pixmap()
-                .toImage()
-                .convertToFormat(QImage::Format_ARGB32)
-                .pixel(20, 20);
+            const QImage picture = p.get<QLabel>("picI")->pixmap().toImage();
+            return picture.convertToFormat(QImage::Format_ARGB32).pixel(20, 20);
         };
         const auto drawn = [](const QString& file, int index) {
             return kestrelDraws(file, index, Qt::transparent).pixel(20, 20);
