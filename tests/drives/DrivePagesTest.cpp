@@ -7,15 +7,10 @@
 #include "pages/drives/frmVHDDrun.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
-#include "ui/RegQt.h"
 #include "ui/controls/DirListBox.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <filesystem>
 
 using namespace kestrel;
@@ -24,13 +19,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The letters from C: to Z: of the given Wine drive type, as "E:".
-QStringList wineLetters(MachineOnPrefix& on, unsigned type) {
-    QStringList list;
+// Wine's GetDriveTypeA of the letters from C: to Z:, by "E:"; keys(type) lists a type's letters.
+QMap<QString, unsigned> wineDrives(MachineOnPrefix& on) {
+    QMap<QString, unsigned> types;
     for (const QString& line : probe(on, {"drives"}))
-        if (line.size() > 2 && line.mid(2).toUInt() == type)
-            list << line.left(1) + QLatin1Char(':');
-    return list;
+        types.insert(line.left(1) + QLatin1Char(':'), line.mid(2).toUInt());
+    return types;
 }
 
 // The machine on the test's prefix, remembering the command lines the page starts; current for
@@ -69,21 +63,7 @@ void takeEveryLetter(MachineOnPrefix& on) {
     }
 }
 
-// A page loaded at a size, its dialogs answered.
-template <class P> struct Loaded {
-    Dialogs dialogs;
-    P page;
-    Loaded() {
-        page.resize(600, 500);
-        page.Form_Load();
-    }
-    template <class T = QPushButton> T* get(const char* name) {
-        return page.template findChild<T*>(QLatin1String(name));
-    }
-    void click(const char* button) { get(button)->click(); }
-};
-
-struct VhddPage : Loaded<frmVHDD> {
+struct VhddPage : OpenPage<frmVHDD> {
     QComboBox* cbDrive() { return get<QComboBox>("cbDrive"); }
     QComboBox* cbUm() { return get<QComboBox>("cbUm"); }
     // Whether the two lists and the two buttons are enabled.
@@ -93,7 +73,7 @@ struct VhddPage : Loaded<frmVHDD> {
     }
 };
 
-struct AutoPage : Loaded<frmVHDDrun> {
+struct AutoPage : OpenPage<frmVHDDrun> {
     QCheckBox* chkAutorun() { return get<QCheckBox>("chkAutorun"); }
     QComboBox* cboD() { return get<QComboBox>("cboD"); }
     QComboBox* cbodN() { return get<QComboBox>("cbodN"); }
@@ -129,11 +109,9 @@ struct AutoPage : Loaded<frmVHDDrun> {
 };
 const QString Overview = "1110", Editing = "1001";
 
-std::string profileFile(MachineOnPrefix& on) {
-    return hostPath(on, "C:\\windows\\system32\\kstSubst.ini");
-}
-std::string launcherFile(MachineOnPrefix& on) {
-    return hostPath(on, "C:\\windows\\system32\\kstSubst.exe");
+// The profile file (".ini") or the launcher (".exe") in the prefix's system folder.
+std::string kstSubst(MachineOnPrefix& on, const char* ending = ".ini") {
+    return hostPath(on, std::string("C:\\windows\\system32\\kstSubst") + ending);
 }
 
 // Wine's own reading of the start-up entry; nothing when it is missing.
@@ -149,26 +127,28 @@ private slots:
     void lettersAsWineSeesThem() {
         KESTREL_QT_MACHINE(on);
         // A CD drive is in neither list; a folder linked as a letter is a fixed disk.
-        fs::create_directories(hostPath(on, "C:\\") + "/cd");
-        fs::create_directories(hostPath(on, "C:\\") + "/disk");
-        fs::create_symlink(hostPath(on, "C:\\") + "/cd", on.prefix().file("dosdevices/h:"));
-        fs::create_symlink(hostPath(on, "C:\\") + "/disk", on.prefix().file("dosdevices/k:"));
+        for (const std::string folder : {"h:cd", "k:disk"}) {
+            fs::create_directories(hostPath(on, "C:\\") + "/" + folder.substr(2));
+            fs::create_symlink(hostPath(on, "C:\\") + "/" + folder.substr(2),
+                               on.prefix().file("dosdevices/" + folder.substr(0, 2)));
+        }
         on.prefix().wine(
             {"reg", "add", "HKLM\\Software\\Wine\\Drives", "/v", "h:", "/d", "cdrom", "/f"});
         on.prefix().stopWineServer();
 
         Recording recording(on);
         VhddPage p;
-        const QStringList free = wineLetters(on, DRIVE_NO_ROOT_DIR);
-        const QStringList fixed = wineLetters(on, DRIVE_FIXED);
+        const auto drives = wineDrives(on);
+        const QStringList free = drives.keys(DRIVE_NO_ROOT_DIR), fixed = drives.keys(DRIVE_FIXED);
         QVERIFY(!free.contains("H:") && !fixed.contains("H:"));
         QVERIFY(fixed.contains("C:") && fixed.contains("K:"));
         QCOMPARE(items(p.cbDrive()), free);
         QCOMPARE(items(p.cbUm()), fixed);
-        QCOMPARE(p.cbDrive()->currentIndex(), 0);
-        QCOMPARE(p.cbUm()->currentIndex(), 0);
-        QVERIFY(!p.cbDrive()->isEditable() && !p.cbUm()->isEditable());
-        QCOMPARE(p.enabled(), "1111");
+        // The first letters chosen, neither list editable, everything enabled.
+        QCOMPARE(digits({p.cbDrive()->currentIndex() == 0, p.cbUm()->currentIndex() == 0,
+                         p.cbDrive()->isEditable(), p.cbUm()->isEditable()}) +
+                     p.enabled(),
+                 "11001111");
 
         // With every letter taken the mount list is empty and its button does nothing.
         takeEveryLetter(on);
@@ -186,32 +166,27 @@ private slots:
         VhddPage p;
         QVERIFY(p.get<DirListBox>("DirTH")->setPath("C:\\"));
         QVERIFY(p.get<DirListBox>("DirTH")->select("C:\\Path With Blanks"));
-        p.cbDrive()->setCurrentIndex(p.cbDrive()->findText("E:"));
-        QCOMPARE(p.cbDrive()->currentText(), "E:");
-
-        // Each command greys the controls for the wait, then the lists follow Wine's drives.
-        p.click("cmdMount");
-        QCOMPARE(recording.commands,
-                 std::vector<std::string>{"Subst E: \"C:\\Path With Blanks\" /show:0"});
-        QCOMPARE(p.enabled(), "0000");
-        QTest::qWait(frmVHDD::RefreshDelay / 2);
-        QCOMPARE(p.enabled(), "0000");
-        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), "1111", 3 * frmVHDD::RefreshDelay);
-        QVERIFY(!items(p.cbDrive()).contains("E:"));
-        QVERIFY(items(p.cbUm()).contains("E:"));
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
-        // Wine finds the folder's contents through the new letter.
         writeHost(hostPath(on, "C:\\Path With Blanks") + "/seen.txt", "through E:");
-        QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), "through E:");
 
-        p.cbUm()->setCurrentIndex(p.cbUm()->findText("E:"));
-        p.click("cmdUm");
-        QCOMPARE(recording.commands.back(), std::string("Subst /D E: /show:0"));
-        QCOMPARE(p.enabled(), "0000");
-        QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), "1111", 3 * frmVHDD::RefreshDelay);
-        QVERIFY(items(p.cbDrive()).contains("E:"));
-        QVERIFY(!items(p.cbUm()).contains("E:"));
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
+        // Each command greys the controls for the wait, then the lists follow Wine's drives, and
+        // Wine finds the folder's contents through the letter while it is mapped.
+        for (const bool mount : {true, false}) {
+            QComboBox* list = mount ? p.cbDrive() : p.cbUm();
+            list->setCurrentIndex(list->findText("E:"));
+            QCOMPARE(list->currentText(), "E:");
+            p.click(mount ? "cmdMount" : "cmdUm");
+            QCOMPARE(p.enabled(), "0000");
+            QTest::qWait(frmVHDD::RefreshDelay / 2);
+            QCOMPARE(p.enabled(), "0000");
+            QTRY_COMPARE_WITH_TIMEOUT(p.enabled(), "1111", 3 * frmVHDD::RefreshDelay);
+            QCOMPARE(digits({items(p.cbDrive()).contains("E:"), items(p.cbUm()).contains("E:")}),
+                     mount ? "01" : "10");
+            QCOMPARE(wineDrives(on)["E:"], mount ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR);
+            QCOMPARE(probe(on, {"read", "E:\\seen.txt"}).value(0), mount ? "through E:" : "FAILED");
+        }
+        QCOMPARE(recording.commands,
+                 std::vector<std::string>(
+                     {"Subst E: \"C:\\Path With Blanks\" /show:0", "Subst /D E: /show:0"}));
         // The folder itself is untouched.
         QVERIFY(fs::exists(hostPath(on, "C:\\Path With Blanks") + "/seen.txt"));
     }
@@ -229,30 +204,28 @@ private slots:
         QCOMPARE(p.shows(), Overview);
         QCOMPARE(wineRunEntry(on), "kstSubst.exe");
         // The launcher is written from the program's own resource.
-        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
+        QCOMPARE(QByteArray::fromStdString(readHostFile(kstSubst(on, ".exe"))), launcher);
         p.click("btnN");
         QCOMPARE(p.shows(), Editing);
         p.click("btnC");
         QCOMPARE(p.shows(), Overview);
-        QVERIFY(!fs::exists(profileFile(on)));
+        QVERIFY(!fs::exists(kstSubst(on)));
         fs::create_directories(hostPath(on, "C:\\") + "/Games");
         fs::create_directories(hostPath(on, "C:\\") + "/Work");
         p.add("E:", "C:\\Games");
         p.add("F:", "C:\\Work");
-        const std::string profiles = readHostFile(profileFile(on));
+        const std::string profiles = readHostFile(kstSubst(on));
 
         // Take both letters away and start the prefix as Windows starts: the registered
         // launcher maps both letters again.
         on.machine().winExec("Subst /D E:", SW_HIDE);
         on.machine().winExec("Subst /D F:", SW_HIDE);
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_NO_ROOT_DIR);
-        QCOMPARE(wineDriveType(on, 'F'), DRIVE_NO_ROOT_DIR);
+        QVERIFY(wineDrives(on).keys(DRIVE_NO_ROOT_DIR).join(' ').contains("E: F:"));
         QCOMPARE(on.prefix().run({"wineboot"}, {{"WINEDEBUG", "-all"}}).exitCode, 0);
         on.prefix().stopWineServer();
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(fs::symlink_status(on.prefix().file("dosdevices/f:"))),
                                  10000);
-        QCOMPARE(wineDriveType(on, 'E'), DRIVE_FIXED);
-        QCOMPARE(wineDriveType(on, 'F'), DRIVE_FIXED);
+        QVERIFY(wineDrives(on).keys(DRIVE_FIXED).join(' ').contains("E: F:"));
         writeHost(hostPath(on, "C:\\Games") + "/g.txt", "games");
         QCOMPARE(probe(on, {"read", "E:\\g.txt"}).value(0), "games");
 
@@ -261,20 +234,20 @@ private slots:
         QCOMPARE(p.shows(), "0100");
         QCOMPARE(wineRunEntry(on), std::nullopt);
         QCOMPARE(wineQuery(on, "HKLM\\" + frmVHDDrun::RunKey, "Other"), "other.exe");
-        QCOMPARE(readHostFile(profileFile(on)), profiles);
-        QCOMPARE(QByteArray::fromStdString(readHostFile(launcherFile(on))), launcher);
+        QCOMPARE(readHostFile(kstSubst(on)), profiles);
+        QCOMPARE(QByteArray::fromStdString(readHostFile(kstSubst(on, ".exe"))), launcher);
 
         // A launcher already there is left as it is.
-        writeHost(launcherFile(on), "somebody else's kstSubst");
+        writeHost(kstSubst(on, ".exe"), "somebody else's kstSubst");
         p.chkAutorun()->click();
-        QCOMPARE(readHostFile(launcherFile(on)), std::string("somebody else's kstSubst"));
+        QCOMPARE(readHostFile(kstSubst(on, ".exe")), std::string("somebody else's kstSubst"));
         QCOMPARE(wineRunEntry(on), "kstSubst.exe");
 
         // Opening the page again with the entry keeps the box ticked and writes nothing.
-        fs::remove(launcherFile(on));
+        fs::remove(kstSubst(on, ".exe"));
         AutoPage again;
         QCOMPARE(again.shows(), Overview);
-        QVERIFY(!fs::exists(launcherFile(on)));
+        QVERIFY(!fs::exists(kstSubst(on, ".exe")));
     }
 
     // Profiles are saved in order, read back by a new opening, and deleting selects the first.
@@ -284,7 +257,7 @@ private slots:
         p.tick();
         p.add("H:", "C:\\One");
         p.add("E:", "D:\\Two");
-        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\nE:D:\\Two\r\n"));
+        QCOMPARE(readHostFile(kstSubst(on)), std::string("H:C:\\One\r\nE:D:\\Two\r\n"));
         QCOMPARE(p.profiles(), "H: E:|H:|C:\\One");
 
         AutoPage again;
@@ -293,15 +266,15 @@ private slots:
         QCOMPARE(again.profiles(), "H: E:|E:|D:\\Two");
         again.click("btnD");
         QCOMPARE(again.profiles(), "H:|H:|C:\\One");
-        QCOMPARE(readHostFile(profileFile(on)), std::string("H:C:\\One\r\n"));
+        QCOMPARE(readHostFile(kstSubst(on)), std::string("H:C:\\One\r\n"));
 
         // Deleting the last one leaves an empty file; deleting again changes nothing.
         again.click("btnD");
         QCOMPARE(again.profiles(), "||");
-        QVERIFY(fs::exists(profileFile(on)));
-        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        QVERIFY(fs::exists(kstSubst(on)));
+        QCOMPARE(fs::file_size(kstSubst(on)), 0u);
         again.click("btnD");
-        QCOMPARE(fs::file_size(profileFile(on)), 0u);
+        QCOMPARE(fs::file_size(kstSubst(on)), 0u);
         QVERIFY(again.dialogs.questions.isEmpty());
     }
 
@@ -310,7 +283,7 @@ private slots:
         // F: is mapped now; E: and G: belong to profiles but are not mapped.
         fs::create_directories(hostPath(on, "C:\\") + "/Work");
         fs::create_symlink(hostPath(on, "C:\\") + "/Work", on.prefix().file("dosdevices/f:"));
-        writeHost(profileFile(on), "E:C:\\Games\r\nF:C:\\Work\r\nG:C:\\Music\r\n");
+        writeHost(kstSubst(on), "E:C:\\Games\r\nF:C:\\Work\r\nG:C:\\Music\r\n");
         QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmVHDDrun::RunKey, frmVHDDrun::RunValue,
                                 "kstSubst.exe"));
         AutoPage p;
@@ -320,10 +293,9 @@ private slots:
         p.click("btnS");
         QCOMPARE(p.shows(), Editing);
         QCOMPARE(p.txtpN()->text(), "C:\\Work");
-        QStringList expected{"F:"};
-        for (char letter = 'D'; letter <= 'Z'; ++letter)
-            if (letter != 'E' && letter != 'G' && wineDriveType(on, letter) == DRIVE_NO_ROOT_DIR)
-                expected << QString(QLatin1Char(letter)) + QLatin1Char(':');
+        QStringList expected = QStringList{"F:"} + wineDrives(on).keys(DRIVE_NO_ROOT_DIR);
+        expected.removeAll("E:");
+        expected.removeAll("G:");
         QCOMPARE(items(p.cbodN()), expected);
         QCOMPARE(p.cbodN()->currentText(), "F:");
 
@@ -331,7 +303,7 @@ private slots:
         p.txtpN()->setText("C:\\Work2");
         p.click("btnsN");
         QCOMPARE(p.shows(), Overview);
-        QCOMPARE(readHostFile(profileFile(on)),
+        QCOMPARE(readHostFile(kstSubst(on)),
                  std::string("E:C:\\Games\r\nG:C:\\Music\r\nF:C:\\Work2\r\n"));
         QCOMPARE(p.profiles(), "E: G: F:|E:|C:\\Games");
 
@@ -350,7 +322,7 @@ private slots:
         p.click("btnS");
         QCOMPARE(p.shows(), Overview);
         p.add("E:", "C:\\Games");
-        const std::string saved = readHostFile(profileFile(on));
+        const std::string saved = readHostFile(kstSubst(on));
 
         const std::pair<QString, int> bad[] = {
             {"C:\\a,b", 902}, {"\"C:\\Games\"", 902}, {QString(), 901}, {"C:\\Music", 900}};
@@ -365,7 +337,7 @@ private slots:
             QCOMPARE(p.dialogs.messages, QStringList{LoadResString(message)});
             QCOMPARE(p.shows(), Editing);
             p.click("btnC");
-            QCOMPARE(readHostFile(profileFile(on)), saved);
+            QCOMPARE(readHostFile(kstSubst(on)), saved);
             QCOMPARE(p.cboD()->count(), 1);
         }
         QCOMPARE(p.cbodN()->count(), 0);

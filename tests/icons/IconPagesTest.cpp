@@ -13,8 +13,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
 #include <filesystem>
+#include <functional>
 
 using namespace kestrel;
 using namespace kestrel::testing;
@@ -27,36 +27,38 @@ const QString SettingsKey = "Software\\Pellmark\\Kestrel";
 const QRgb Background = qRgb(0x40, 0x80, 0xc0);
 const QRgb Red = qRgb(200, 30, 30);
 
-// A page loaded on a prefix that holds the folders C:\Work and C:\Icons and a red icon
-// C:\Icons\a.ico, its dialogs answered.
-template <class P> struct Loaded {
+// The folders C:\Work and C:\Icons and a red icon C:\Icons\a.ico, 32 by 32 with a transparent
+// 8 by 8 corner at the top left, made before the page loads.
+struct Files {
     MachineOnPrefix& on;
-    Dialogs dialogs;
-    P page;
-    std::string icon = iconFile(Red);
-
-    explicit Loaded(MachineOnPrefix& prefix) : on(prefix) {
+    std::string icon;
+    explicit Files(MachineOnPrefix& prefix) : on(prefix) {
         fs::create_directories(host("C:\\Work"));
         fs::create_directories(host("C:\\Icons"));
-        writeHost(host("C:\\Icons") + "/a.ico", icon);
-        page.resize(700, 600);
-        page.Form_Load();
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(Red);
+        for (int p = 0; p < 64; ++p)
+            image.setPixel(p % 8, p / 8, qRgba(0, 0, 0, 0));
+        image.save(QString::fromStdString(host("C:\\Icons") + "/a.ico"), "ICO");
+        icon = readHostFile(host("C:\\Icons\\a.ico"));
     }
     std::string host(const std::string& dos) { return hostPath(on, dos); }
-    template <class T = QPushButton> T* get(const char* name) {
-        return page.template findChild<T*>(QLatin1String(name));
-    }
+};
+
+template <class P> struct Loaded : Files, OpenPage<P> {
+    explicit Loaded(MachineOnPrefix& prefix) : Files(prefix) {}
     void browse(const QString& file) {
-        dialogs.chosenFile = file;
-        get("cmdbrowse")->click();
+        this->dialogs.chosenFile = file;
+        this->click("cmdbrowse");
     }
     // A field's text and whether a button is enabled, as "TEXT on" or "TEXT off".
     QString state(const char* field, const char* button) {
-        return get<QLineEdit>(field)->text() + (get(button)->isEnabled() ? " on" : " off");
+        return this->template get<QLineEdit>(field)->text() +
+               (this->get(button)->isEnabled() ? " on" : " off");
     }
     // The folder page: highlights a folder of the list.
     void selectFolder(const QString& path) {
-        auto* dir = get<DirListBox>("Dir1");
+        auto* dir = this->template get<DirListBox>("Dir1");
         QVERIFY(dir->setPath(path));
         dir->setCurrentItem(nullptr);
         QVERIFY(dir->select(path));
@@ -80,9 +82,7 @@ void apply(FolderPage& f) {
     QMetaObject::invokeMethod(&f.page, "cdmApply_Click");
 }
 QString counter() {
-    QString text;
-    Reg::GetString(HKEY_LOCAL_MACHINE, SettingsKey, "IconCount", text);
-    return text;
+    return regValue(HKEY_LOCAL_MACHINE, SettingsKey, "IconCount").value_or(QString());
 }
 
 // What Kestrel draws for icon `index` of a file on a background.
@@ -101,32 +101,23 @@ std::pair<int, QList<QImage>> wineDraws(MachineOnPrefix& on, const QString& file
     for (int index : indexes)
         args.push_back(std::to_string(index));
     const QStringList lines = probe(on, args);
-    bool ok = lines.size() == indexes.size() + 1;
-    const int count = ok ? lines[0].toInt(&ok) : -1;
     QList<QImage> pictures;
-    for (qsizetype i = 1; ok && i < lines.size(); ++i) {
+    for (const QString& line : lines.mid(1)) {
         QImage picture(IconSide, IconSide, QImage::Format_ARGB32);
         for (int p = 0; p < IconSide * IconSide; ++p)
             picture.setPixel(p % IconSide, p / IconSide,
-                             0xFF000000u | lines[i].mid(p * 6, 6).toUInt(nullptr, 16));
+                             0xFF000000u | line.mid(p * 6, 6).toUInt(nullptr, 16));
         pictures << picture;
     }
-    return {ok ? count : -1, pictures};
+    bool ok = false;
+    const int count = lines.value(0).toInt(&ok);
+    return {ok && lines.size() == indexes.size() + 1 ? count : -1, pictures};
 }
 
-// The file offset of a PE file's resource section.
-std::size_t resourceSection(const std::string& pe) {
-    const auto u16 = [&](std::size_t at) {
-        return static_cast<std::size_t>(static_cast<unsigned char>(pe[at]) |
-                                        static_cast<unsigned char>(pe[at + 1]) << 8);
-    };
-    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
-    const std::size_t header = u32(0x3C);
-    const std::size_t table = header + 24 + u16(header + 20);
-    for (std::size_t i = 0; i < u16(header + 6); ++i)
-        if (pe.compare(table + i * 40, 6, ".rsrc") == 0)
-            return u32(table + i * 40 + 20);
-    return 0;
+// Wine's GetFileAttributesA of one path.
+std::uint32_t wineAttributes(MachineOnPrefix& on, const std::string& dosPath) {
+    const QStringList lines = probe(on, {"attr", dosPath});
+    return lines.isEmpty() ? 0xFFFFFFFFu : lines.last().toUInt(nullptr, 16);
 }
 
 // The entries of a folder list, depth first, each after a dot per level below the root.
@@ -142,63 +133,56 @@ QString tree(const QTreeWidgetItem* item, int depth = 0) {
 class IconPagesTest : public QObject {
     Q_OBJECT
 private slots:
-    void iconsLikeWine_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QList<int>>("indexes");
-        QTest::newRow("shell32.dll") << Shell32 << QList<int>{0, 3, 8, 31, 183};
-        QTest::newRow("icon file") << "C:\\Icons\\a.ico" << QList<int>{0};
-    }
     void iconsLikeWine() {
-        QFETCH(QString, file);
-        QFETCH(QList<int>, indexes);
         KESTREL_QT_MACHINE(on);
         FolderPage f(on);
-        const auto [count, pictures] = wineDraws(on, file, indexes);
-        QVERIFY(count >= 0);
-        QPixmap none;
-        QCOMPARE(DrawFileIcon(file, -1, none), count);
-        for (qsizetype i = 0; i < indexes.size(); ++i)
-            QVERIFY2(kestrelDraws(file, indexes[i]) == pictures[i],
-                     qPrintable(QString::number(indexes[i])));
+        for (const auto& [file, indexes] :
+             {std::pair<QString, QList<int>>{Shell32, {0, 3, 8, 31, 183}},
+              {"C:\\Icons\\a.ico", {0}}}) {
+            const auto [count, pictures] = wineDraws(on, file, indexes);
+            QVERIFY2(count >= 0, qPrintable(file));
+            QPixmap none;
+            QCOMPARE(DrawFileIcon(file, -1, none), count);
+            for (qsizetype i = 0; i < indexes.size(); ++i)
+                QVERIFY2(kestrelDraws(file, indexes[i]) == pictures[i],
+                         qPrintable(file + ' ' + QString::number(indexes[i])));
+        }
     }
 
     // A damaged or missing shell32.dll: no icons, nothing drawn, and the system icon page lists
     // none.
-    void damagedFilesHoldNoIcons_data() {
-        QTest::addColumn<QString>("damage");
-        for (const char* damage :
-             {"missing", "text", "MZ and nothing else", "headers only", "cut in its resources",
-              "PE header past the end", "resource directory garbled"})
-            QTest::newRow(damage) << damage;
-    }
     void damagedFilesHoldNoIcons() {
-        QFETCH(QString, damage);
         KESTREL_QT_MACHINE(on);
-        std::string bytes = readHostFile(hostPath(on, Shell32.toStdString()));
-        QVERIFY(bytes.size() > 1000000);
-        if (damage == "text")
-            bytes = "These are not the icons you are looking for.\r\n";
-        else if (damage == "MZ and nothing else")
-            bytes = "MZ";
-        else if (damage == "headers only")
-            bytes.resize(4096);
-        else if (damage == "cut in its resources")
-            bytes.resize(bytes.size() / 2);
-        else if (damage == "PE header past the end")
-            bytes.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4);
-        else if (damage == "resource directory garbled")
-            bytes.replace(resourceSection(bytes), 64, std::string(64, '\xFF'));
-        // The file in the prefix is shared with the base prefix: replace it, never change it.
-        fs::remove(hostPath(on, Shell32.toStdString()));
-        if (damage != "missing")
-            writeHost(hostPath(on, Shell32.toStdString()), bytes);
-        QPixmap canvas(IconSide, IconSide);
-        QCOMPARE(DrawFileIcon(Shell32, 0, canvas), 0);
-        QCOMPARE(kestrelDraws(Shell32, 0).pixel(16, 16), Background);
-        std::string ico;
-        QVERIFY(!on.machine().extractIcon(Shell32.toStdString(), 0, ico));
-        Loaded<frmShell32> p(on);
-        QCOMPARE(p.get<QListWidget>("lstSI")->count(), 0);
+        const std::string file = hostPath(on, Shell32.toStdString());
+        const std::string whole = readHostFile(file);
+        QVERIFY(whole.size() > 1000000);
+        const std::pair<const char*, std::function<void(std::string&)>> damages[] = {
+            {"missing", nullptr},
+            {"text",
+             [](std::string& b) { b = "These are not the icons you are looking for.\r\n"; }},
+            {"MZ and nothing else", [](std::string& b) { b = "MZ"; }},
+            {"headers only", [](std::string& b) { b.resize(4096); }},
+            {"cut in its resources", [](std::string& b) { b.resize(b.size() / 2); }},
+            {"PE header past the end",
+             [](std::string& b) { b.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4); }},
+            {"DOS header garbled",
+             [](std::string& b) { b.replace(0, 64, std::string(64, '\xFF')); }}};
+        for (const auto& [damage, make] : damages) {
+            // The file in the prefix is shared with the base prefix: replace it, never change it.
+            std::string bytes = whole;
+            fs::remove(file);
+            if (make) {
+                make(bytes);
+                writeHost(file, bytes);
+            }
+            QPixmap canvas(IconSide, IconSide);
+            QVERIFY2(DrawFileIcon(Shell32, 0, canvas) == 0, damage);
+            QVERIFY2(kestrelDraws(Shell32, 0).pixel(16, 16) == Background, damage);
+            std::string ico;
+            QVERIFY2(!on.machine().extractIcon(Shell32.toStdString(), 0, ico), damage);
+            Loaded<frmShell32> p(on);
+            QVERIFY2(p.get<QListWidget>("lstSI")->count() == 0, damage);
+        }
     }
 
     void driveAndFolderLists() {
@@ -260,8 +244,8 @@ private slots:
         QCOMPARE(f.state("txtIco", "cdmApply"), " off");
         QCOMPARE(f.page.shownIcon(), "FOLDER");
         f.browse("C:\\Icons\\a.ico");
-        QCOMPARE(f.dialogs.captions, QStringList{"Select Icon File..."});
-        QCOMPARE(f.dialogs.filters, QStringList{"Icon Files(*.ico)|*.ico"});
+        QCOMPARE(f.dialogs.captions + f.dialogs.filters,
+                 QStringList({"Select Icon File...", "Icon Files(*.ico)|*.ico"}));
         // The root is selected: no icon for it.
         QCOMPARE(f.state("txtIco", "cdmApply"), "C:\\Icons\\a.ico off");
         f.selectFolder("C:\\Work");
@@ -281,9 +265,9 @@ private slots:
         QVERIFY(!f.get("cmdNoIco")->isEnabled());
         f.browse("C:\\Icons\\a.ico");
         f.dialogs.answer = false;
-        f.get("cdmApply")->click();
-        QCOMPARE(f.dialogs.questions, QStringList{"Change icon for folder C:\\Work ?"});
-        QCOMPARE(f.dialogs.titles, QStringList{"Saving..."});
+        f.click("cdmApply");
+        QCOMPARE(f.dialogs.questions + f.dialogs.titles,
+                 QStringList({"Change icon for folder C:\\Work ?", "Saving..."}));
         QCOMPARE(readHostFile(f.host("C:\\Work\\Desktop.ini")), before);
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x24u, 0u); // not made system
 
@@ -321,7 +305,7 @@ private slots:
         QVERIFY(f.get("cmdNoIco")->isEnabled());
         QCOMPARE(f.page.shownIcon(), "C:\\Icons\\a.ico");
         f.dialogs.questions.clear();
-        f.get("cmdNoIco")->click();
+        f.click("cmdNoIco");
         QCOMPARE(f.dialogs.questions, QStringList{"Save Changes ?"});
         QCOMPARE(wineAttributes(on, "C:\\Work") & 0x27u, 0u);
         QVERIFY(!f.get("cmdNoIco")->isEnabled());
@@ -337,24 +321,20 @@ private slots:
         f.selectFolder("C:\\Work");
         f.browse("C:\\Icons\\a.ico");
         f.get<QCheckBox>("chk")->setChecked(true);
-        apply(f);
-        QCOMPARE(readHostFile(f.host("C:\\Work\\KestrelFld0.ico")), f.icon);
-        QCOMPARE(counter(), "0");
-        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), "KestrelFld0.ico");
-        apply(f);
-        QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
-        QCOMPARE(counter(), "1");
-        QCOMPARE(f.ini({".ShellClassInfo IconFile"}), "KestrelFld1.ico");
-
+        // One more copy: the counter and the desktop.ini's IconFile, when the copy is the icon.
+        const auto copy = [&](const std::string& name) {
+            apply(f);
+            return readHostFile(f.host("C:\\Work\\" + name)) != f.icon
+                       ? "no copy"
+                       : counter() + ' ' + f.ini({".ShellClassInfo IconFile"});
+        };
+        QCOMPARE(copy("KestrelFld0.ico"), "0 KestrelFld0.ico");
+        QCOMPARE(copy("KestrelFld1.ico"), "1 KestrelFld1.ico");
         QVERIFY(Reg::SaveDWord(HKEY_LOCAL_MACHINE, SettingsKey, "IconCount", 255));
-        apply(f);
-        QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld256.ico")));
         // 256 is stored whole but reads as its lowest byte, 0: the next copy is number 1.
-        QCOMPARE(counter(), "0");
+        QCOMPARE(copy("KestrelFld256.ico"), "0 KestrelFld256.ico");
         fs::remove(f.host("C:\\Work\\KestrelFld1.ico"));
-        apply(f);
-        QVERIFY(fs::exists(f.host("C:\\Work\\KestrelFld1.ico")));
-        QCOMPARE(counter(), "1");
+        QCOMPARE(copy("KestrelFld1.ico"), "1 KestrelFld1.ico");
         // The copy is hidden + system for Wine too.
         QCOMPARE(wineAttributes(on, "C:\\Work\\KestrelFld1.ico") & 0x7u, 0x6u);
     }
@@ -421,10 +401,10 @@ private slots:
         QCOMPARE(p.state("txtIcoP", "cmdAP"), "None off");
 
         p.browse("C:\\Icons\\disk.ico");
-        QCOMPARE(p.dialogs.captions, QStringList{"Change icon file:"});
-        QCOMPARE(p.dialogs.filters, QStringList{"Icon Files (*.ico)|*.ico"});
+        QCOMPARE(p.dialogs.captions + p.dialogs.filters,
+                 QStringList({"Change icon file:", "Icon Files (*.ico)|*.ico"}));
         QCOMPARE(p.state("txtIcoP", "cmdAP"), "C:\\Icons\\disk.ico on");
-        p.get("cmdAP")->click();
+        p.click("cmdAP");
         QCOMPARE(p.dialogs.questions, QStringList{"Save Changes ?"});
         const QString root =
             "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\DriveIcons\\";
@@ -454,14 +434,14 @@ private slots:
         extension->setText("xyz");
         QCOMPARE(current(), "||DEFAULT");
         // Nothing chosen yet: a message, and nothing written.
-        p.get("cmdNewIco")->click();
+        p.click("cmdNewIco");
         QCOMPARE(p.dialogs.messages, QStringList{"Please Select icon file..."});
         QVERIFY(!wineKeyExists(on, "HKCR\\.xyz"));
 
         p.browse("C:\\Icons\\a.ico");
         QCOMPARE(p.dialogs.captions, QStringList{"Please select icon file..."});
         QCOMPARE(p.page.shownSelected(), "C:\\Icons\\a.ico");
-        p.get("cmdNewIco")->click();
+        p.click("cmdNewIco");
         QCOMPARE(wineQuery(on, "HKCR\\.xyz"), "xyz_kestrel_file");
         QCOMPARE(wineQuery(on, "HKCR\\xyz_kestrel_file\\DefaultIcon"), "C:\\Icons\\a.ico,0");
         QCOMPARE(current(), "xyz_kestrel_file|C:\\Icons\\a.ico,0|C:\\Icons\\a.ico");
@@ -500,7 +480,7 @@ private slots:
 
         list->setCurrentRow(3);
         p.dialogs.chosenFile = "C:\\Icons\\a.ico";
-        p.get("cmdCH")->click();
+        p.click("cmdCH");
         QCOMPARE(p.dialogs.captions, QStringList{"Select Icon File..."});
         QCOMPARE(p.dialogs.questions, QStringList{"Replace Icon ?"});
         const QString key = "HKLM\\" + frmShell32::ShellIconsKey;

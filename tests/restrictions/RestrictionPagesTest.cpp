@@ -12,7 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <QtEndian>
 
 using namespace kestrel;
 using namespace kestrel::testing;
@@ -62,10 +62,27 @@ const PageRows& rowsOf(const QString& node) {
                          [&](const PageRows& p) { return p.node == node; });
 }
 
+// A value as the registry holds it: "#N" for a REG_DWORD N, the text of a REG_SZ, "?" for
+// another type; nothing when it is missing.
+std::optional<QString> stored(RootKey root, const QString& path, const QString& name) {
+    Registry& registry = Machine::current().registry();
+    RegHandle key = 0;
+    std::uint8_t data[4096] = {};
+    std::uint32_t size = sizeof data - 1, type = REG_NONE;
+    if (registry.openKey(root, path.toStdString(), KEY_READ, key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const long rc = registry.queryValue(key, name.toStdString(), type, data, size);
+    registry.closeKey(key);
+    if (rc != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type == REG_DWORD && size == 4)
+        return '#' + QString::number(qFromLittleEndian<quint32>(data));
+    return type == REG_SZ ? QString::fromLatin1(reinterpret_cast<const char*>(data)) : "?";
+}
+
 struct Value {
     RootKey root;
     QString path, name;
-    std::optional<std::uint32_t> read() const { return dword(root, path, name); }
     bool write(std::uint32_t value) const { return Reg::SaveDWord(root, path, name, value); }
 };
 
@@ -88,9 +105,9 @@ QList<Value> valuesOf(const QString& list) {
 // The values as digits: "1", "0", or "-" for a missing one or one of another type or number.
 QString digits(const QList<Value>& values) {
     QString text;
-    for (const Value& value : values) {
-        const auto read = value.read();
-        text += read && *read <= 1 ? QString::number(*read) : "-";
+    for (const Value& v : values) {
+        const auto read = stored(v.root, v.path, v.name);
+        text += read == "#1" ? '1' : read == "#0" ? '0' : '-';
     }
     return text;
 }
@@ -212,8 +229,11 @@ private slots:
         QVERIFY(Reg::SaveString(admin[2].root, admin[2].path, admin[2].name, "1"));
         QVERIFY(Reg::SaveBinary(admin[3].root, admin[3].path, admin[3].name, QString(QChar(1))));
         QVERIFY(Reg::SaveString(admin[4].root, admin[4].path, admin[4].name, "1 "));
-        const std::string user = readHostFile(env.prefix().file("user.reg"));
-        const std::string system = readHostFile(env.prefix().file("system.reg"));
+        const auto hives = [&] {
+            return readHostFile(env.prefix().file("user.reg")) +
+                   readHostFile(env.prefix().file("system.reg"));
+        };
+        const std::string before = hives();
 
         // Loading ticks boxes, which raises clicks; the page still counts as unchanged.
         Dialogs dialogs;
@@ -232,15 +252,23 @@ private slots:
             page->chk(3)->click();
             w.leave();
             if (!yes) {
-                QCOMPARE(dialogs.questions, QStringList{LoadResString(109)});
-                QCOMPARE(dialogs.titles, QStringList{LoadResString(110)});
-                QCOMPARE(readHostFile(env.prefix().file("user.reg")), user);
-                QCOMPARE(readHostFile(env.prefix().file("system.reg")), system);
+                QCOMPARE(dialogs.questions + dialogs.titles,
+                         QStringList({LoadResString(109), LoadResString(110)}));
+                QCOMPARE(hives(), before);
             }
         }
         QCOMPARE(digits(admin), "10100");
         QCOMPARE(wineQuery(env, "HKCU\\" + admin[0].path, "NoDesktop"), "0x1");
         QCOMPARE(wineQuery(env, "HKLM\\" + admin[4].path, "UpdateMode"), "0x0");
+
+        // A check box would take the '&' as a shortcut mark and hide it; the text shows it. On
+        // the start menu page box 5 stands above box 4.
+        RestrictionPage* page = w.show("ActiveDesktop");
+        QCOMPARE(page->chk(6)->text(), "Disable the ability to close Drag&&Drop Bands");
+        QVERIFY(page->chk(6)->shortcut().isEmpty());
+        page = w.show("StartMenu");
+        QCOMPARE(page->chk(3)->text(), "Remove the Run Command from the Start Menu");
+        QVERIFY(page->chk(5)->y() < page->chk(4)->y());
     }
 
     // Ticking a master greys its boxes and keeps their ticks; greyed boxes are written back as
@@ -281,24 +309,16 @@ private slots:
         }
     }
 
-    void captions() {
-        KESTREL_QT_MACHINE(env);
-        Window w;
-        RestrictionPage* page = w.show("StartMenu");
-        QCOMPARE(page->chk(3)->text(), "Remove the Run Command from the Start Menu");
-        // On the start menu page box 5 stands above box 4.
-        QVERIFY(page->chk(5)->y() < page->chk(4)->y());
-        // A check box would take the '&' as a shortcut mark and hide it; the text shows it.
-        page = w.show("ActiveDesktop");
-        QCOMPARE(page->chk(6)->text(), "Disable the ability to close Drag&&Drop Bands");
-        QVERIFY(page->chk(6)->shortcut().isEmpty());
-    }
-
     void logonNotice() {
         KESTREL_QT_MACHINE(env);
         const QString key = MdlStart::WinVerKey + "\\Winlogon";
         QCOMPARE(key, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
-        const auto value = [&](const char* name) { return sz(HKEY_LOCAL_MACHINE, key, name); };
+        // The caption and the text as stored ("-" when missing), and as Wine reads them.
+        const auto notice = [&] {
+            return stored(HKEY_LOCAL_MACHINE, key, "LegalNoticeCaption").value_or("-") + '|' +
+                   stored(HKEY_LOCAL_MACHINE, key, "LegalNoticeText").value_or("-");
+        };
+        const auto wine = [&](const char* name) { return wineQuery(env, "HKLM\\" + key, name); };
         const auto store = [&](const char* name, const char* text) {
             QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, key, name, text));
         };
@@ -320,8 +340,7 @@ private slots:
         QCOMPARE(page->cmdOk()->text(), "Ok");
         QVERIFY(page->lblHelp()->text().startsWith("If you check this option"));
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
-        QCOMPARE(w->window.curForm(), "frmAbout");
-        QVERIFY(dialogs.questions.isEmpty());
+        QCOMPARE(w->window.curForm() + QString::number(dialogs.questions.size()), "frmAbout0");
 
         // Ticking alone writes the initial title and an empty text where Wine reads them; OK
         // asks and saves.
@@ -329,10 +348,10 @@ private slots:
         page->chkYN()->click();
         QVERIFY(page->txtTitle()->isEnabled() && page->txtText()->isEnabled());
         QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
-        QCOMPARE(w->window.curForm(), "frmAbout");
-        QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(wineQuery(env, "HKLM\\" + key, "LegalNoticeCaption"), "Windows");
-        QCOMPARE(wineQuery(env, "HKLM\\" + key, "LegalNoticeText"), "");
+        QCOMPARE(w->window.curForm() + QString::number(dialogs.questions.size()), "frmAbout1");
+        QCOMPARE(wine("LegalNoticeCaption").value_or("-") + '|' +
+                     wine("LegalNoticeText").value_or("-"),
+                 "Windows|");
 
         // An empty caption opens the notice on, its line breaks shown as lines; closing
         // unchanged asks nothing.
@@ -350,7 +369,7 @@ private slots:
         QTest::keyClick(page->txtTitle(), Qt::Key_Backspace);
         w->leave();
         QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(value("LegalNoticeCaption"), "");
+        QCOMPARE(notice(), "|First line\r\nSecond line");
 
         // Added lines are kept with Windows line breaks; a text with bare LF breaks that the
         // user did not touch is written back exactly.
@@ -358,21 +377,20 @@ private slots:
         open();
         page->txtText()->appendPlainText("Third line");
         w->leave();
-        QCOMPARE(value("LegalNoticeText"), "First line\r\nSecond line\r\nThird line");
+        QCOMPARE(notice(), "|First line\r\nSecond line\r\nThird line");
         store("LegalNoticeText", "One\nTwo\r\nThree\n");
         open();
         page->txtTitle()->setText("Changed");
         w->leave();
-        QCOMPARE(value("LegalNoticeText"), "One\nTwo\r\nThree\n");
-        QCOMPARE(value("LegalNoticeCaption"), "Changed");
+        QCOMPARE(notice(), "Changed|One\nTwo\r\nThree\n");
 
         // Unticking deletes both values, whatever was typed.
         open();
         page->txtTitle()->setText("Changed but not kept");
         page->chkYN()->click();
         w->leave();
-        QCOMPARE(value("LegalNoticeText"), std::nullopt);
-        QCOMPARE(wineQuery(env, "HKLM\\" + key, "LegalNoticeCaption"), std::nullopt);
+        QCOMPARE(notice(), "-|-");
+        QCOMPARE(wine("LegalNoticeCaption"), std::nullopt);
 
         // Windows 98 has its own version key.
         makeWindows98();
@@ -380,8 +398,9 @@ private slots:
         page->chkYN()->click();
         page->txtText()->setPlainText("Family logon");
         w->leave();
-        QCOMPARE(sz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon",
-                    "LegalNoticeText"),
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon",
+                        "LegalNoticeText"),
                  "Family logon");
 
         // A changed page asks when the main window closes.

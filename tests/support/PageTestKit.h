@@ -1,8 +1,7 @@
 #pragma once
 // What the page tests (Qt Test, offscreen) share: a throw-away prefix with a machine on it, the
-// dialogs answered without a person, opening and closing a page as the shell does, values as the
-// registry holds them, the prefix's files by DOS path, and Wine's own view (wine reg query and
-// the win32probe program).
+// dialogs answered without a person, a page loaded with its controls found by name, the prefix's
+// files by DOS path, and Wine's own view (wine reg query and the win32probe program).
 
 #include "MachineOnPrefix.h"
 #include "platform/Registry.h"
@@ -10,21 +9,17 @@
 #include "ui/Module.h"
 #include "ui/RegQt.h"
 
-#include <QBuffer>
 #include <QComboBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTest>
 #include <fstream>
-#include <iterator>
-#include <memory>
 #include <optional>
-#include <sstream>
 
 // A fresh prefix made the current machine in a variable, the version key chosen from it; without
 // Wine the test fails on CI and is skipped elsewhere.
@@ -83,43 +78,24 @@ template <class P> struct LoadedForm {
     }
 };
 
+// A page loaded at a size with its dialogs answered, for tests that find its controls by name.
+template <class P> struct OpenPage {
+    Dialogs dialogs;
+    P page;
+    explicit OpenPage(int width = 700, int height = 600) {
+        page.resize(width, height);
+        page.Form_Load();
+    }
+    template <class T = QPushButton> T* get(const char* name) {
+        return page.template findChild<T*>(QLatin1String(name));
+    }
+    void click(const char* button) { get(button)->click(); }
+};
+
 // Makes the prefix report Windows 98, as Wine does for this setting, and follows it.
 inline void makeWindows98() {
     Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
     MdlStart::setWinVerKeyFromPlatform();
-}
-
-// The bytes of a value when it has the given type, else nothing.
-inline std::optional<std::string> stored(RootKey root, const QString& path, const QString& name,
-                                         std::uint32_t type) {
-    Registry& registry = Machine::current().registry();
-    RegHandle key = 0;
-    if (registry.openKey(root, path.toStdString(), KEY_READ, key) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::uint8_t buffer[4096];
-    std::uint32_t size = sizeof buffer, found = REG_NONE;
-    const long rc = registry.queryValue(key, name.toStdString(), found, buffer, size);
-    registry.closeKey(key);
-    if (rc != ERROR_SUCCESS || found != type)
-        return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(buffer), size);
-}
-
-// The value when it is a REG_DWORD, else nothing.
-inline std::optional<std::uint32_t> dword(RootKey root, const QString& path, const QString& name) {
-    const auto data = stored(root, path, name, REG_DWORD);
-    if (!data || data->size() != 4)
-        return std::nullopt;
-    const auto* b = reinterpret_cast<const unsigned char*>(data->data());
-    return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
-}
-
-// The text when the value is a REG_SZ (its terminating zero dropped), else nothing.
-inline std::optional<QString> sz(RootKey root, const QString& path, const QString& name) {
-    const auto data = stored(root, path, name, REG_SZ);
-    if (!data)
-        return std::nullopt;
-    return QString::fromLatin1(data->substr(0, data->size() - (data->ends_with('\0') ? 1 : 0)));
 }
 
 inline std::string hostPath(MachineOnPrefix& on, const std::string& dosPath) {
@@ -128,20 +104,6 @@ inline std::string hostPath(MachineOnPrefix& on, const std::string& dosPath) {
 
 inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// An icon file, 32 by 32 in `colour` with a transparent 8 by 8 corner at the top left.
-inline std::string iconFile(QRgb colour) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(colour);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "ICO");
-    return bytes.toStdString();
 }
 
 // Types into a field as the user does: selects what it holds, then one key at a time.
@@ -260,19 +222,6 @@ inline QStringList probe(MachineOnPrefix& on, const std::vector<std::string>& ar
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// Wine's GetFileAttributesA of one path.
-inline std::uint32_t wineAttributes(MachineOnPrefix& on, const std::string& dosPath) {
-    const QStringList lines = probe(on, {"attr", dosPath});
-    return lines.isEmpty() ? 0xFFFFFFFFu : lines.last().toUInt(nullptr, 16);
-}
-
-// Wine's GetDriveTypeA of every letter from C: to Z:, as "C=3".
-inline unsigned wineDriveType(MachineOnPrefix& on, char letter) {
-    for (const QString& line : probe(on, {"drives"}))
-        if (line.size() > 2 && line[0] == QLatin1Char(letter) && line[1] == QLatin1Char('='))
-            return line.mid(2).toUInt();
-    return 0;
-}
 #endif
 
 } // namespace kestrel::testing
