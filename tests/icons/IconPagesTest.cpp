@@ -71,7 +71,8 @@ template <class P> struct Loaded : Files, OpenPage<P> {
             args.insert(args.end(), {key.substr(0, key.find(' ')), key.substr(key.find(' ') + 1),
                                      "(none)", "260"});
         QStringList values;
-        for (const QString& line : probe(on, args))
+        // Lines "LENGTH [VALUE]"; Wine may add messages of its own.
+        for (const QString& line : probe(on, args).filter(QRegularExpression("^\\d+ \\[")))
             values << line.mid(line.indexOf('[') + 1).chopped(1);
         return values.join('|');
     }
@@ -212,8 +213,7 @@ private slots:
         QVERIFY(f.get<DirListBox>("Dir1")->setPath("C:\\windows"));
         f.get<DriveListBox>("Drv")->Refresh();
         QVERIFY(f.get<DriveListBox>("Drv")->setDrive("q:"));
-        QCOMPARE(f.get<DirListBox>("Dir1")->Path(), "C:\\");
-        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(f.get<DirListBox>("Dir1")->Path() + f.dialogs.messages.join('|'), "C:\\");
     }
 
     void IsFullPathAndGetFIP() {
@@ -397,8 +397,7 @@ private slots:
         KESTREL_QT_MACHINE(on);
         Loaded<frmDrvIco> p(on);
         auto* drv = p.get<DriveListBox>("Drv");
-        QCOMPARE(drv->Drive(), "c:");
-        QCOMPARE(p.state("txtIcoP", "cmdAP"), "None off");
+        QCOMPARE(drv->Drive() + ' ' + p.state("txtIcoP", "cmdAP"), "c: None off");
 
         p.browse("C:\\Icons\\disk.ico");
         QCOMPARE(p.dialogs.captions + p.dialogs.filters,
@@ -474,15 +473,14 @@ private slots:
         QCOMPARE(list->item(8)->text() + '|' + list->item(46)->text() + '|' +
                      list->item(47)->text(),
                  "8\tHard Disk Drive  (HDD)|46\tWindows Update (Start Menu)|47\tOther");
-        QCOMPARE(list->currentRow(), -1);
-        QVERIFY(back->isHidden());
+        QVERIFY(list->currentRow() == -1 && back->isHidden());
         QCOMPARE(shown(), drawn(Shell32, 0));
 
         list->setCurrentRow(3);
         p.dialogs.chosenFile = "C:\\Icons\\a.ico";
         p.click("cmdCH");
-        QCOMPARE(p.dialogs.captions, QStringList{"Select Icon File..."});
-        QCOMPARE(p.dialogs.questions, QStringList{"Replace Icon ?"});
+        QCOMPARE(p.dialogs.captions + p.dialogs.questions,
+                 QStringList({"Select Icon File...", "Replace Icon ?"}));
         const QString key = "HKLM\\" + frmShell32::ShellIconsKey;
         QCOMPARE(wineQuery(on, key, "3"), "C:\\Icons\\a.ico,0");
         QVERIFY(!back->isHidden());

@@ -57,10 +57,6 @@ const struct PageRows {
      "A.NoDeletingComponents A.NoEditingComponents A.NoCloseDragDropBands A.NoMovingBands",
      "00000000", "00000000", "2-5"},
 };
-const PageRows& rowsOf(const QString& node) {
-    return *std::find_if(std::begin(pages), std::end(pages),
-                         [&](const PageRows& p) { return p.node == node; });
-}
 
 // A value as the registry holds it: "#N" for a REG_DWORD N, the text of a REG_SZ, "?" for
 // another type; nothing when it is missing.
@@ -150,70 +146,67 @@ class RestrictionPagesTest : public QObject {
 private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
-    void everyBoxReadsAndWritesItsOwnValue_data() {
-        QTest::addColumn<bool>("windows98");
-        QTest::newRow("NT family") << false;
-        QTest::newRow("Windows 98") << true;
-    }
     void everyBoxReadsAndWritesItsOwnValue() {
-        QFETCH(bool, windows98);
         KESTREL_QT_MACHINE(env);
-        if (windows98)
-            makeWindows98();
         Dialogs dialogs;
-        Window w;
-        for (const PageRows& rows : pages) {
-            const QList<Value> values = valuesOf(rows.values);
-            const QString idle = windows98 ? rows.idle98 : rows.idleNT;
-            for (int i = 0; i < values.size(); ++i) {
-                const QString where = rows.node + " box " + QString::number(i) + ": ";
-                // Only value i is 1; every other value of the page is 0. The box shows ticked,
-                // but the control panel's system box never does; a ticked master greys its boxes.
-                for (int j = 0; j < values.size(); ++j)
-                    QVERIFY(values[j].write(j == i ? 1 : 0));
-                const bool neverTicked = rows.node == "ControlPanel" && i == 5;
-                QString loaded = idle;
-                if (!neverTicked)
-                    loaded[i] = QString("1i-")[QString("0o-").indexOf(idle[i])];
-                for (const QString& range : rows.masters.split(' ', Qt::SkipEmptyParts))
-                    if (range.section('-', 0, 0).toInt() == i)
-                        for (int j = i + 1; j <= range.section('-', 1).toInt(); ++j)
-                            loaded[j] = loaded[j] == '0' ? 'o' : loaded[j];
-                RestrictionPage* page = w.show(rows.node);
-                QVERIFY2(page && page->count() == values.size(), qPrintable(where));
-                QVERIFY2(look(*page) == loaded, qPrintable(where + look(*page)));
-                // With every box shown, the boxes stand one below the other without
-                // overlapping, each wide enough for its caption.
-                QList<QRect> boxes;
-                for (int j = 0; windows98 && i == 0 && j < page->count(); ++j) {
-                    QVERIFY2(page->chk(j)->width() >= page->chk(j)->sizeHint().width(),
-                             qPrintable(where));
-                    boxes << page->chk(j)->geometry();
-                }
-                std::sort(boxes.begin(), boxes.end(),
-                          [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-                for (int j = 1; j < boxes.size(); ++j)
-                    QVERIFY2(boxes[j].top() > boxes[j - 1].bottom(), qPrintable(where));
+        std::optional<Window> w;
+        for (const bool windows98 : {false, true}) {
+            if (windows98)
+                makeWindows98();
+            w.emplace();
+            for (const PageRows& rows : pages) {
+                const QList<Value> values = valuesOf(rows.values);
+                const QString idle = windows98 ? rows.idle98 : rows.idleNT;
+                for (int i = 0; i < values.size(); ++i) {
+                    const QString where = rows.node + " box " + QString::number(i) + ": ";
+                    // Only value i is 1, the others 0. The box shows ticked (the control panel's
+                    // system box never does); a ticked master greys its boxes.
+                    for (int j = 0; j < values.size(); ++j)
+                        QVERIFY(values[j].write(j == i ? 1 : 0));
+                    const bool neverTicked = rows.node == "ControlPanel" && i == 5;
+                    QString loaded = idle;
+                    if (!neverTicked)
+                        loaded[i] = QString("1i-")[QString("0o-").indexOf(idle[i])];
+                    for (const QString& range : rows.masters.split(' ', Qt::SkipEmptyParts))
+                        if (range.section('-', 0, 0).toInt() == i)
+                            for (int j = i + 1; j <= range.section('-', 1).toInt(); ++j)
+                                loaded[j] = loaded[j] == '0' ? 'o' : loaded[j];
+                    RestrictionPage* page = w->show(rows.node);
+                    QVERIFY2(page && page->count() == values.size(), qPrintable(where));
+                    QVERIFY2(look(*page) == loaded, qPrintable(where + look(*page)));
+                    // With every box shown, the boxes stand one below the other without
+                    // overlapping, each wide enough for its caption.
+                    QList<QRect> boxes;
+                    for (int j = 0; windows98 && i == 0 && j < page->count(); ++j) {
+                        QVERIFY2(page->chk(j)->width() >= page->chk(j)->sizeHint().width(),
+                                 qPrintable(where));
+                        boxes << page->chk(j)->geometry();
+                    }
+                    std::sort(boxes.begin(), boxes.end(),
+                              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+                    for (int j = 1; j < boxes.size(); ++j)
+                        QVERIFY2(boxes[j].top() > boxes[j - 1].bottom(), qPrintable(where));
 
-                // Untick it by a click where the user can; elsewhere change another box twice,
-                // so that the page saves and writes box i with the state it was loaded with.
-                QString saved(values.size(), '0');
-                QCheckBox* box = page->chk(i);
-                if (box->isEnabled() && box->isVisible()) {
-                    box->click();
-                    QVERIFY2(look(*page) == idle, qPrintable(where + look(*page)));
-                } else {
-                    saved[i] = neverTicked ? '0' : '1';
-                    int other = 0;
-                    while (!page->chk(other)->isEnabled() || !page->chk(other)->isVisible())
-                        ++other;
-                    page->chk(other)->click();
-                    page->chk(other)->click();
+                    // Untick it by a click where the user can; elsewhere change another box twice,
+                    // so that the page saves and writes box i with the state it was loaded with.
+                    QString saved(values.size(), '0');
+                    QCheckBox* box = page->chk(i);
+                    if (box->isEnabled() && box->isVisible()) {
+                        box->click();
+                        QVERIFY2(look(*page) == idle, qPrintable(where + look(*page)));
+                    } else {
+                        saved[i] = neverTicked ? '0' : '1';
+                        int other = 0;
+                        while (!page->chk(other)->isEnabled() || !page->chk(other)->isVisible())
+                            ++other;
+                        page->chk(other)->click();
+                        page->chk(other)->click();
+                    }
+                    const qsizetype asked = dialogs.questions.size();
+                    w->leave();
+                    QCOMPARE(dialogs.questions.size(), asked + 1);
+                    QVERIFY2(digits(values) == saved, qPrintable(where + digits(values)));
                 }
-                const qsizetype asked = dialogs.questions.size();
-                w.leave();
-                QCOMPARE(dialogs.questions.size(), asked + 1);
-                QVERIFY2(digits(values) == saved, qPrintable(where + digits(values)));
             }
         }
     }
@@ -221,7 +214,7 @@ private slots:
     // The engine, through the administrative page (one row under HKEY_LOCAL_MACHINE).
     void onlyAnExactOneTicksAndOnlyAChangeAsks() {
         KESTREL_QT_MACHINE(env);
-        const QList<Value> admin = valuesOf(rowsOf("Kestrel").values);
+        const QList<Value> admin = valuesOf(pages[0].values);
         // 257 reads as its low byte, 1; 2 is not 1; a string "1" is; a binary 01 byte is not,
         // nor is the string "1 ".
         QVERIFY(admin[0].write(257));
@@ -276,7 +269,7 @@ private slots:
     void mastersGreyTheirBoxes() {
         const struct {
             bool windows98;
-            QString node;
+            const PageRows& page;
             QString preset; // the values set to 1 before the page opens
             QString clicks;
             QString clicked; // look() after the clicks
@@ -284,11 +277,10 @@ private slots:
             QString saved;   // digits() of the page's values, then of `also`
         } rows[] = {
             // Loading unticks the system box, which raises a click: still no change.
-            {true, "ControlPanel", "N.NoNetSetup N.NoNetSetupIDPage S.NoSystem S.NoDevMgrPage",
+            {true, pages[2], "N.NoNetSetup N.NoNetSetupIDPage S.NoSystem S.NoDevMgrPage",
              "2 0 0 14 0 10", "1oiooo100000101ooo", "", "101000100000101000"},
-            {false, "ActiveDesktop",
-             "A.NoComponents A.NoEditingComponents A.NoActiveDesktopChanges", "2 3 2 0", "101ioi00",
-             "A.NoActiveDesktopChanges E.NoMovingBands", "101101001-"},
+            {false, pages[5], "A.NoComponents A.NoEditingComponents A.NoActiveDesktopChanges",
+             "2 3 2 0", "101ioi00", "A.NoActiveDesktopChanges E.NoMovingBands", "101101001-"},
         };
         for (const auto& row : rows) {
             KESTREL_QT_MACHINE(env);
@@ -298,14 +290,13 @@ private slots:
                 makeWindows98();
             Dialogs dialogs;
             Window w;
-            RestrictionPage* page = w.show(row.node);
+            RestrictionPage* page = w.show(row.page.node);
             QVERIFY(!page->isChanged());
             for (const QString& box : row.clicks.split(' '))
                 page->chk(box.toInt())->click();
             QCOMPARE(look(*page), row.clicked);
             w.leave();
-            QCOMPARE(digits(valuesOf(rowsOf(row.node).values + QLatin1Char(' ') + row.also)),
-                     row.saved);
+            QCOMPARE(digits(valuesOf(row.page.values + QLatin1Char(' ') + row.also)), row.saved);
         }
     }
 
