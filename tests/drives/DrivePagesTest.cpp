@@ -83,11 +83,6 @@ struct AutoPage : OpenPage<frmVHDDrun> {
         cboD()->setCurrentIndex(index);
         emit cboD()->activated(index);
     }
-    void tick() {
-        if (!chkAutorun()->isChecked())
-            chkAutorun()->click();
-        QVERIFY(chkAutorun()->isChecked());
-    }
     // New profile through the editor.
     void add(const QString& letter, const QString& path) {
         click("btnN");
@@ -254,7 +249,8 @@ private slots:
     void profilesSavedReadBackDeletedAndRefused() {
         KESTREL_QT_MACHINE(on);
         AutoPage first;
-        first.tick();
+        first.chkAutorun()->click();
+        QCOMPARE(first.shows(), Overview);
         first.add("H:", "C:\\One");
         first.add("E:", "D:\\Two");
         QCOMPARE(readHostFile(kstSubst(on)), std::string("H:C:\\One\r\nE:D:\\Two\r\n"));

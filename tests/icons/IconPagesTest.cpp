@@ -217,20 +217,17 @@ private slots:
     }
 
     void IsFullPathAndGetFIP() {
-        const std::pair<const char*, bool> paths[] = {
-            {"C:\\Icons\\a.ico", true}, {"C:a.ico", true}, {"\\\\server\\share\\a.ico", false},
-            {"Icons\\a.ico", false},    {"C", false},      {"%SystemRoot%\\a.ico", false}};
-        for (const auto& [path, full] : paths)
-            QVERIFY2(frmFldIco::IsFullPath(path) == full, path);
+        QString full;
+        for (const char* path : {"C:\\Icons\\a.ico", "C:a.ico", "\\\\server\\share\\a.ico",
+                                 "Icons\\a.ico", "C", "%SystemRoot%\\a.ico"})
+            full += frmFldIco::IsFullPath(path) ? '1' : '0';
+        QCOMPARE(full, "110000");
         // The last comma counts.
-        const std::pair<const char*, const char*> specs[] = {{"%1", "Error"},
-                                                             {"a,b", "Error"},
-                                                             {"C:\\a.ico", "C:\\a.ico"},
-                                                             {",abcd", ""},
-                                                             {"C:\\x.dll,-3", "C:\\x.dll"},
-                                                             {"C:\\a,b.ico,2", "C:\\a,b.ico"}};
-        for (const auto& [spec, file] : specs)
-            QVERIFY2(frmFIcon::GetFIP(spec) == QLatin1String(file), spec);
+        QStringList files;
+        for (const char* spec :
+             {"%1", "a,b", "C:\\a.ico", ",abcd", "C:\\x.dll,-3", "C:\\a,b.ico,2"})
+            files << frmFIcon::GetFIP(spec);
+        QCOMPARE(files.join('|'), "Error|Error|C:\\a.ico||C:\\x.dll|C:\\a,b.ico");
     }
 
     // The buttons follow the folder and the file; No, and the root even after Yes, change
@@ -494,19 +491,14 @@ private slots:
         QCOMPARE(shown(), drawn(Shell32, 3));
 
         // Values written by others: the file before the first comma, the number after it.
-        const struct {
-            const char* value;
-            QString file;
-            int index;
-        } values[] = {{"C:\\Icons\\a.ico", "C:\\Icons\\a.ico", 0},
-                      {"C:\\windows\\system32\\shell32.dll,12", Shell32, 12},
-                      {"C:\\windows\\system32\\shell32.dll,twelve", Shell32, 0}};
-        for (const auto& v : values) {
-            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmShell32::ShellIconsKey, "5",
-                                    QLatin1String(v.value)));
+        for (const auto& [value, file, index] :
+             {std::tuple<QString, QString, int>{"C:\\Icons\\a.ico", "C:\\Icons\\a.ico", 0},
+              {Shell32 + ",12", Shell32, 12},
+              {Shell32 + ",twelve", Shell32, 0}}) {
+            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, frmShell32::ShellIconsKey, "5", value));
             list->setCurrentRow(4);
             list->setCurrentRow(5);
-            QVERIFY2(shown() == drawn(v.file, v.index), v.value);
+            QVERIFY2(shown() == drawn(file, index), qPrintable(value));
         }
     }
 };
