@@ -114,16 +114,10 @@ inline void typeInto(QLineEdit* field, const QString& text) {
 }
 
 // The entries of a combo box or a list, top to bottom.
-inline QStringList items(const QComboBox* box) {
+template <class Box> QStringList items(const Box* box) {
     QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
-}
-inline QStringList items(const QListWidget* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->item(i)->text();
+    for (int i = 0; i < box->model()->rowCount(); ++i)
+        list << box->model()->index(i, 0).data().toString();
     return list;
 }
 
