@@ -1,67 +1,143 @@
-// The restriction pages on a real prefix: the check-box engine (what reads as ticked, when the
-// page asks and what it writes), the column's look, and the rules the pages add: master boxes
-// and their dependants, the box that is never ticked, and the rules of the two Windows families.
+// The seven restriction and logon pages, opened from the running main window on throw-away
+// prefixes: every box reads and writes its own value (names and keys checked against the list
+// below, not against the pages' tables) and greys or hides what it should in both Windows
+// families; the check-box engine; the column's look; the logon message page's two values.
 
-#include "pages/restrictions/frmActDesk.h"
-#include "pages/restrictions/frmControlPanel.h"
-#include "pages/restrictions/frmExplorer.h"
-#include "pages/restrictions/frmIErestrict.h"
-#include "pages/restrictions/frmKestrel.h"
-#include "pages/restrictions/frmPusk.h"
+#include "app/frmStart.h"
+#include "pages/restrictions/RestrictionPage.h"
+#include "pages/restrictions/frmStartUp.h"
 #include "resources/Catalogue.h"
 #include "tests/support/PageTestKit.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QtEndian>
 
 using namespace kestrel;
 using namespace kestrel::testing;
 
 namespace {
 
-const QString Policies = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Policies");
-const QString Explorer = Policies + QStringLiteral("\\Explorer");
-const QString System = Policies + QStringLiteral("\\System");
-const QString Network = Policies + QStringLiteral("\\Network");
-const QString ActiveDesktop = Policies + QStringLiteral("\\ActiveDesktop");
-const QString Browser =
-    QStringLiteral("Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions");
-const QString Update = QStringLiteral("SYSTEM\\CurrentControlSet\\Control\\Update");
+// Each page's values in box order, "K.Name": K is where the value lives, E, S, N, A = the
+// Explorer, System, Network and ActiveDesktop policy keys, B = the browser restrictions key,
+// U = HKEY_LOCAL_MACHINE's Update key. Then how the page looks with all its values 0 on the NT
+// family and on Windows 98 (see look()), and its master boxes with the last box each greys.
+const struct PageRows {
+    QString node;
+    const char* values;
+    QString idleNT, idle98;
+    QString masters; // "MASTER-LAST ..."
+} pages[] = {
+    {"Kestrel", "E.NoDesktop E.NoNetHood E.NoSaveSettings S.DisableRegistryTools U.UpdateMode",
+     "00000", "00000", ""},
+    {"StartMenu",
+     "E.NoRecentDocsMenu E.NoSMHelp E.NoClose E.NoRun E.ClearRecentDocsOnExit E.NoSMMyDocs "
+     "E.NoFind E.NoSetActiveDesktop E.NoChangeStartMenu E.NoSetFolders E.NoSetTaskbar "
+     "E.NoControlPanel E.NoFavoritesMenu E.NoLogOff",
+     "00000000o00000", "0o000o00000000", ""},
+    {"ControlPanel",
+     "S.NoDispCPL S.NoDispAppearancePage S.NoDispBackgroundPage S.NoDispScrSavPage "
+     "S.NoDispSettingsPage S.NoSystem S.NoDevMgrPage S.NoConfigPage S.NoFileSysPage "
+     "S.NoVirtMemPage N.NoNetSetup N.NoFileSharingControl N.NoNetSetupIDPage "
+     "N.NoNetSetupSecurityPage S.NoSecCPL S.NoPwdPage S.NoAdminPage S.NoProfilePage",
+     "00000-------------", "00000o000000000000", "0-4 10-13 14-17"},
+    {"Explorer",
+     "E.NoFileMenu E.NoViewContextMenu B.NoBrowserClose E.NoExpandedNewMenu E.NoFolderOptions",
+     "00000", "0o000", ""},
+    {"IERes",
+     "B.NoBrowserClose B.NoBrowserContextMenu B.NoBrowserOptions B.NoBrowserSaveAs "
+     "B.NoFavorites B.NoFileNew B.NoFileOpen B.NoFindFiles B.NoSelectDownloadDir "
+     "B.NoTheaterMode B.NoAddressBar B.NoToolBar B.NoLinksBar B.NoHelpMenu "
+     "B.NoHelpItemNetscapeHelp B.NoHelpItemSendFeedback B.NoHelpItemTipOfTheDay "
+     "B.NoHelpItemTutorial",
+     "000000000000000000", "000000000000000000", "13-17"},
+    {"ActiveDesktop",
+     "E.NoActiveDesktopChanges A.NoChangingWallpaper A.NoComponents A.NoAddingComponents "
+     "A.NoDeletingComponents A.NoEditingComponents A.NoCloseDragDropBands A.NoMovingBands",
+     "00000000", "00000000", "2-5"},
+};
 
-std::optional<std::uint32_t> hkcu(const QString& path, const char* name) {
-    return dword(HKEY_CURRENT_USER, path, QString::fromLatin1(name));
+// A value as the registry holds it: "#N" for a REG_DWORD N, the text of a REG_SZ, "?" for
+// another type; nothing when it is missing.
+std::optional<QString> stored(RootKey root, const QString& path, const QString& name) {
+    Registry& registry = Machine::current().registry();
+    RegHandle key = 0;
+    std::uint8_t data[4096] = {};
+    std::uint32_t size = sizeof data - 1, type = REG_NONE;
+    if (registry.openKey(root, path.toStdString(), KEY_READ, key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const long rc = registry.queryValue(key, name.toStdString(), type, data, size);
+    registry.closeKey(key);
+    if (rc != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type == REG_DWORD && size == 4)
+        return '#' + QString::number(qFromLittleEndian<quint32>(data));
+    return type == REG_SZ ? QString::fromLatin1(reinterpret_cast<const char*>(data)) : "?";
 }
-void setHkcu(const QString& path, const char* name, int value) {
-    QVERIFY(Reg::SaveDWord(HKEY_CURRENT_USER, path, QString::fromLatin1(name), value));
-}
-const std::optional<std::uint32_t> Zero = 0u;
-const std::optional<std::uint32_t> One = 1u;
 
-// The administrative page's values in row order, as 0/1 digits ("-" for a missing or other one).
-QString adminValues() {
-    const std::pair<RootKey, QString> rows[] = {
-        {HKEY_CURRENT_USER, Explorer + "|NoDesktop"},
-        {HKEY_CURRENT_USER, Explorer + "|NoNetHood"},
-        {HKEY_CURRENT_USER, Explorer + "|NoSaveSettings"},
-        {HKEY_CURRENT_USER, System + "|DisableRegistryTools"},
-        {HKEY_LOCAL_MACHINE, Update + "|UpdateMode"}};
-    QString digits;
-    for (const auto& [root, where] : rows) {
-        const auto value = dword(root, where.section('|', 0, 0), where.section('|', 1));
-        digits += value && *value <= 1 ? QString::number(*value) : QStringLiteral("-");
+struct Value {
+    RootKey root;
+    QString path, name;
+    bool write(std::uint32_t value) const { return Reg::SaveDWord(root, path, name, value); }
+};
+
+QList<Value> valuesOf(const QString& list) {
+    const QString policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\";
+    const QMap<QChar, QString> keys{
+        {'E', policies + "Explorer"},
+        {'S', policies + "System"},
+        {'N', policies + "Network"},
+        {'A', policies + "ActiveDesktop"},
+        {'B', "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions"},
+        {'U', "SYSTEM\\CurrentControlSet\\Control\\Update"}};
+    QList<Value> values;
+    for (const QString& item : list.split(' ', Qt::SkipEmptyParts))
+        values.append(
+            {item[0] == 'U' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, keys[item[0]], item.mid(2)});
+    return values;
+}
+
+// The values as digits: "1", "0", or "-" for a missing one or one of another type or number.
+QString digits(const QList<Value>& values) {
+    QString text;
+    for (const Value& v : values) {
+        const auto read = stored(v.root, v.path, v.name);
+        text += read == "#1" ? '1' : read == "#0" ? '0' : '-';
     }
-    return digits;
+    return text;
 }
 
-// Boxes first..last as digits: ticked ("1"/"0") or enabled.
-QString states(const RestrictionPage& page, int first, int last, bool enabled = false) {
-    QString digits;
-    for (int i = first; i <= last; ++i)
-        digits += (enabled ? page.chk(i)->isEnabled() : page.chk(i)->isChecked()) ? '1' : '0';
-    return digits;
+// Each box as one character: 1 or 0 ticked or not, i or o the same greyed, - hidden.
+QString look(const RestrictionPage& page) {
+    QString text;
+    for (int i = 0; i < page.count(); ++i) {
+        const QCheckBox* box = page.chk(i);
+        text += box->isVisible() ? QString("oi01")[box->isChecked() + 2 * box->isEnabled()]
+                                 : QLatin1Char('-');
+    }
+    return text;
 }
-QString enabled(const RestrictionPage& page, int first, int last) {
-    return states(page, first, last, true);
-}
+
+// The main window on the current machine; leaving a page shows About, as closing it does.
+struct Window {
+    frmStart window;
+    Window() {
+        window.resize(1000, 700);
+        MdlStart::setShell(&window);
+        window.show();
+        leave();
+    }
+    ~Window() {
+        window.close();
+        MdlStart::setShell(nullptr);
+    }
+    template <class P = RestrictionPage> P* show(const QString& node) {
+        window.showPage(node);
+        return qobject_cast<P*>(window.curPage());
+    }
+    void leave() { window.showPage("About"); }
+};
 
 } // namespace
 
@@ -70,225 +146,259 @@ class RestrictionPagesTest : public QObject {
 private slots:
     void initTestCase() { Catalogue::setLanguage(Language::English); }
 
-    // --- The engine, through the administrative page (one row under HKEY_LOCAL_MACHINE) -------
-
-    void onlyAnExactOneTicksAndOnlyAChangeAsks() {
+    void everyBoxReadsAndWritesItsOwnValue() {
         KESTREL_QT_MACHINE(env);
-        // 257 reads as its low byte, 1; 2 is not 1; a string "1" is; a binary 01 byte is not,
-        // nor is the string "1 ".
-        QVERIFY(Reg::SaveDWord(HKEY_CURRENT_USER, Explorer, "NoDesktop", 257));
-        QVERIFY(Reg::SaveDWord(HKEY_CURRENT_USER, Explorer, "NoNetHood", 2));
-        QVERIFY(Reg::SaveString(HKEY_CURRENT_USER, Explorer, "NoSaveSettings", "1"));
-        QVERIFY(
-            Reg::SaveBinary(HKEY_CURRENT_USER, System, "DisableRegistryTools", QString(QChar(1))));
-        QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, Update, "UpdateMode", "1 "));
-        const std::string user = readHostFile(env.prefix().file("user.reg"));
-        const std::string system = readHostFile(env.prefix().file("system.reg"));
-
-        // Loading ticks boxes, which raises clicks; the page still counts as unchanged.
         Dialogs dialogs;
-        auto page = openPage<frmKestrel>();
-        QCOMPARE(states(*page, 0, 4), QStringLiteral("10100"));
-        QVERIFY(!page->isChanged());
-        closePage(page);
-        QVERIFY(dialogs.questions.isEmpty());
+        std::optional<Window> w;
+        for (const bool windows98 : {false, true}) {
+            if (windows98)
+                makeWindows98();
+            w.emplace();
+            for (const PageRows& rows : pages) {
+                const QList<Value> values = valuesOf(rows.values);
+                const QString idle = windows98 ? rows.idle98 : rows.idleNT;
+                for (int i = 0; i < values.size(); ++i) {
+                    const QString where = rows.node + " box " + QString::number(i) + ": ";
+                    // Only value i is 1, the others 0. The box shows ticked (the control panel's
+                    // system box never does); a ticked master greys its boxes.
+                    for (int j = 0; j < values.size(); ++j)
+                        QVERIFY(values[j].write(j == i ? 1 : 0));
+                    const bool neverTicked = rows.node == "ControlPanel" && i == 5;
+                    QString loaded = idle;
+                    if (!neverTicked)
+                        loaded[i] = QString("1i-")[QString("0o-").indexOf(idle[i])];
+                    for (const QString& range : rows.masters.split(' ', Qt::SkipEmptyParts))
+                        if (range.section('-', 0, 0).toInt() == i)
+                            for (int j = i + 1; j <= range.section('-', 1).toInt(); ++j)
+                                loaded[j] = loaded[j] == '0' ? 'o' : loaded[j];
+                    RestrictionPage* page = w->show(rows.node);
+                    QVERIFY2(page && page->count() == values.size(), qPrintable(where));
+                    QVERIFY2(look(*page) == loaded, qPrintable(where + look(*page)));
+                    // With every box shown, the boxes stand one below the other without
+                    // overlapping, each wide enough for its caption.
+                    QList<QRect> boxes;
+                    for (int j = 0; windows98 && i == 0 && j < page->count(); ++j) {
+                        QVERIFY2(page->chk(j)->width() >= page->chk(j)->sizeHint().width(),
+                                 qPrintable(where));
+                        boxes << page->chk(j)->geometry();
+                    }
+                    std::sort(boxes.begin(), boxes.end(),
+                              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+                    for (int j = 1; j < boxes.size(); ++j)
+                        QVERIFY2(boxes[j].top() > boxes[j - 1].bottom(), qPrintable(where));
 
-        // A tick and an untick are a change: the page asks, and No writes nothing.
-        dialogs.answer = false;
-        page = openPage<frmKestrel>();
-        page->chk(3)->click();
-        page->chk(3)->click();
-        closePage(page);
-        QCOMPARE(dialogs.questions, QStringList{LoadResString(109)});
-        QCOMPARE(dialogs.titles, QStringList{LoadResString(110)});
-        QCOMPARE(readHostFile(env.prefix().file("user.reg")), user);
-        QCOMPARE(readHostFile(env.prefix().file("system.reg")), system);
-
-        // Yes writes every row as a DWORD 1 or 0, both roots in the same save.
-        dialogs.answer = true;
-        page = openPage<frmKestrel>();
-        page->chk(3)->click();
-        page->chk(3)->click();
-        closePage(page);
-        QCOMPARE(adminValues(), QStringLiteral("10100"));
-        QCOMPARE(wineQuery(env, "HKCU\\" + Explorer, "NoDesktop"), QStringLiteral("0x1"));
-        QCOMPARE(wineQuery(env, "HKLM\\" + Update, "UpdateMode"), QStringLiteral("0x0"));
-    }
-
-    void captionsShowWholeAndInScreenOrder() {
-        KESTREL_QT_MACHINE(env);
-        makeWindows98(); // every box shown
-        auto pusk = openPage<frmPusk>(900, 600);
-        QCOMPARE(pusk->chk(3)->text(),
-                 QStringLiteral("Remove the Run Command from the Start Menu"));
-        // Box 5 stands above box 4.
-        QVERIFY(pusk->chk(5)->y() < pusk->chk(4)->y());
-        closePage(pusk);
-        auto desk = openPage<frmActDesk>(900, 600);
-        // A check box would take the '&' as a shortcut mark and hide it; the text shows it.
-        QCOMPARE(desk->chk(6)->text(),
-                 QStringLiteral("Disable the ability to close Drag&&Drop Bands"));
-        QVERIFY(desk->chk(6)->shortcut().isEmpty());
-        closePage(desk);
-        // On every page the boxes stand one below the other without overlapping, each wide
-        // enough for its caption.
-        std::unique_ptr<RestrictionPage> pages[] = {
-            std::make_unique<frmKestrel>(),      std::make_unique<frmPusk>(),
-            std::make_unique<frmControlPanel>(), std::make_unique<frmExplorer>(),
-            std::make_unique<frmIErestrict>(),   std::make_unique<frmActDesk>()};
-        for (auto& page : pages) {
-            page->Form_Load();
-            page->resize(900, 600);
-            page->show();
-            QList<QRect> boxes;
-            for (int i = 0; i < page->count(); ++i) {
-                QVERIFY(page->chk(i)->width() >= page->chk(i)->sizeHint().width());
-                boxes << page->chk(i)->geometry();
+                    // Untick it by a click where the user can; elsewhere change another box twice,
+                    // so that the page saves and writes box i with the state it was loaded with.
+                    QString saved(values.size(), '0');
+                    QCheckBox* box = page->chk(i);
+                    if (box->isEnabled() && box->isVisible()) {
+                        box->click();
+                        QVERIFY2(look(*page) == idle, qPrintable(where + look(*page)));
+                    } else {
+                        saved[i] = neverTicked ? '0' : '1';
+                        int other = 0;
+                        while (!page->chk(other)->isEnabled() || !page->chk(other)->isVisible())
+                            ++other;
+                        page->chk(other)->click();
+                        page->chk(other)->click();
+                    }
+                    const qsizetype asked = dialogs.questions.size();
+                    w->leave();
+                    QCOMPARE(dialogs.questions.size(), asked + 1);
+                    QVERIFY2(digits(values) == saved, qPrintable(where + digits(values)));
+                }
             }
-            std::sort(boxes.begin(), boxes.end(),
-                      [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-            for (int i = 1; i < boxes.size(); ++i)
-                QVERIFY2(boxes[i].top() > boxes[i - 1].bottom(), page->metaObject()->className());
-            page->Form_Unload();
         }
     }
 
-    // --- The pages' own rules -----------------------------------------------------------------
-
-    void controlPanelMastersGreyTheirDependants() {
+    // The engine, through the administrative page (one row under HKEY_LOCAL_MACHINE).
+    void onlyAnExactOneTicksAndOnlyAChangeAsks() {
         KESTREL_QT_MACHINE(env);
-        setHkcu(Network, "NoNetSetup", 1);
-        setHkcu(Network, "NoNetSetupIDPage", 1);
-        setHkcu(System, "NoSystem", 1);
-        setHkcu(System, "NoDevMgrPage", 1);
-        makeWindows98(); // all 18 rows are shown
-        Dialogs dialogs;
-        auto page = openPage<frmControlPanel>();
-        QVERIFY(!page->isChanged());
-        // "NoNetSetup" greys 11 to 13 from the start. The system box 5 is never ticked and
-        // always greyed, and greys nothing.
-        QCOMPARE(enabled(*page, 0, 17), QStringLiteral("111110111110001111"));
-        QCOMPARE(states(*page, 5, 13), QStringLiteral("010001010"));
-        // Ticking a master greys its dependants and keeps their ticks; unticking frees them.
-        page->chk(2)->click();
-        page->chk(0)->click();
-        QCOMPARE(enabled(*page, 1, 4), QStringLiteral("0000"));
-        QCOMPARE(states(*page, 1, 4), QStringLiteral("0100"));
-        page->chk(0)->click();
-        QCOMPARE(enabled(*page, 1, 4), QStringLiteral("1111"));
-        page->chk(14)->click();
-        QCOMPARE(enabled(*page, 15, 17), QStringLiteral("000"));
-        page->chk(0)->click();
-        page->chk(10)->click();
-        QCOMPARE(enabled(*page, 11, 13), QStringLiteral("111"));
-        closePage(page);
-        QCOMPARE(dialogs.questions.size(), 1);
-        QCOMPARE(hkcu(System, "NoDispCPL"), One);
-        QCOMPARE(hkcu(System, "NoDispBackgroundPage"), One);
-        QCOMPARE(hkcu(Network, "NoNetSetup"), Zero);
-        QCOMPARE(hkcu(Network, "NoNetSetupIDPage"), One);
-        QCOMPARE(hkcu(System, "NoSecCPL"), One);
-        QCOMPARE(hkcu(System, "NoSystem"), Zero);
-        QCOMPARE(hkcu(System, "NoDevMgrPage"), One);
-        QCOMPARE(wineQuery(env, "HKCU\\" + System, "NoSystem"), QStringLiteral("0x0"));
+        const QList<Value> admin = valuesOf(pages[0].values);
+        // 257 reads as its low byte, 1; 2 is not 1; a string "1" is; a binary 01 byte is not,
+        // nor is the string "1 ".
+        QVERIFY(admin[0].write(257));
+        QVERIFY(admin[1].write(2));
+        QVERIFY(Reg::SaveString(admin[2].root, admin[2].path, admin[2].name, "1"));
+        QVERIFY(Reg::SaveBinary(admin[3].root, admin[3].path, admin[3].name, QString(QChar(1))));
+        QVERIFY(Reg::SaveString(admin[4].root, admin[4].path, admin[4].name, "1 "));
+        const auto hives = [&] {
+            return readHostFile(env.prefix().file("user.reg")) +
+                   readHostFile(env.prefix().file("system.reg"));
+        };
+        const std::string before = hives();
 
-        // The greying follows the saved masters at the next opening.
-        page = openPage<frmControlPanel>();
-        QVERIFY(!page->isChanged());
-        QCOMPARE(enabled(*page, 0, 17), QStringLiteral("100000111111111000"));
-        closePage(page);
-        QCOMPARE(dialogs.questions.size(), 1);
+        // Loading ticks boxes, which raises clicks; the page still counts as unchanged.
+        Dialogs dialogs;
+        Window w;
+        QCOMPARE(look(*w.show("Kestrel")), "10100");
+        QVERIFY(!w.show("Kestrel")->isChanged());
+        w.leave();
+        QVERIFY(dialogs.questions.isEmpty());
+
+        // A tick and an untick are a change: the page asks, No writes nothing, Yes writes every
+        // row as a DWORD 1 or 0, both roots in the same save.
+        for (const bool yes : {false, true}) {
+            dialogs.answer = yes;
+            RestrictionPage* page = w.show("Kestrel");
+            page->chk(3)->click();
+            page->chk(3)->click();
+            w.leave();
+            if (!yes) {
+                QCOMPARE(dialogs.questions + dialogs.titles,
+                         QStringList({LoadResString(109), LoadResString(110)}));
+                QCOMPARE(hives(), before);
+            }
+        }
+        QCOMPARE(digits(admin), "10100");
+        QCOMPARE(wineQuery(env, "HKCU\\" + admin[0].path, "NoDesktop"), "0x1");
+        QCOMPARE(wineQuery(env, "HKLM\\" + admin[4].path, "UpdateMode"), "0x0");
+
+        // A check box would take the '&' as a shortcut mark and hide it; the text shows it. On
+        // the start menu page box 5 stands above box 4.
+        RestrictionPage* page = w.show("ActiveDesktop");
+        QCOMPARE(page->chk(6)->text(), "Disable the ability to close Drag&&Drop Bands");
+        QVERIFY(page->chk(6)->shortcut().isEmpty());
+        page = w.show("StartMenu");
+        QCOMPARE(page->chk(3)->text(), "Remove the Run Command from the Start Menu");
+        QVERIFY(page->chk(5)->y() < page->chk(4)->y());
     }
 
-    void browserHelpMenuAndDesktopComponentsGreyTheirBoxes() {
+    // Ticking a master greys its boxes and keeps their ticks; greyed boxes are written back as
+    // they are; values beside the page's own are neither read nor written.
+    void mastersGreyTheirBoxes() {
+        const struct {
+            bool windows98;
+            const PageRows& page;
+            QString preset; // the values set to 1 before the page opens
+            QString clicks;
+            QString clicked; // look() after the clicks
+            QString also;    // more values, read after the save
+            QString saved;   // digits() of the page's values, then of `also`
+        } rows[] = {
+            // Loading unticks the system box, which raises a click: still no change.
+            {true, pages[2], "N.NoNetSetup N.NoNetSetupIDPage S.NoSystem S.NoDevMgrPage",
+             "2 0 0 14 0 10", "1oiooo100000101ooo", "", "101000100000101000"},
+            {false, pages[5], "A.NoComponents A.NoEditingComponents A.NoActiveDesktopChanges",
+             "2 3 2 0", "101ioi00", "A.NoActiveDesktopChanges E.NoMovingBands", "101101001-"},
+        };
+        for (const auto& row : rows) {
+            KESTREL_QT_MACHINE(env);
+            for (const Value& value : valuesOf(row.preset))
+                QVERIFY(value.write(1));
+            if (row.windows98)
+                makeWindows98();
+            Dialogs dialogs;
+            Window w;
+            RestrictionPage* page = w.show(row.page.node);
+            QVERIFY(!page->isChanged());
+            for (const QString& box : row.clicks.split(' '))
+                page->chk(box.toInt())->click();
+            QCOMPARE(look(*page), row.clicked);
+            w.leave();
+            QCOMPARE(digits(valuesOf(row.page.values + QLatin1Char(' ') + row.also)), row.saved);
+        }
+    }
+
+    void logonNotice() {
         KESTREL_QT_MACHINE(env);
-        setHkcu(Browser, "NoHelpMenu", 1);
-        setHkcu(Browser, "NoHelpItemTutorial", 1);
-        setHkcu(ActiveDesktop, "NoComponents", 1);
-        setHkcu(ActiveDesktop, "NoEditingComponents", 1);
-        // The desktop's settings switch is read from the Explorer key; this one is not it.
-        setHkcu(ActiveDesktop, "NoActiveDesktopChanges", 1);
+        const QString key = MdlStart::WinVerKey + "\\Winlogon";
+        QCOMPARE(key, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+        // The caption and the text as stored ("-" when missing), and as Wine reads them.
+        const auto notice = [&] {
+            return stored(HKEY_LOCAL_MACHINE, key, "LegalNoticeCaption").value_or("-") + '|' +
+                   stored(HKEY_LOCAL_MACHINE, key, "LegalNoticeText").value_or("-");
+        };
+        const auto wine = [&](const char* name) { return wineQuery(env, "HKLM\\" + key, name); };
+        const auto store = [&](const char* name, const char* text) {
+            QVERIFY(Reg::SaveString(HKEY_LOCAL_MACHINE, key, name, text));
+        };
         Dialogs dialogs;
+        std::optional<Window> w(std::in_place);
+        frmStartUp* page = nullptr;
+        // The page: the box ticked, the two fields enabled, the title and the text.
+        const auto open = [&] {
+            page = w->show<frmStartUp>("StartUp");
+            return QString("%1%2%3 %4|%5")
+                .arg(page->chkYN()->isChecked())
+                .arg(page->txtTitle()->isEnabled())
+                .arg(page->txtText()->isEnabled())
+                .arg(page->txtTitle()->text(), page->txtText()->toPlainText());
+        };
+        // No caption: the notice is off and its text is not read; OK leaves without asking.
+        store("LegalNoticeText", "Authorised users only");
+        QCOMPARE(open(), "000 Windows|");
+        QCOMPARE(page->cmdOk()->text(), "Ok");
+        QVERIFY(page->lblHelp()->text().startsWith("If you check this option"));
+        QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
+        QCOMPARE(w->window.curForm() + QString::number(dialogs.questions.size()), "frmAbout0");
 
-        auto browser = openPage<frmIErestrict>();
-        QCOMPARE(enabled(*browser, 13, 17), QStringLiteral("10000"));
-        QCOMPARE(states(*browser, 13, 17), QStringLiteral("10001"));
-        browser->chk(13)->click();
-        QCOMPARE(enabled(*browser, 14, 17), QStringLiteral("1111"));
-        browser->chk(15)->click();
-        browser->chk(13)->click();
-        QCOMPARE(enabled(*browser, 14, 17), QStringLiteral("0000"));
-        closePage(browser);
-        QCOMPARE(hkcu(Browser, "NoHelpItemSendFeedback"), One);
-        QCOMPARE(hkcu(Browser, "NoHelpItemNetscapeHelp"), Zero);
+        // Ticking alone writes the initial title and an empty text where Wine reads them; OK
+        // asks and saves.
+        open();
+        page->chkYN()->click();
+        QVERIFY(page->txtTitle()->isEnabled() && page->txtText()->isEnabled());
+        QTest::mouseClick(page->cmdOk(), Qt::LeftButton);
+        QCOMPARE(w->window.curForm() + QString::number(dialogs.questions.size()), "frmAbout1");
+        QCOMPARE(wine("LegalNoticeCaption").value_or("-") + '|' +
+                     wine("LegalNoticeText").value_or("-"),
+                 "Windows|");
 
-        auto desk = openPage<frmActDesk>();
-        QCOMPARE(enabled(*desk, 0, 7), QStringLiteral("11100011"));
-        QCOMPARE(states(*desk, 0, 7), QStringLiteral("00100100"));
-        desk->chk(2)->click();
-        QCOMPARE(enabled(*desk, 3, 5), QStringLiteral("111"));
-        desk->chk(3)->click();
-        desk->chk(2)->click();
-        QCOMPARE(enabled(*desk, 3, 5), QStringLiteral("000"));
-        desk->chk(0)->click();
-        closePage(desk);
+        // An empty caption opens the notice on, its line breaks shown as lines; closing
+        // unchanged asks nothing.
+        store("LegalNoticeCaption", "");
+        store("LegalNoticeText", "First line\r\nSecond line");
+        QCOMPARE(open(), "111 |First line\nSecond line");
+        w->leave();
+        QCOMPARE(dialogs.questions.size(), 1);
+
+        // A typed and removed letter is still a change; No keeps the values.
+        dialogs.answer = false;
+        open();
+        page->txtTitle()->setFocus();
+        QTest::keyClick(page->txtTitle(), Qt::Key_X);
+        QTest::keyClick(page->txtTitle(), Qt::Key_Backspace);
+        w->leave();
         QCOMPARE(dialogs.questions.size(), 2);
-        QCOMPARE(hkcu(Explorer, "NoActiveDesktopChanges"), One);
-        QCOMPARE(hkcu(ActiveDesktop, "NoActiveDesktopChanges"), One); // untouched
-        QCOMPARE(hkcu(ActiveDesktop, "NoAddingComponents"), One);
-        QCOMPARE(hkcu(ActiveDesktop, "NoMovingBands"), Zero);
-        QCOMPARE(hkcu(Explorer, "NoMovingBands"), std::nullopt);
-    }
+        QCOMPARE(notice(), "|First line\r\nSecond line");
 
-    // Greyed boxes keep their loaded ticks and are written back unchanged.
-    void familyRules_data() {
-        QTest::addColumn<bool>("windows98");
-        QTest::addColumn<QString>("startMenuEnabled");
-        QTest::addColumn<bool>("explorerBox1Enabled");
-        QTest::addColumn<int>("controlPanelRowsShown");
-        QTest::newRow("NT family") << false << "11111111011111" << true << 5;
-        QTest::newRow("Windows 98") << true << "10111011111111" << false << 18;
-    }
-    void familyRules() {
-        QFETCH(bool, windows98);
-        QFETCH(QString, startMenuEnabled);
-        QFETCH(bool, explorerBox1Enabled);
-        QFETCH(int, controlPanelRowsShown);
-        KESTREL_QT_MACHINE(env);
-        for (const char* name : {"NoSMHelp", "NoChangeStartMenu", "NoViewContextMenu"})
-            setHkcu(Explorer, name, 1);
-        setHkcu(System, "NoPwdPage", 1);
-        if (windows98)
-            makeWindows98();
-        QCOMPARE(IsWinNT(), !windows98);
-        Dialogs dialogs;
+        // Added lines are kept with Windows line breaks; a text with bare LF breaks that the
+        // user did not touch is written back exactly.
+        dialogs.answer = true;
+        open();
+        page->txtText()->appendPlainText("Third line");
+        w->leave();
+        QCOMPARE(notice(), "|First line\r\nSecond line\r\nThird line");
+        store("LegalNoticeText", "One\nTwo\r\nThree\n");
+        open();
+        page->txtTitle()->setText("Changed");
+        w->leave();
+        QCOMPARE(notice(), "Changed|One\nTwo\r\nThree\n");
 
-        auto pusk = openPage<frmPusk>();
-        QCOMPARE(enabled(*pusk, 0, 13), startMenuEnabled);
-        QCOMPARE(states(*pusk, 0, 13), QStringLiteral("01000000100000"));
-        pusk->chk(windows98 ? 3 : 5)->click(); // a box the user can change
-        closePage(pusk);
-        QCOMPARE(hkcu(Explorer, "NoSMHelp"), One);
-        QCOMPARE(hkcu(Explorer, "NoChangeStartMenu"), One);
-        QCOMPARE(hkcu(Explorer, windows98 ? "NoRun" : "NoSMMyDocs"), One);
+        // Unticking deletes both values, whatever was typed.
+        open();
+        page->txtTitle()->setText("Changed but not kept");
+        page->chkYN()->click();
+        w->leave();
+        QCOMPARE(notice(), "-|-");
+        QCOMPARE(wine("LegalNoticeCaption"), std::nullopt);
 
-        // On the NT family only the display rows are shown, yet all 18 are written.
-        auto panel = openPage<frmControlPanel>();
-        for (int i = 0; i < 18; ++i)
-            QCOMPARE(panel->chk(i)->isVisible(), i < controlPanelRowsShown);
-        panel->chk(1)->click();
-        closePage(panel);
-        QCOMPARE(hkcu(System, "NoPwdPage"), One);
-        QCOMPARE(hkcu(Network, "NoNetSetup"), Zero);
+        // Windows 98 has its own version key.
+        makeWindows98();
+        open();
+        page->chkYN()->click();
+        page->txtText()->setPlainText("Family logon");
+        w->leave();
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon",
+                        "LegalNoticeText"),
+                 "Family logon");
 
-        auto explorer = openPage<frmExplorer>();
-        QCOMPARE(explorer->chk(1)->isEnabled(), explorerBox1Enabled);
-        QVERIFY(explorer->chk(1)->isChecked());
-        explorer->chk(4)->click();
-        closePage(explorer);
-        QCOMPARE(hkcu(Explorer, "NoViewContextMenu"), One);
-        QCOMPARE(hkcu(Explorer, "NoFolderOptions"), One);
-        QCOMPARE(dialogs.questions.size(), 3);
+        // A changed page asks when the main window closes.
+        w->show("Kestrel")->chk(1)->click();
+        w.reset();
+        QCOMPARE(dialogs.questions.size(), 7);
+        QCOMPARE(digits(valuesOf("E.NoNetHood")), "1");
     }
 };
 

@@ -1,8 +1,7 @@
 #pragma once
 // What the page tests (Qt Test, offscreen) share: a throw-away prefix with a machine on it, the
-// dialogs answered without a person, opening and closing a page as the shell does, values as the
-// registry holds them, the prefix's files by DOS path, and Wine's own view (wine reg query and
-// the win32probe program).
+// dialogs answered without a person, a page loaded with its controls found by name, the prefix's
+// files by DOS path, and Wine's own view (wine reg query and the win32probe program).
 
 #include "MachineOnPrefix.h"
 #include "platform/Registry.h"
@@ -10,21 +9,17 @@
 #include "ui/Module.h"
 #include "ui/RegQt.h"
 
-#include <QBuffer>
 #include <QComboBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTest>
 #include <fstream>
-#include <iterator>
-#include <memory>
 #include <optional>
-#include <sstream>
 
 // A fresh prefix made the current machine in a variable, the version key chosen from it; without
 // Wine the test fails on CI and is skipped elsewhere.
@@ -83,66 +78,24 @@ template <class P> struct LoadedForm {
     }
 };
 
-// Opens a page as the shell does: create, load, place, show.
-template <class P> std::unique_ptr<P> openPage(int width = 640, int height = 480) {
-    auto page = std::make_unique<P>();
-    page->Form_Load();
-    page->resize(width, height);
-    page->show();
-    return page;
-}
-
-// Closes it as the shell does: the unload handler runs, then the page is destroyed.
-template <class P> void closePage(std::unique_ptr<P>& page) {
-    page->Form_Unload();
-    page.reset();
-}
+// A page loaded at a size with its dialogs answered, for tests that find its controls by name.
+template <class P> struct OpenPage {
+    Dialogs dialogs;
+    P page;
+    explicit OpenPage(int width = 700, int height = 600) {
+        page.resize(width, height);
+        page.Form_Load();
+    }
+    template <class T = QPushButton> T* get(const char* name) {
+        return page.template findChild<T*>(QLatin1String(name));
+    }
+    void click(const char* button) { get(button)->click(); }
+};
 
 // Makes the prefix report Windows 98, as Wine does for this setting, and follows it.
 inline void makeWindows98() {
     Reg::SaveString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "win98");
     MdlStart::setWinVerKeyFromPlatform();
-}
-
-// A value as the registry holds it.
-struct StoredValue {
-    std::uint32_t type = REG_NONE;
-    std::string data;
-};
-
-inline std::optional<StoredValue> stored(RootKey root, const QString& path, const QString& name) {
-    Registry& registry = Machine::current().registry();
-    RegHandle key = 0;
-    if (registry.openKey(root, path.toStdString(), KEY_READ, key) != ERROR_SUCCESS)
-        return std::nullopt;
-    StoredValue value;
-    std::uint8_t buffer[4096];
-    std::uint32_t size = sizeof buffer;
-    const long rc = registry.queryValue(key, name.toStdString(), value.type, buffer, size);
-    registry.closeKey(key);
-    if (rc != ERROR_SUCCESS)
-        return std::nullopt;
-    value.data.assign(reinterpret_cast<const char*>(buffer), size);
-    return value;
-}
-
-// The value when it is a REG_DWORD, else nothing.
-inline std::optional<std::uint32_t> dword(RootKey root, const QString& path, const QString& name) {
-    const auto value = stored(root, path, name);
-    if (!value || value->type != REG_DWORD || value->data.size() != 4)
-        return std::nullopt;
-    const auto* b = reinterpret_cast<const unsigned char*>(value->data.data());
-    return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
-}
-
-// The text when the value is a REG_SZ (its terminating zero dropped), else nothing.
-inline std::optional<QString> sz(RootKey root, const QString& path, const QString& name) {
-    auto value = stored(root, path, name);
-    if (!value || value->type != REG_SZ)
-        return std::nullopt;
-    if (!value->data.empty() && value->data.back() == '\0')
-        value->data.pop_back();
-    return QString::fromLatin1(value->data);
 }
 
 inline std::string hostPath(MachineOnPrefix& on, const std::string& dosPath) {
@@ -153,20 +106,6 @@ inline void writeHost(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// An icon file, 32 by 32 in `colour` with a transparent 8 by 8 corner at the top left.
-inline std::string iconFile(QRgb colour) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(colour);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            image.setPixel(x, y, qRgba(0, 0, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "ICO");
-    return bytes.toStdString();
-}
-
 // Types into a field as the user does: selects what it holds, then one key at a time.
 inline void typeInto(QLineEdit* field, const QString& text) {
     field->selectAll();
@@ -175,16 +114,10 @@ inline void typeInto(QLineEdit* field, const QString& text) {
 }
 
 // The entries of a combo box or a list, top to bottom.
-inline QStringList items(const QComboBox* box) {
+template <class Box> QStringList items(const Box* box) {
     QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
-}
-inline QStringList items(const QListWidget* box) {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->item(i)->text();
+    for (int i = 0; i < box->model()->rowCount(); ++i)
+        list << box->model()->index(i, 0).data().toString();
     return list;
 }
 
@@ -202,26 +135,32 @@ inline QStringList subkeys(RootKey root, const QString& path) {
     return names;
 }
 
-// "wine reg query KEY /v NAME" (or /ve for the default value): the data as the query prints it
-// ("text", "0x1", upper-case hex bytes for REG_BINARY), or nothing when the key or value is
-// missing or, when `type` is given, of another type. Wine is the judge here.
-inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
-                                        const QString& name = {}, const QString& type = {}) {
-    std::vector<std::string> args{"reg", "query", key.toStdString()};
-    if (name.isEmpty()) {
-        args.push_back("/ve");
-    } else {
-        args.push_back("/v");
-        args.push_back(name.toStdString());
-    }
-    const auto result = on.prefix().wine(args);
-    // A server left running would save its own copy of the registry over later edits.
+// What "wine reg query KEY ARGS..." prints; nothing when the key or value is missing. Wine is the
+// judge here. A server left running would save its own copy of the registry over later edits, so
+// it is stopped.
+inline std::optional<QString> wineReg(MachineOnPrefix& on, const QString& key,
+                                      const std::vector<std::string>& args = {}) {
+    std::vector<std::string> command{"reg", "query", key.toStdString()};
+    command.insert(command.end(), args.begin(), args.end());
+    const auto result = on.prefix().wine(command);
     on.prefix().stopWineServer();
     if (result.exitCode != 0)
         return std::nullopt;
+    return QString::fromStdString(result.output);
+}
+
+// "wine reg query KEY /v NAME" (or /ve for the default value): the data as the query prints it
+// ("text", "0x1", upper-case hex bytes for REG_BINARY), or nothing when the key or value is
+// missing or, when `type` is given, of another type.
+inline std::optional<QString> wineQuery(MachineOnPrefix& on, const QString& key,
+                                        const QString& name = {}, const QString& type = {}) {
+    const auto output =
+        wineReg(on, key,
+                name.isEmpty() ? std::vector<std::string>{"/ve"}
+                               : std::vector<std::string>{"/v", name.toStdString()});
     // Lines look like "    NAME    REG_SZ    DATA".
     static const QRegularExpression typed(QStringLiteral("\\s(REG_[A-Z_]+)( {4}|$)"));
-    for (const QString& line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
+    for (const QString& line : output.value_or(QString()).split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = typed.match(line.trimmed());
         if (match.hasMatch() && (type.isEmpty() || match.captured(1) == type))
             return line.trimmed().mid(match.capturedEnd()).trimmed();
@@ -236,38 +175,26 @@ inline std::optional<QString> wineBinary(MachineOnPrefix& on, const QString& key
 
 // What "wine reg query KEY" prints; empty when the key is missing.
 inline QString wineListing(MachineOnPrefix& on, const QString& key) {
-    const auto result = on.prefix().wine({"reg", "query", key.toStdString()});
-    on.prefix().stopWineServer();
-    return result.exitCode == 0 ? QString::fromStdString(result.output) : QString();
+    return wineReg(on, key).value_or(QString());
 }
 
 // The string values of a key and its subkeys as "wine reg query KEY /s" prints them: the value's
 // path below KEY ("Main\\Window Title", "Version") mapped to its data. Empty when KEY is missing.
 inline QMap<QString, QString> wineValues(MachineOnPrefix& on, const QString& key) {
-    const auto result = on.prefix().wine({"reg", "query", key.toStdString(), "/s"});
-    on.prefix().stopWineServer();
     QMap<QString, QString> values;
-    if (result.exitCode != 0)
-        return values;
     QString top, below; // the first key printed is KEY itself
-    for (QString line : QString::fromStdString(result.output).split(QLatin1Char('\n'))) {
+    for (QString line : wineReg(on, key, {"/s"}).value_or(QString()).split('\n')) {
         line.remove(QLatin1Char('\r'));
-        if (line.isEmpty())
-            continue;
-        if (!line.startsWith(QLatin1Char(' '))) {
-            if (top.isEmpty())
-                top = line;
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char(' '))) {
+            top = top.isEmpty() ? line : top;
             below = line.mid(top.size() + 1);
-            continue;
         }
         // "    NAME    REG_SZ    DATA"; the name may hold single blanks.
-        const QString type = QStringLiteral("    REG_SZ    ");
         const int at = line.indexOf(QStringLiteral("    REG_SZ"));
-        if (at < 0)
-            continue;
-        const QString name = line.mid(4, at - 4);
-        values.insert(below.isEmpty() ? name : below + QLatin1Char('\\') + name,
-                      line.mid(at + type.size()));
+        if (line.startsWith(QLatin1Char(' ')) && at >= 0)
+            values.insert((below.isEmpty() ? QString() : below + QLatin1Char('\\')) +
+                              line.mid(4, at - 4),
+                          line.mid(at + 14));
     }
     return values;
 }
@@ -289,19 +216,6 @@ inline QStringList probe(MachineOnPrefix& on, const std::vector<std::string>& ar
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// Wine's GetFileAttributesA of one path.
-inline std::uint32_t wineAttributes(MachineOnPrefix& on, const std::string& dosPath) {
-    const QStringList lines = probe(on, {"attr", dosPath});
-    return lines.isEmpty() ? 0xFFFFFFFFu : lines.last().toUInt(nullptr, 16);
-}
-
-// Wine's GetDriveTypeA of every letter from C: to Z:, as "C=3".
-inline unsigned wineDriveType(MachineOnPrefix& on, char letter) {
-    for (const QString& line : probe(on, {"drives"}))
-        if (line.size() > 2 && line[0] == QLatin1Char(letter) && line[1] == QLatin1Char('='))
-            return line.mid(2).toUInt();
-    return 0;
-}
 #endif
 
 } // namespace kestrel::testing

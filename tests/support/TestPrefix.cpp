@@ -53,24 +53,17 @@ std::optional<TestPrefix> TestPrefix::makeFrom(const std::string& base, std::str
         reason = "cannot create " + dir.string() + ": " + ec.message();
         return std::nullopt;
     }
+    // drive_c as hard links, everything else as copies.
     for (const auto& entry : fs::directory_iterator(base)) {
-        const auto name = entry.path().filename().string();
-        if (name == "drive_c")
-            continue;
-        fs::copy(entry.path(), dir / name,
-                 fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+        const bool driveC = entry.path().filename() == "drive_c";
+        fs::copy(entry.path(), dir / entry.path().filename(),
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks |
+                     (driveC ? fs::copy_options::create_hard_links : fs::copy_options::none),
+                 ec);
         if (ec) {
             reason = "cannot copy " + entry.path().string() + ": " + ec.message();
             return std::nullopt;
         }
-    }
-    fs::copy(fs::path(base) / "drive_c", dir / "drive_c",
-             fs::copy_options::recursive | fs::copy_options::create_hard_links |
-                 fs::copy_options::copy_symlinks,
-             ec);
-    if (ec) {
-        reason = "cannot link drive_c: " + ec.message();
-        return std::nullopt;
     }
     return TestPrefix(dir.string());
 }
