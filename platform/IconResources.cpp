@@ -278,12 +278,24 @@ std::optional<std::vector<PeResources::Entry>> PeResources::directory(std::uint3
 
 std::optional<std::uint32_t> PeResources::subdirectoryById(std::uint32_t offset,
                                                            std::uint32_t id) const {
+    // Found as Windows finds it: a binary search among the numbered entries, which follow the
+    // named ones in the order of their ids. A garbled directory then finds nothing, as there.
     const auto entries = directory(offset);
-    if (!entries)
+    std::string head;
+    if (!entries || !readAt(*file_, root_ + offset, 16, head))
         return std::nullopt;
-    for (const Entry& e : *entries)
-        if (!(e.name & HighBit) && e.name == id && (e.target & HighBit))
-            return e.target & ~HighBit;
+    std::int64_t low = u16(head, 12), high = low + u16(head, 14) - 1;
+    while (low <= high) {
+        const std::int64_t middle = (low + high) / 2;
+        const Entry& e = (*entries)[static_cast<std::size_t>(middle)];
+        const std::uint32_t entryId = e.name & 0xFFFF;
+        if (entryId == id)
+            return (e.target & HighBit) ? std::optional(e.target & ~HighBit) : std::nullopt;
+        if (entryId > id)
+            high = middle - 1;
+        else
+            low = middle + 1;
+    }
     return std::nullopt;
 }
 

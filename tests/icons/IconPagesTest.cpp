@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -167,7 +168,14 @@ private slots:
             {"PE header past the end",
              [](std::string& b) { b.replace(0x3C, 4, "\xF0\xFF\xFF\x7F", 4); }},
             {"DOS header garbled",
-             [](std::string& b) { b.replace(0, 64, std::string(64, '\xFF')); }}};
+             [](std::string& b) { b.replace(0, 64, std::string(64, '\xFF')); }},
+            {"resource directory garbled", [](std::string& b) {
+                 const std::size_t header = b.find(std::string(".rsrc\0\0\0", 8));
+                 QVERIFY(header < 4096);
+                 std::uint32_t raw = 0;
+                 std::memcpy(&raw, b.data() + header + 20, 4);
+                 b.replace(raw, 64, std::string(64, '\xFF'));
+             }}};
         for (const auto& [damage, make] : damages) {
             // The file in the prefix is shared with the base prefix: replace it, never change it.
             std::string bytes = whole;
