@@ -185,7 +185,8 @@ inline QMap<QString, QString> wineValues(MachineOnPrefix& on, const QString& key
     QString top, below; // the first key printed is KEY itself
     for (QString line : wineReg(on, key, {"/s"}).value_or(QString()).split('\n')) {
         line.remove(QLatin1Char('\r'));
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char(' '))) {
+        // Key lines only: anything else Wine may print (a message of its own) is no key.
+        if (line.startsWith(QStringLiteral("HKEY_"))) {
             top = top.isEmpty() ? line : top;
             below = line.mid(top.size() + 1);
         }
