@@ -89,11 +89,11 @@ void frmFIcon::Form_Load() {
     TxtRas_Change();
 }
 
-QString frmFIcon::GetFIP(const QString& spec) {
-    if (spec.size() < 4)
+QString frmFIcon::GetFIP(const QString& location) {
+    if (location.size() < 4)
         return QStringLiteral("Error");
-    const qsizetype comma = spec.lastIndexOf(QLatin1Char(','));
-    return comma < 0 ? spec : spec.left(comma);
+    const qsizetype comma = location.lastIndexOf(QLatin1Char(','));
+    return comma < 0 ? location : location.left(comma);
 }
 
 void frmFIcon::TxtRas_Change() {
@@ -106,11 +106,11 @@ void frmFIcon::Refresh() {
     if (!Reg::GetString(HKEY_CLASSES_ROOT, extensionKey_, QString(), typeId_))
         typeId_.clear();
     TxtFileInf->setText(typeId_);
-    currentSpec_.clear();
+    currentLocation_.clear();
     if (!Reg::GetString(HKEY_CLASSES_ROOT, typeId_ + QStringLiteral("\\DefaultIcon"), QString(),
-                        currentSpec_))
-        currentSpec_.clear();
-    TxtCurIco->setText(currentSpec_);
+                        currentLocation_))
+        currentLocation_.clear();
+    TxtCurIco->setText(currentLocation_);
 }
 
 void frmFIcon::TxtCurIco_Change() {
@@ -118,8 +118,8 @@ void frmFIcon::TxtCurIco_Change() {
         showDefault(img, shownCurrent_);
         return;
     }
-    // The stored specification, not the box: an edit of the box shows the stored icon again.
-    const QString file = GetFIP(currentSpec_);
+    // The stored icon location, not the box: an edit of the box shows the stored icon again.
+    const QString file = GetFIP(currentLocation_);
     if (file == QLatin1String("Error")) {
         showDefault(img, shownCurrent_);
         return;
@@ -140,13 +140,13 @@ void frmFIcon::cmdNewIco_Click() {
         return;
     }
     Refresh();
-    newSpec_ = TxtSelIco->text() + QStringLiteral(",0");
+    newLocation_ = TxtSelIco->text() + QStringLiteral(",0");
     if (TxtFileInf->text().isEmpty()) {
         typeId_ = TxtRas->text() + QStringLiteral("_kestrel_file");
         Reg::SaveString(HKEY_CLASSES_ROOT, extensionKey_, QString(), typeId_);
     }
     Reg::SaveString(HKEY_CLASSES_ROOT, typeId_ + QStringLiteral("\\DefaultIcon"), QString(),
-                    newSpec_);
+                    newLocation_);
     Refresh();
 }
 

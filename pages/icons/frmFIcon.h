@@ -19,9 +19,9 @@ public:
 
     void Form_Load() override;
 
-    // The file part of an icon specification: everything before its last comma, the whole text
-    // when it has none, "Error" when it is shorter than 4 characters.
-    static QString GetFIP(const QString& spec);
+    // The file part of an icon location ("file,index"): everything before its last comma, the whole
+    // text when it has none, "Error" when it is shorter than 4 characters.
+    static QString GetFIP(const QString& location);
 
     // What img and img2 show: "DEFAULT" for the stock icon, else the DOS path of the picture;
     // img2 shows nothing ("") until a picture is chosen.
@@ -58,8 +58,8 @@ private:
 
     QString extensionKey_;
     QString typeId_;
-    QString currentSpec_;
-    QString newSpec_;
+    QString currentLocation_;
+    QString newLocation_;
     QString shownCurrent_;
     QString shownSelected_;
 };

@@ -232,9 +232,9 @@ private slots:
         QCOMPARE(full, "110000");
         // The last comma counts.
         QStringList files;
-        for (const char* spec :
+        for (const char* location :
              {"%1", "a,b", "C:\\a.ico", ",abcd", "C:\\x.dll,-3", "C:\\a,b.ico,2"})
-            files << frmFIcon::GetFIP(spec);
+            files << frmFIcon::GetFIP(location);
         QCOMPARE(files.join('|'), "Error|Error|C:\\a.ico||C:\\x.dll|C:\\a,b.ico");
     }
 
