@@ -360,33 +360,23 @@ bool encodeData(std::uint32_t type, const std::optional<std::string>& given,
         bytes = data + '\0';
         return true;
     case REG_DWORD:
-    case RegDwordBigEndian: {
-        const bool hex = data.size() > 1 && (data[1] == 'x' || data[1] == 'X');
-        char* rest = nullptr;
-        errno = 0;
-        const unsigned long long v = std::strtoull(data.c_str(), &rest, hex ? 16 : 10);
-        if (data.empty() || *rest || data[0] == '-' || errno == ERANGE || v > 0xFFFFFFFFull ||
-            (hex && data.size() == 2)) {
-            error = NotNumeric;
-            return false;
-        }
-        bytes.clear();
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-        return true;
-    }
+    case RegDwordBigEndian:
     case REG_QWORD: {
-        // As Wine's reg takes it: anything strtoull reads whole, a minus sign and no data too.
+        // Decimal, or hexadecimal after "0x". As in Wine's reg, a QWORD takes whatever strtoull
+        // reads whole (a minus sign and no data too); a DWORD is stricter.
+        const bool qword = type == REG_QWORD;
         const bool hex = data.size() > 1 && (data[1] == 'x' || data[1] == 'X');
         char* rest = nullptr;
         errno = 0;
         const unsigned long long v = std::strtoull(data.c_str(), &rest, hex ? 16 : 10);
-        if (*rest || errno == ERANGE) {
+        if (*rest || errno == ERANGE ||
+            (!qword &&
+             (data.empty() || data[0] == '-' || v > 0xFFFFFFFFull || (hex && data.size() == 2)))) {
             error = NotNumeric;
             return false;
         }
         bytes.clear();
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < (qword ? 8 : 4); ++i)
             bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
         return true;
     }

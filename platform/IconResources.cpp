@@ -173,7 +173,9 @@ public:
         std::uint32_t name = 0;   // an id, or an offset with the high bit set for a name
         std::uint32_t target = 0; // an offset from the root; high bit set for a subdirectory
     };
-    std::optional<std::vector<Entry>> directory(std::uint32_t offset) const;
+    // namedCount, when given, receives how many of them are named.
+    std::optional<std::vector<Entry>> directory(std::uint32_t offset,
+                                                std::uint32_t* namedCount = nullptr) const;
     // The subdirectory of the numbered entry `id` of a directory.
     std::optional<std::uint32_t> subdirectoryById(std::uint32_t offset, std::uint32_t id) const;
     // The data of the first (default language) entry under a name directory.
@@ -261,12 +263,15 @@ std::optional<std::uint64_t> PeResources::fileOffset(std::uint32_t rva,
     return std::nullopt;
 }
 
-std::optional<std::vector<PeResources::Entry>> PeResources::directory(std::uint32_t offset) const {
+std::optional<std::vector<PeResources::Entry>>
+PeResources::directory(std::uint32_t offset, std::uint32_t* namedCount) const {
     const std::uint64_t at = root_ + offset;
     std::string head;
     if (at + 16 > limit_ || !readAt(*file_, at, 16, head))
         return std::nullopt;
     const std::uint32_t count = static_cast<std::uint32_t>(u16(head, 12)) + u16(head, 14);
+    if (namedCount)
+        *namedCount = u16(head, 12);
     std::string table;
     if (at + 16 + count * 8ull > limit_ || !readAt(*file_, at + 16, count * 8, table))
         return std::nullopt;
@@ -280,11 +285,11 @@ std::optional<std::uint32_t> PeResources::subdirectoryById(std::uint32_t offset,
                                                            std::uint32_t id) const {
     // Found as Windows finds it: a binary search among the numbered entries, which follow the
     // named ones in the order of their ids. A garbled directory then finds nothing, as there.
-    const auto entries = directory(offset);
-    std::string head;
-    if (!entries || !readAt(*file_, root_ + offset, 16, head))
+    std::uint32_t named = 0;
+    const auto entries = directory(offset, &named);
+    if (!entries)
         return std::nullopt;
-    std::int64_t low = u16(head, 12), high = low + u16(head, 14) - 1;
+    std::int64_t low = named, high = static_cast<std::int64_t>(entries->size()) - 1;
     while (low <= high) {
         const std::int64_t middle = (low + high) / 2;
         const Entry& e = (*entries)[static_cast<std::size_t>(middle)];
